@@ -1,0 +1,8 @@
+#!/bin/bash
+# Sets everything up, then runs the demonstration: a VBScript under Wine's cscript that uses
+# the registered library by its ProgIDs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+script="Z:$(pwd)/examples/demo.vbs"
+bash scripts/with-display.sh build/wine-run.sh cscript //nologo "${script//\//\\}"

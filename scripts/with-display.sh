@@ -1,0 +1,20 @@
+#!/bin/bash
+# Runs a command with an Xvfb display and one persistent wineserver for the build's prefix, and
+# ends both afterwards. Windows (dialogs, forms) need the display; the server makes each Wine
+# start cheap.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+export WINEPREFIX="$PWD/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$display"
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+wineserver -k 2>/dev/null || true
+wineserver -p
+"$@"
+rc=$?
+wineserver -k 2>/dev/null || true
+kill "$xvfb" 2>/dev/null || true
+exit $rc

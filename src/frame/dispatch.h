@@ -1,0 +1,196 @@
+// The one dispatch base that every class of the library derives from: IUnknown, IDispatch through
+// the embedded type library, ISupportErrorInfo, and the four error modes as wrappers that a
+// method body runs inside. No C++ exception leaves a wrapper.
+#pragma once
+#include <atomic>
+#include <new>
+#include "ZorUtility.h"
+#include "values.h"
+
+namespace zor {
+
+extern std::atomic<long> g_liveObjects;
+extern std::atomic<long> g_serverLocks;
+
+HMODULE thisModule();
+
+// The description of a dual interface from the type library in this module's resources.
+HRESULT interfaceTypeInfo(REFIID iid, ITypeInfo** out);
+
+// Per-thread start-up: sets lngIsWindowsNT from GetVersion once in each thread.
+void startThread();
+long isWindowsNT();
+
+// Untrapped failure: sets IErrorInfo and gives the HRESULT 0x800A0000 + n.
+HRESULT raiseError(const Error& e, REFIID iid, const wchar_t* source) noexcept;
+
+// The error text of the text-trapping mode: prefix, number, separator, description.
+std::wstring errorText(std::wstring_view prefix, const Error& e, std::wstring_view separator = L" ...");
+
+// Failures skipped: a failing step is passed over.
+template <class F>
+void skip(F&& step) noexcept {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+template <class Itf>
+class DispatchObject : public Itf, public ISupportErrorInfo {
+public:
+    explicit DispatchObject(const wchar_t* progId) : progId_(progId) { ++g_liveObjects; }
+    DispatchObject(const DispatchObject&) = delete;
+    DispatchObject& operator=(const DispatchObject&) = delete;
+    virtual ~DispatchObject() { --g_liveObjects; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, __uuidof(Itf)))
+            *ppv = static_cast<Itf*>(this);
+        else if (IsEqualIID(riid, IID_ISupportErrorInfo))
+            *ppv = static_cast<ISupportErrorInfo*>(this);
+        else {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        long n = --refs_;
+        if (n == 0) delete this;
+        return static_cast<ULONG>(n);
+    }
+
+    // IDispatch, through the type library
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        return interfaceTypeInfo(__uuidof(Itf), info);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        ComPtr<ITypeInfo> ti;
+        HRESULT hr = interfaceTypeInfo(__uuidof(Itf), ti.out());
+        if (FAILED(hr)) return hr;
+        return ti->GetIDsOfNames(names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, UINT* argErr) override {
+        if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        ComPtr<ITypeInfo> ti;
+        HRESULT hr = interfaceTypeInfo(__uuidof(Itf), ti.out());
+        if (FAILED(hr)) return hr;
+        // A method's failure comes back as DISP_E_EXCEPTION with EXCEPINFO filled from IErrorInfo.
+        return ti->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
+    }
+
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+        return IsEqualIID(riid, __uuidof(Itf)) ? S_OK : S_FALSE;
+    }
+
+protected:
+    Itf* self() { return this; }
+    const wchar_t* progId() const { return progId_; }
+
+    // Untrapped: a failure ends the method with 0x800A0000 + n and IErrorInfo.
+    template <class F>
+    HRESULT untrapped(F&& body) noexcept {
+        try {
+            body();
+            return S_OK;
+        } catch (const Error& e) {
+            return raiseError(e, __uuidof(Itf), progId_);
+        } catch (const std::bad_alloc&) {
+            return raiseError(Error(errOutOfMemory), __uuidof(Itf), progId_);
+        } catch (...) {
+            return raiseError(Error::fromHresult(E_UNEXPECTED), __uuidof(Itf), progId_);
+        }
+    }
+
+    // Trapped with a fixed result: onFailure sets the method's failure result; S_OK either way.
+    template <class F, class G>
+    HRESULT trapped(F&& body, G&& onFailure) noexcept {
+        try {
+            body();
+        } catch (...) {
+            SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
+            try {
+                onFailure();
+            } catch (...) {
+                return E_OUTOFMEMORY;
+            }
+        }
+        return S_OK;
+    }
+    template <class F>
+    HRESULT trappedBool(VARIANT_BOOL* result, F&& body) noexcept {
+        return trapped(std::forward<F>(body), [&] { *result = VARIANT_FALSE; });
+    }
+
+    // Trapped with an error text: the result is set to the text of the failure.
+    template <class F>
+    HRESULT trappedText(BSTR* result, std::wstring_view prefix, F&& body, std::wstring_view sep = L" ...") noexcept {
+        return trappedTextWith(std::forward<F>(body), [&](const std::wstring& t) { replaceBstr(result, t); }, prefix, sep);
+    }
+    template <class F>
+    HRESULT trappedText(VARIANT* result, std::wstring_view prefix, F&& body, std::wstring_view sep = L" ...") noexcept {
+        return trappedTextWith(std::forward<F>(body), [&](const std::wstring& t) { setString(result, t); }, prefix, sep);
+    }
+
+private:
+    template <class F, class S>
+    HRESULT trappedTextWith(F&& body, S&& set, std::wstring_view prefix, std::wstring_view sep) noexcept {
+        try {
+            try {
+                body();
+            } catch (const Error& e) {
+                SetErrorInfo(0, nullptr);
+                set(errorText(prefix, e, sep));
+            } catch (const std::bad_alloc&) {
+                set(errorText(prefix, Error(errOutOfMemory), sep));
+            }
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    std::atomic<long> refs_{1};
+    const wchar_t* progId_;
+};
+
+// Makes an object of a catalogue class and hands out the requested interface.
+template <class T>
+HRESULT createObject(REFIID riid, void** ppv) noexcept {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    startThread();
+    T* p = new (std::nothrow) T();
+    if (!p) return E_OUTOFMEMORY;
+    HRESULT hr = p->QueryInterface(riid, ppv);
+    p->Release();
+    return hr;
+}
+
+// A call to another class of the library goes through its interface like a client's call:
+// an instance is created for the call and released when the pointer goes.
+HRESULT createPeerObject(REFIID iid, void** ppv) noexcept;
+
+template <class Itf>
+ComPtr<Itf> createPeer() {
+    ComPtr<Itf> p;
+    check(createPeerObject(__uuidof(Itf), p.outVoid()));
+    return p;
+}
+
+} // namespace zor

@@ -1,0 +1,87 @@
+#include "values.h"
+#include <new>
+
+namespace zor {
+
+BSTR newBstr(std::wstring_view s) {
+    BSTR b = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+    if (!b) throw std::bad_alloc();
+    return b;
+}
+
+void replaceBstr(BSTR* inout, std::wstring_view s) {
+    BSTR b = newBstr(s);
+    SysFreeString(*inout);
+    *inout = b;
+}
+
+std::string toAnsi(std::wstring_view s) {
+    if (s.empty()) return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring fromAnsi(std::string_view s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
+    return out;
+}
+
+std::wstring decimal(long long n) { return std::to_wstring(n); }
+
+const VARIANT& deref(const VARIANT& v) {
+    const VARIANT* p = &v;
+    while (V_VT(p) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(p)) p = V_VARIANTREF(p);
+    return *p;
+}
+
+bool isMissing(const VARIANT& v) {
+    const VARIANT& d = deref(v);
+    return V_VT(&d) == VT_ERROR && V_ERROR(&d) == DISP_E_PARAMNOTFOUND;
+}
+
+VARIANT missingArg() {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_ERROR;
+    V_ERROR(&v) = DISP_E_PARAMNOTFOUND;
+    return v;
+}
+
+namespace {
+void convert(Variant& out, const VARIANT& in, VARTYPE vt, USHORT flags = 0) {
+    HRESULT hr = VariantChangeTypeEx(&out.get(), const_cast<VARIANT*>(&deref(in)), LOCALE_USER_DEFAULT, flags, vt);
+    if (FAILED(hr)) throw Error::fromHresult(hr == E_INVALIDARG ? DISP_E_TYPEMISMATCH : hr);
+}
+} // namespace
+
+std::wstring variantText(const VARIANT& v) {
+    Variant t;
+    convert(t, v, VT_BSTR, VARIANT_ALPHABOOL);
+    return str(V_BSTR(&t.get()));
+}
+
+double variantNumber(const VARIANT& v) {
+    Variant t;
+    convert(t, v, VT_R8);
+    return V_R8(&t.get());
+}
+
+bool variantBool(const VARIANT& v) {
+    Variant t;
+    convert(t, v, VT_BOOL);
+    return V_BOOL(&t.get()) != VARIANT_FALSE;
+}
+
+void setString(VARIANT* out, std::wstring_view s) {
+    BSTR b = newBstr(s);
+    VariantClear(out);
+    V_VT(out) = VT_BSTR;
+    V_BSTR(out) = b;
+}
+
+} // namespace zor

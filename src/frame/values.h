@@ -1,0 +1,146 @@
+// Automation value conventions: owners for BSTR, VARIANT, SAFEARRAY, handles and registry keys,
+// conversions between BSTR, std::wstring and the system ANSI code page, and the optional-argument
+// test. Everything here throws zor::Error or std::bad_alloc; the error modes catch them.
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+#include <cguid.h>
+#include <string>
+#include <string_view>
+#include <utility>
+#include "../runtime/errors.h"
+
+namespace zor {
+
+// ---- strings ------------------------------------------------------------------------------
+
+// A String argument copied on entry: a NULL BSTR is the empty string; embedded NULs are kept.
+inline std::wstring str(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+
+// A new BSTR for a result; out of memory is an error, never a silent NULL.
+BSTR newBstr(std::wstring_view s);
+
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(std::wstring_view s) : b_(newBstr(s)) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
+    Bstr& operator=(Bstr&& o) noexcept { std::swap(b_, o.b_); return *this; }
+    ~Bstr() { SysFreeString(b_); }
+    BSTR get() const { return b_; }
+    BSTR* out() { SysFreeString(b_); b_ = nullptr; return &b_; }
+    BSTR release() { return std::exchange(b_, nullptr); }
+    std::wstring text() const { return str(b_); }
+private:
+    BSTR b_ = nullptr;
+};
+
+// Replace the caller's String in an in-out parameter: the old BSTR is freed.
+void replaceBstr(BSTR* inout, std::wstring_view s);
+
+// ANSI conversions in the system code page, for the platform's "A" functions and text files.
+std::string toAnsi(std::wstring_view s);
+std::wstring fromAnsi(std::string_view s);
+
+// Decimal text of a number: no padding, "-" before a negative value.
+std::wstring decimal(long long n);
+
+inline VARIANT_BOOL vbool(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
+
+// ---- variants -----------------------------------------------------------------------------
+
+class Variant {
+public:
+    Variant() { VariantInit(&v_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&v_); }
+    VARIANT* operator&() { return &v_; }
+    VARIANT& get() { return v_; }
+    const VARIANT& get() const { return v_; }
+    // Hands the value to a caller's VARIANT* result; this owner is left Empty.
+    void detachTo(VARIANT* out) { *out = v_; VariantInit(&v_); }
+private:
+    VARIANT v_;
+};
+
+// A script passes a variable to an [in] VARIANT as VT_BYREF|VT_VARIANT: look through it.
+const VARIANT& deref(const VARIANT& v);
+
+// An optional Variant is absent only as VT_ERROR with DISP_E_PARAMNOTFOUND; Empty and Null
+// count as given.
+bool isMissing(const VARIANT& v);
+
+// The value that a call to another method passes for an omitted optional Variant.
+VARIANT missingArg();
+
+// Conversions of a given Variant, error 13 when the value cannot be converted.
+std::wstring variantText(const VARIANT& v);
+double variantNumber(const VARIANT& v);
+bool variantBool(const VARIANT& v);
+
+void setString(VARIANT* out, std::wstring_view s);
+
+// ---- handles ------------------------------------------------------------------------------
+
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    Handle& operator=(Handle&& o) noexcept { std::swap(h_, o.h_); return *this; }
+    ~Handle() { close(); }
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    void close() { if (h_) CloseHandle(std::exchange(h_, nullptr)); }
+private:
+    HANDLE h_ = nullptr;
+};
+
+class RegKey {
+public:
+    RegKey() = default;
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    ~RegKey() { if (k_) RegCloseKey(k_); }
+    HKEY get() const { return k_; }
+    HKEY* out() { if (k_) RegCloseKey(k_); k_ = nullptr; return &k_; }
+private:
+    HKEY k_ = nullptr;
+};
+
+class SafeArray {
+public:
+    explicit SafeArray(SAFEARRAY* sa = nullptr) : sa_(sa) {}
+    SafeArray(const SafeArray&) = delete;
+    SafeArray& operator=(const SafeArray&) = delete;
+    ~SafeArray() { if (sa_) SafeArrayDestroy(sa_); }
+    SAFEARRAY* get() const { return sa_; }
+    SAFEARRAY* release() { return std::exchange(sa_, nullptr); }
+private:
+    SAFEARRAY* sa_;
+};
+
+// A reference-counted interface pointer.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+    ~ComPtr() { if (p_) p_->Release(); }
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+    T** out() { if (p_) p_->Release(); p_ = nullptr; return &p_; }
+    void** outVoid() { return reinterpret_cast<void**>(out()); }
+    explicit operator bool() const { return p_ != nullptr; }
+private:
+    T* p_ = nullptr;
+};
+
+} // namespace zor

@@ -1,0 +1,67 @@
+#include <initguid.h>
+#include "client.h"
+
+namespace test {
+
+DISPID dispid(IDispatch* d, const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR n = const_cast<LPOLESTR>(name);
+    HRESULT hr = d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
+    EXPECT_EQ(S_OK, hr) << "GetIDsOfNames failed";
+    return id;
+}
+
+void invoke(Call& call, IDispatch* d, const wchar_t* name, std::vector<VARIANT> args) {
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    call.hr = d->Invoke(dispid(d, name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &call.result,
+                        &call.excep, &call.argErr);
+}
+
+VARIANT vstr(const wchar_t* s) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = s ? SysAllocString(s) : nullptr;
+    return v;
+}
+VARIANT vi4(long n) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = n;
+    return v;
+}
+VARIANT vi2(short n) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_I2;
+    V_I2(&v) = n;
+    return v;
+}
+VARIANT vbool(bool b) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+VARIANT vmissing() { return zor::missingArg(); }
+
+std::wstring errorInfoDescription() {
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.out()) != S_OK || !info) return L"<none>";
+    Bstr d;
+    info->GetDescription(d.out());
+    return d.text();
+}
+
+} // namespace test
+
+int main(int argc, char** argv) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    testing::InitGoogleTest(&argc, argv);
+    int rc = RUN_ALL_TESTS();
+    CoUninitialize();
+    return rc;
+}

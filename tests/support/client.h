@@ -1,0 +1,63 @@
+// What the C++ tests share: creation by ProgID as a client does, late-bound calls by name with
+// the HRESULT, EXCEPINFO and result kept, and scratch folders.
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "ZorUtility.h"
+#include "frame/values.h"
+
+namespace test {
+
+using zor::Bstr;
+using zor::ComPtr;
+using zor::Variant;
+
+// Creates a class of the library by its ProgID ("ZorUtility." + name) and asks for Itf.
+template <class Itf>
+ComPtr<Itf> create(const wchar_t* name) {
+    CLSID clsid;
+    std::wstring progId = std::wstring(L"ZorUtility.") + name;
+    EXPECT_EQ(S_OK, CLSIDFromProgID(progId.c_str(), &clsid)) << "ProgID not registered";
+    ComPtr<Itf> p;
+    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Itf), p.outVoid()));
+    return p;
+}
+
+// The outcome of one IDispatch::Invoke.
+struct Call {
+    HRESULT hr = E_FAIL;
+    Variant result;
+    EXCEPINFO excep{};
+    UINT argErr = 0;
+    Call() = default;
+    Call(const Call&) = delete;
+    ~Call() { SysFreeString(excep.bstrSource); SysFreeString(excep.bstrDescription); SysFreeString(excep.bstrHelpFile); }
+    std::wstring text() const { return V_VT(&result.get()) == VT_BSTR ? zor::str(V_BSTR(&result.get())) : L"<not a string>"; }
+};
+
+DISPID dispid(IDispatch* d, const wchar_t* name);
+
+// Calls a method by name; args are given in the natural order (they are reversed for Invoke).
+// An argument may be a VT_BYREF variant for an in-out parameter.
+void invoke(Call& call, IDispatch* d, const wchar_t* name, std::vector<VARIANT> args = {});
+
+VARIANT vstr(const wchar_t* s); // caller frees through VariantClear (tests use Args below)
+VARIANT vi4(long n);
+VARIANT vi2(short n);
+VARIANT vbool(bool b);
+VARIANT vmissing();
+
+// Keeps argument variants alive and frees them at the end of a test.
+struct Args {
+    std::vector<VARIANT> v;
+    Args(std::initializer_list<VARIANT> list) : v(list) {}
+    ~Args() { for (auto& x : v) VariantClear(&x); }
+    operator std::vector<VARIANT>() const { return v; }
+};
+
+std::wstring errorInfoDescription(); // the thread's IErrorInfo description, consumed
+
+} // namespace test
