@@ -39,13 +39,8 @@ const StringCase stringCases[] = {
     {L"ExtractExtension", L".", L""},
 };
 
-struct InOutCase {
-    const wchar_t* method;
-    const wchar_t* in;
-    const wchar_t* out;
-};
-
-const InOutCase inOutCases[] = {
+// In-out cases: the argument as passed and as it comes back.
+const StringCase inOutCases[] = {
     {L"AddDirSep", L"C:\\temp", L"C:\\temp\\"},
     {L"AddDirSep", L"C:\\temp\\", L"C:\\temp\\"},
     {L"AddDirSep", L"C:\\temp/", L"C:\\temp/"},
@@ -99,7 +94,7 @@ TEST(Paths, StringMethodsGiveTheSameByVtableAndByName) {
 
 TEST(Paths, SeparatorMethodsChangeTheirArgumentInPlace) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    for (const InOutCase& c : inOutCases) {
+    for (const StringCase& c : inOutCases) {
         SCOPED_TRACE(narrow(std::wstring(c.method) + L"(" + c.in + L")"));
         const bool dir = std::wstring(c.method) == L"AddDirSep";
         BSTR s = SysAllocString(c.in);
