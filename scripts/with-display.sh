@@ -13,6 +13,10 @@ export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 wineserver -k 2>/dev/null || true
 wineserver -p
+# The first Wine program of a session starts the prefix's background services, which keep the
+# standard handles they inherit and outlive it: start them here without any, or ctest waits for
+# their output pipes to close and never ends.
+wine wineboot </dev/null >/dev/null 2>&1 || true
 "$@"
 rc=$?
 wineserver -k 2>/dev/null || true
