@@ -13,10 +13,9 @@ export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 wineserver -k 2>/dev/null || true
 wineserver -p
-# The first Wine program of a session starts the prefix's background services, which keep the
-# standard handles they inherit and outlive it: start them here without any, or ctest waits for
-# their output pipes to close and never ends.
-wine wineboot </dev/null >/dev/null 2>&1 || true
+# Start the prefix's services now, detached from our output: Wine processes started later by a
+# test would otherwise keep the test runner's pipes open.
+wine wineboot >/dev/null 2>&1 </dev/null || true
 "$@"
 rc=$?
 wineserver -k 2>/dev/null || true

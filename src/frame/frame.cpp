@@ -2,6 +2,7 @@
 // start-up procedure and the error information of the untrapped mode.
 #include "dispatch.h"
 #include <mutex>
+#include <vector>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -13,10 +14,12 @@ std::atomic<long> g_serverLocks{0};
 HMODULE thisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 namespace {
-// The type library is loaded once per process from this module's own resources; ITypeLib and
-// ITypeInfo are safe to share between apartments.
+// The type library is loaded once per process from this module's own resources, and each
+// interface's description is looked up once; ITypeLib and ITypeInfo are safe to share between
+// apartments.
 std::mutex typeLibLock;
 ITypeLib* typeLib = nullptr;
+std::vector<std::pair<IID, ITypeInfo*>> typeInfos;
 
 thread_local bool threadStarted = false;
 thread_local long lngIsWindowsNT = 0;
@@ -24,15 +27,19 @@ thread_local long lngIsWindowsNT = 0;
 
 HRESULT interfaceTypeInfo(REFIID iid, ITypeInfo** out) {
     *out = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(typeLibLock);
-        if (!typeLib) {
-            wchar_t path[MAX_PATH * 2];
-            DWORD n = GetModuleFileNameW(thisModule(), path, static_cast<DWORD>(std::size(path)));
-            if (n == 0 || n >= std::size(path)) return HRESULT_FROM_WIN32(GetLastError());
-            HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &typeLib);
-            if (FAILED(hr)) return hr;
+    std::lock_guard<std::mutex> guard(typeLibLock);
+    for (const auto& [known, info] : typeInfos)
+        if (IsEqualIID(known, iid)) {
+            *out = info;
+            info->AddRef();
+            return S_OK;
         }
+    if (!typeLib) {
+        wchar_t path[MAX_PATH * 2];
+        DWORD n = GetModuleFileNameW(thisModule(), path, static_cast<DWORD>(std::size(path)));
+        if (n == 0 || n >= std::size(path)) return HRESULT_FROM_WIN32(GetLastError());
+        HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &typeLib);
+        if (FAILED(hr)) return hr;
     }
     ComPtr<ITypeInfo> dispatchInfo;
     HRESULT hr = typeLib->GetTypeInfoOfGuid(iid, dispatchInfo.out());
@@ -40,10 +47,17 @@ HRESULT interfaceTypeInfo(REFIID iid, ITypeInfo** out) {
     // For a dual interface the dispatch description refers to the vtable one, which is what
     // ITypeInfo::Invoke calls through.
     HREFTYPE ref = 0;
-    if (SUCCEEDED(dispatchInfo->GetRefTypeOfImplType(-1, &ref)))
-        return dispatchInfo->GetRefTypeInfo(ref, out);
-    *out = dispatchInfo.get();
-    (*out)->AddRef();
+    ITypeInfo* info = nullptr;
+    if (SUCCEEDED(dispatchInfo->GetRefTypeOfImplType(-1, &ref))) {
+        hr = dispatchInfo->GetRefTypeInfo(ref, &info);
+        if (FAILED(hr)) return hr;
+    } else {
+        info = dispatchInfo.get();
+        info->AddRef();
+    }
+    typeInfos.emplace_back(iid, info); // kept for the life of the process
+    *out = info;
+    info->AddRef();
     return S_OK;
 }
 

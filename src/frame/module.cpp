@@ -145,10 +145,8 @@ extern "C" HRESULT WINAPI DllUnregisterServer() {
             // type library's own unregistration leaves them.
             deleteTree(L"Interface\\" + guidText(*c.iid));
         }
-        HRESULT hr = UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
-        if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_LIBNOTREGISTERED) {
-            // Still remove the library key: nothing of ours may stay behind.
-        }
+        // Whatever the type library's own unregistration manages, its key goes too.
+        UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
         deleteTree(L"TypeLib\\" + guidText(LIBID_ZorUtility));
         return S_OK;
     } catch (...) {

@@ -1,13 +1,309 @@
+// The COM server as a client sees it: creation, interfaces, the type library and its DISPIDs,
+// the resources, unloading and the per-thread start-up.
 #include "client.h"
+#include "frame/dispatch.h"
+#include <thread>
 
 using namespace test;
 
-TEST(Frame, CreatesByProgIdAndCallsByName) {
+namespace {
+
+struct Member {
+    const wchar_t* name;
+    int offset; // DISPID - 0x60030000
+};
+struct ClassCase {
+    const wchar_t* name;
+    const IID* iid;
+    const CLSID* clsid;
+    std::vector<Member> members;
+};
+
+// The catalogue: every class in type-library order, its methods in interface order.
+const std::vector<ClassCase>& catalogue() {
+    static const std::vector<ClassCase> c = {
+        {L"TextFileFunctions", &__uuidof(_TextFileFunctions), &__uuidof(TextFileFunctions),
+         {{L"CreateLogFile", 0}, {L"CreateLogFileWithBackup", 1}, {L"ExtractDirectoryPath", 2}, {L"UpdateLogFile", 3},
+          {L"ExtractFilename", 4}, {L"ExtractFilenameNoExtension", 5}, {L"ExtractExtension", 6}, {L"IsInLogFile", 7},
+          {L"ReadIniFile", 8}, {L"CreateINIFile", 10}, {L"WriteINIFile", 11}, {L"WriteINIFileBlankLine", 12},
+          {L"FileExists", 13}, {L"DirExists", 14}, {L"AddDirSep", 15}, {L"AddURLDirSep", 16}, {L"IsUNCName", 17},
+          {L"ReadTextFileString", 18}, {L"ReadTextFileVariant", 19}, {L"ShellTextFile", 20}, {L"SetFileDate", 21},
+          {L"GetShortName", 22}}},
+        {L"VariousFunctions", &__uuidof(_VariousFunctions), &__uuidof(VariousFunctions),
+         {{L"DataExists", 0}, {L"ExtractDecimal", 1}, {L"Sleep", 2}, {L"ExtractRubbish", 3}}},
+        {L"ASPFunctions", &__uuidof(_ASPFunctions), &__uuidof(ASPFunctions),
+         {{L"GetCounter", 0}, {L"GetFileDate", 1}, {L"ReadTextFile", 2}, {L"ComboListDirectory", 3}}},
+        {L"Win32Functions", &__uuidof(_Win32Functions), &__uuidof(Win32Functions),
+         {{L"GetWindowsSysDir", 0}, {L"StripTerminator", 1}, {L"GetWindowsDir", 2}, {L"GetTempFilename", 3},
+          {L"GetWindowsTempDir", 4}, {L"WindowsExit", 6}, {L"GetFreeDiskSpace", 7}, {L"GetTotalDiskSpace", 8},
+          {L"GetDiskVolumeName", 9}, {L"GetDiskSerialNumber", 10}, {L"GetMaxFilenameLength", 11},
+          {L"GetFileSystemName", 12}, {L"GetDiskVolumeFlags", 13}, {L"SetWallpaper", 14}, {L"RemoveWallpaper", 15},
+          {L"CopyFiles", 16}, {L"PutWindowOnTop", 17}, {L"GetWindowsVersion", 18}, {L"ExecuteAndWait", 19}}},
+        {L"EncryptFunctions", &__uuidof(_EncryptFunctions), &__uuidof(EncryptFunctions),
+         {{L"EncryptString", 0}, {L"DecryptString", 1}, {L"CryptFile", 3}}},
+        {L"MDIFunctions", &__uuidof(_MDIFunctions), &__uuidof(MDIFunctions),
+         {{L"PlayWavFile", 0}, {L"PrevCDTrack", 1}, {L"NextCDTrack", 2}, {L"EjectCD", 3}, {L"StopWav", 4},
+          {L"PlayAVIFile", 5}, {L"StopAVI", 6}, {L"IncreaseWavVolume", 7}, {L"DecreaseWavVolume", 8},
+          {L"DecreaseMIDIVolume", 9}, {L"IncreaseMIDIVolume", 10}, {L"PlayMIDIFile", 11}, {L"PlayCD", 12},
+          {L"StopMIDI", 13}, {L"StopCD", 14}}},
+        {L"FormFunctions", &__uuidof(_FormFunctions), &__uuidof(FormFunctions),
+         {{L"AddIconToSysTray", 1}, {L"DeleteIconFromSysTray", 2}, {L"CenterForm", 3}, {L"GetUserDetails", 4},
+          {L"DisplayAbout", 5}, {L"DisplayZORAbout", 6}, {L"GetCalDate", 7}}},
+        {L"RegistryFunctions", &__uuidof(_RegistryFunctions), &__uuidof(RegistryFunctions),
+         {{L"SaveRegSetting", 0}, {L"DeleteRegSetting", 1}, {L"GetRegSetting", 2}, {L"GetAllRegSettings", 3}}},
+        {L"DateFunctions", &__uuidof(_DateFunctions), &__uuidof(DateFunctions),
+         {{L"GetLastDayInMonth", 0}, {L"IsLeapYear", 1}}},
+        {L"AdvDataAccess", &__uuidof(_AdvDataAccess), &__uuidof(AdvDataAccess),
+         {{L"OpenACETable", 0}, {L"CloseACETable", 1}, {L"OpenACEIndex", 2}, {L"CloseACEIndex", 3},
+          {L"SeekACERecord", 4}, {L"ApplyACEFilter", 5}, {L"CloseAllACEConnections", 6}, {L"LocateACERecord", 7}}},
+        {L"BitmapFunctions", &__uuidof(_BitmapFunctions), &__uuidof(BitmapFunctions), {{L"TransparentBit", 0}}},
+    };
+    return c;
+}
+
+HMODULE libraryModule() {
+    static HMODULE h = [] {
+        char path[MAX_PATH];
+        GetEnvironmentVariableA("ZOR_DLL", path, MAX_PATH);
+        return LoadLibraryA(path);
+    }();
+    return h;
+}
+
+template <class F>
+F libraryExport(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(libraryModule(), name)));
+}
+
+} // namespace
+
+TEST(Frame, EveryClassIsCreatableByProgIdAndByClsidWithItsThreeInterfaces) {
+    for (const ClassCase& c : catalogue()) {
+        SCOPED_TRACE(testing::Message() << "class " << std::string(c.name, c.name + wcslen(c.name)));
+        CLSID clsid;
+        ASSERT_EQ(S_OK, CLSIDFromProgID((std::wstring(L"ZorUtility.") + c.name).c_str(), &clsid));
+        EXPECT_TRUE(IsEqualCLSID(clsid, *c.clsid));
+        ComPtr<IUnknown> unk;
+        ASSERT_EQ(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, unk.outVoid()));
+        ComPtr<IDispatch> disp, dual;
+        ComPtr<ISupportErrorInfo> sei;
+        ComPtr<IUnknown> unk2;
+        EXPECT_EQ(S_OK, unk->QueryInterface(IID_IDispatch, disp.outVoid()));
+        EXPECT_EQ(S_OK, unk->QueryInterface(*c.iid, dual.outVoid()));
+        EXPECT_EQ(S_OK, dual->QueryInterface(IID_IUnknown, unk2.outVoid()));
+        EXPECT_EQ(unk.get(), unk2.get()) << "IUnknown identity";
+        ASSERT_EQ(S_OK, unk->QueryInterface(IID_ISupportErrorInfo, sei.outVoid()));
+        EXPECT_EQ(S_OK, sei->InterfaceSupportsErrorInfo(*c.iid));
+        EXPECT_EQ(S_FALSE, sei->InterfaceSupportsErrorInfo(IID_IPersist));
+        ComPtr<IPersist> none;
+        EXPECT_EQ(E_NOINTERFACE, unk->QueryInterface(IID_IPersist, none.outVoid()));
+        EXPECT_EQ(nullptr, none.get());
+    }
+}
+
+TEST(Frame, DispidsFollowTheCatalogueWithGapsForPrivateProcedures) {
+    for (const ClassCase& c : catalogue()) {
+        ComPtr<IDispatch> d;
+        ASSERT_EQ(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.outVoid()));
+        for (const Member& m : c.members) {
+            DISPID id = DISPID_UNKNOWN;
+            LPOLESTR n = const_cast<LPOLESTR>(m.name);
+            EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, &n, 1, 0, &id));
+            EXPECT_EQ(0x60030000 + m.offset, id) << std::string(m.name, m.name + wcslen(m.name));
+        }
+        // Names are matched without regard to case, as automation clients expect.
+        DISPID id = 0;
+        LPOLESTR lower = const_cast<LPOLESTR>(L"nosuchmethod");
+        EXPECT_EQ(DISP_E_UNKNOWNNAME, d->GetIDsOfNames(IID_NULL, &lower, 1, 0, &id));
+    }
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    ASSERT_TRUE(tf);
-    Call call;
-    Args args{vstr(L"C:\\logs\\app.log")};
-    invoke(call, tf.get(), L"ExtractFilename", args);
-    EXPECT_EQ(S_OK, call.hr);
-    EXPECT_EQ(L"app.log", call.text());
+    EXPECT_EQ(0x60030002, dispid(tf.get(), L"ExtractDirectoryPath"));
+    EXPECT_EQ(0x6003000A, dispid(tf.get(), L"CreateINIFile"));
+    EXPECT_EQ(0x60030004, dispid(tf.get(), L"extractfilename"));
+}
+
+TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_ZorUtility, 1, 0, 0, lib.out()));
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, lib->GetLibAttr(&attr));
+    EXPECT_EQ(1, attr->wMajorVerNum);
+    EXPECT_EQ(0, attr->wMinorVerNum);
+    EXPECT_EQ(SYS_WIN32, attr->syskind);
+    EXPECT_EQ(0u, attr->lcid);
+    // Only the "has a disk image" flag that every compiled type library carries.
+    EXPECT_EQ(LIBFLAG_FHASDISKIMAGE, attr->wLibFlags);
+    lib->ReleaseTLibAttr(attr);
+    ASSERT_EQ(22u, lib->GetTypeInfoCount());
+    const auto& cat = catalogue();
+    for (size_t i = 0; i < cat.size(); ++i) {
+        ComPtr<ITypeInfo> itf, cls;
+        ASSERT_EQ(S_OK, lib->GetTypeInfo(static_cast<UINT>(2 * i), itf.out()));
+        ASSERT_EQ(S_OK, lib->GetTypeInfo(static_cast<UINT>(2 * i + 1), cls.out()));
+        TYPEATTR* ta = nullptr;
+        ASSERT_EQ(S_OK, itf->GetTypeAttr(&ta));
+        EXPECT_TRUE(IsEqualGUID(ta->guid, *cat[i].iid));
+        EXPECT_EQ(TKIND_DISPATCH, ta->typekind);
+        const WORD flags = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
+        EXPECT_EQ(flags, ta->wTypeFlags & flags);
+        itf->ReleaseTypeAttr(ta);
+        // The vtable half of the dual interface is the oleautomation-compatible one.
+        HREFTYPE ref;
+        ComPtr<ITypeInfo> vtbl;
+        ASSERT_EQ(S_OK, itf->GetRefTypeOfImplType(-1, &ref));
+        ASSERT_EQ(S_OK, itf->GetRefTypeInfo(ref, vtbl.out()));
+        ASSERT_EQ(S_OK, vtbl->GetTypeAttr(&ta));
+        EXPECT_EQ(TKIND_INTERFACE, ta->typekind);
+        EXPECT_TRUE(ta->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
+        EXPECT_EQ(static_cast<short>(cat[i].members.size()), ta->cFuncs) << "the methods after IDispatch's seven";
+        vtbl->ReleaseTypeAttr(ta);
+        ASSERT_EQ(S_OK, cls->GetTypeAttr(&ta));
+        EXPECT_TRUE(IsEqualGUID(ta->guid, *cat[i].clsid));
+        EXPECT_EQ(TKIND_COCLASS, ta->typekind);
+        EXPECT_EQ(TYPEFLAG_FCANCREATE, ta->wTypeFlags & (TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT));
+        EXPECT_EQ(1, ta->cImplTypes) << "one default interface, no source interface";
+        cls->ReleaseTypeAttr(ta);
+        Bstr name;
+        ASSERT_EQ(S_OK, cls->GetDocumentation(MEMBERID_NIL, name.out(), nullptr, nullptr, nullptr));
+        EXPECT_EQ(cat[i].name, name.text());
+    }
+}
+
+TEST(Frame, ParametersCarryTheirNamesForNamedArguments) {
+    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"CreateLogFileWithBackup"), const_cast<LPOLESTR>(L"strFilename"),
+                        const_cast<LPOLESTR>(L"strHeader"), const_cast<LPOLESTR>(L"intDays")};
+    DISPID ids[4];
+    ASSERT_EQ(S_OK, tf->GetIDsOfNames(IID_NULL, names, 4, 0, ids));
+    EXPECT_EQ(0x60030001, ids[0]);
+    EXPECT_EQ(0, ids[1]);
+    EXPECT_EQ(1, ids[2]);
+    EXPECT_EQ(2, ids[3]);
+}
+
+TEST(Frame, NamedArgumentsReachTheMethod) {
+    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"ExtractExtension"), const_cast<LPOLESTR>(L"strInputFile")};
+    DISPID ids[2];
+    ASSERT_EQ(S_OK, tf->GetIDsOfNames(IID_NULL, names, 2, 0, ids));
+    Args args{vstr(L"a.b.c")};
+    DISPPARAMS p{args.v.data(), &ids[1], 1, 1};
+    Variant r;
+    ASSERT_EQ(S_OK, tf->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &p, &r, nullptr, nullptr));
+    EXPECT_EQ(L"b.c", zor::str(V_BSTR(&r.get())));
+}
+
+TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
+    HMODULE dll = libraryModule();
+    ASSERT_NE(nullptr, dll);
+    for (const ClassCase& c : catalogue()) {
+        std::wstring type = L"_IID_";
+        for (const wchar_t* p = c.name; *p; ++p) type += static_cast<wchar_t>(towupper(*p));
+        HRSRC res = FindResourceW(dll, MAKEINTRESOURCEW(1), type.c_str());
+        ASSERT_NE(nullptr, res) << "missing resource";
+        ASSERT_EQ(20u, SizeofResource(dll, res));
+        const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(dll, res)));
+        DWORD length;
+        memcpy(&length, data, 4);
+        EXPECT_EQ(16u, length);
+        EXPECT_EQ(0, memcmp(data + 4, c.iid, 16));
+    }
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(dll, path, MAX_PATH);
+    DWORD size = GetFileVersionInfoSizeW(path, nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00000004u, fixed->dwFileVersionLS);
+    EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
+    EXPECT_EQ(0x00000004u, fixed->dwProductVersionLS);
+    EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\FileVersion", reinterpret_cast<void**>(&text), &len));
+    EXPECT_STREQ(L"1.00.0004", text);
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\ProductVersion", reinterpret_cast<void**>(&text), &len));
+    EXPECT_STREQ(L"1.00.0004", text);
+    EXPECT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\OLESelfRegister", reinterpret_cast<void**>(&text), &len));
+}
+
+TEST(Frame, RegistrationNamesTheDllAsApartmentThreadedInprocServer) {
+    wchar_t key[128];
+    wchar_t clsid[40];
+    StringFromGUID2(__uuidof(TextFileFunctions), clsid, 40);
+    swprintf(key, 128, L"CLSID\\%ls\\InprocServer32", clsid);
+    wchar_t value[MAX_PATH];
+    DWORD size = sizeof(value);
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, key, L"ThreadingModel", RRF_RT_REG_SZ, nullptr, value, &size));
+    EXPECT_STREQ(L"Apartment", value);
+    size = sizeof(value);
+    ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, value, &size));
+    wchar_t expected[MAX_PATH];
+    GetEnvironmentVariableW(L"ZOR_DLL", expected, MAX_PATH);
+    EXPECT_EQ(0, _wcsicmp(expected, value));
+}
+
+TEST(Frame, UnknownClassIsNotAvailable) {
+    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    ASSERT_NE(nullptr, getClassObject);
+    ComPtr<IClassFactory> f;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(IID_IPersist, IID_IClassFactory, f.outVoid()));
+    EXPECT_EQ(nullptr, f.get());
+    ComPtr<IUnknown> u;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(IID_IPersist, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, u.outVoid()));
+}
+
+TEST(Frame, ClassFactoryRefusesAggregation) {
+    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    ComPtr<IClassFactory> f;
+    ASSERT_EQ(S_OK, getClassObject(__uuidof(DateFunctions), IID_IClassFactory, f.outVoid()));
+    ComPtr<IUnknown> obj;
+    IUnknown* outer = reinterpret_cast<IUnknown*>(f.get());
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, f->CreateInstance(outer, IID_IUnknown, obj.outVoid()));
+    EXPECT_EQ(E_NOINTERFACE, f->CreateInstance(nullptr, IID_IPersist, obj.outVoid()));
+}
+
+TEST(Frame, CanUnloadOnlyWhenNoObjectLivesAndNoLockIsHeld) {
+    auto canUnload = libraryExport<HRESULT(WINAPI*)()>("DllCanUnloadNow");
+    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    ASSERT_NE(nullptr, canUnload);
+    CoFreeUnusedLibraries();
+    EXPECT_EQ(S_OK, canUnload());
+    {
+        ComPtr<IClassFactory> f;
+        ASSERT_EQ(S_OK, getClassObject(__uuidof(BitmapFunctions), IID_IClassFactory, f.outVoid()));
+        ComPtr<IUnknown> obj;
+        ASSERT_EQ(S_OK, f->CreateInstance(nullptr, IID_IUnknown, obj.outVoid()));
+        EXPECT_EQ(S_FALSE, canUnload());
+        ASSERT_EQ(S_OK, f->LockServer(TRUE));
+        f.out(); // release the factory, keep the lock
+        obj.out();
+        EXPECT_EQ(S_FALSE, canUnload()) << "server lock held";
+        ComPtr<IClassFactory> g;
+        ASSERT_EQ(S_OK, getClassObject(__uuidof(BitmapFunctions), IID_IClassFactory, g.outVoid()));
+        g->LockServer(FALSE);
+    }
+    EXPECT_EQ(S_OK, canUnload());
+}
+
+TEST(Frame, EveryThreadThatCreatesAnObjectRunsTheStartUp) {
+    // Wine reports the NT family, so the flag is 1 (not the automation true) in each thread.
+    std::vector<long> flags(3, -7);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 3; ++i)
+        threads.emplace_back([&, i] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                ComPtr<IUnknown> obj;
+                if (SUCCEEDED(zor::createPeerObject(__uuidof(_DateFunctions), obj.outVoid()))) flags[i] = zor::isWindowsNT();
+            }
+            CoUninitialize();
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(std::vector<long>({1, 1, 1}), flags);
+    EXPECT_EQ(0u, GetVersion() & 0x80000000u);
 }

@@ -1,0 +1,208 @@
+// The four error modes and the optional-argument convention, seen through IDispatch::Invoke and
+// through the vtable. Two small test classes on the shared dispatch base raise chosen errors.
+#include "client.h"
+#include "frame/dispatch.h"
+
+using namespace test;
+using zor::Error;
+
+namespace {
+
+// Each method fails with the error number given in its first argument (0: no failure).
+class ModeProbe final : public zor::DispatchObject<_VariousFunctions> {
+public:
+    ModeProbe() : DispatchObject(L"ZorUtility.ModeProbe") {}
+    // untrapped
+    STDMETHODIMP DataExists(BSTR strData, VARIANT_BOOL* result) override {
+        *result = VARIANT_FALSE;
+        return untrapped([&] {
+            long n = std::stol(zor::str(strData));
+            if (n) throw Error(n);
+            *result = VARIANT_TRUE;
+        });
+    }
+    // trapped with an error text
+    STDMETHODIMP ExtractDecimal(BSTR strIN, short intDecimals, BSTR* result) override {
+        *result = nullptr;
+        return trappedText(result, L"There was an error in the ExtractDecimal function: ", [&] {
+            if (intDecimals) throw Error(intDecimals);
+            *result = zor::newBstr(L"fine");
+        });
+    }
+    // trapped with a fixed result
+    STDMETHODIMP Sleep(double* Seconds, VARIANT_BOOL* result) override {
+        *result = VARIANT_TRUE;
+        return trappedBool(result, [&] {
+            if (*Seconds != 0) throw Error(static_cast<long>(*Seconds));
+        });
+    }
+    // failures skipped: each step that fails is passed over
+    STDMETHODIMP ExtractRubbish(BSTR strIN, BSTR* result) override {
+        *result = nullptr;
+        std::wstring out;
+        for (wchar_t c : zor::str(strIN))
+            zor::skip([&] {
+                if (c == L'!') throw Error(5);
+                out += c;
+            });
+        *result = zor::newBstr(out);
+        return S_OK;
+    }
+};
+
+// Reports how its optional argument arrived: "missing", or the variant type given.
+class OptionalProbe final : public zor::DispatchObject<_EncryptFunctions> {
+public:
+    OptionalProbe() : DispatchObject(L"ZorUtility.OptionalProbe") {}
+    STDMETHODIMP EncryptString(BSTR, BSTR, BSTR* result) override { return E_NOTIMPL; }
+    STDMETHODIMP DecryptString(BSTR, BSTR, BSTR* result) override { return E_NOTIMPL; }
+    STDMETHODIMP CryptFile(BSTR strFileIn, BSTR, BSTR, VARIANT blnReplace, VARIANT_BOOL* result) override {
+        seen = zor::isMissing(blnReplace) ? -1 : V_VT(&zor::deref(blnReplace));
+        *result = VARIANT_TRUE;
+        return S_OK;
+    }
+    int seen = -2;
+};
+
+template <class T>
+ComPtr<IDispatch> make(T*& raw) {
+    raw = new T();
+    ComPtr<IDispatch> d;
+    raw->QueryInterface(IID_IDispatch, d.outVoid());
+    raw->Release();
+    return d;
+}
+
+} // namespace
+
+TEST(ErrorModes, UntrappedFailureGivesControlHresultWithErrorInfo) {
+    ModeProbe* probe;
+    auto d = make(probe);
+    struct Case {
+        long number;
+        const wchar_t* description;
+    } cases[] = {{53, L"File not found"}, {76, L"Path not found"}, {62, L"Input past end of file"}, {6, L"Overflow"}};
+    for (const Case& c : cases) {
+        // Through the vtable: the HRESULT itself and IErrorInfo.
+        Bstr arg(std::to_wstring(c.number));
+        VARIANT_BOOL r = 1;
+        SetErrorInfo(0, nullptr);
+        EXPECT_EQ(static_cast<HRESULT>(0x800A0000 + c.number), probe->DataExists(arg.get(), &r));
+        EXPECT_EQ(c.description, errorInfoDescription());
+        // Through Invoke: DISP_E_EXCEPTION with EXCEPINFO carrying the same.
+        Call call;
+        Args args{vstr(std::to_wstring(c.number).c_str())};
+        invoke(call, d.get(), L"DataExists", args);
+        EXPECT_EQ(DISP_E_EXCEPTION, call.hr);
+        EXPECT_EQ(static_cast<HRESULT>(0x800A0000 + c.number), call.excep.scode);
+        EXPECT_EQ(std::wstring(c.description), zor::str(call.excep.bstrDescription));
+        EXPECT_EQ(L"ZorUtility.ModeProbe", zor::str(call.excep.bstrSource));
+    }
+    Call ok;
+    Args zero{vstr(L"0")};
+    invoke(ok, d.get(), L"DataExists", zero);
+    EXPECT_EQ(S_OK, ok.hr);
+    EXPECT_EQ(VT_BOOL, V_VT(&ok.result.get()));
+    EXPECT_EQ(VARIANT_TRUE, V_BOOL(&ok.result.get()));
+}
+
+TEST(ErrorModes, TrappedTextReturnsTheMessageWithSOk) {
+    ModeProbe* probe;
+    auto d = make(probe);
+    Call call;
+    Args args{vstr(L"x"), vi2(53)};
+    invoke(call, d.get(), L"ExtractDecimal", args);
+    ASSERT_EQ(S_OK, call.hr);
+    EXPECT_EQ(L"There was an error in the ExtractDecimal function: 53 ...File not found", call.text());
+    BSTR r = nullptr;
+    Bstr in(L"x");
+    EXPECT_EQ(S_OK, probe->ExtractDecimal(in.get(), 70, &r));
+    EXPECT_EQ(L"There was an error in the ExtractDecimal function: 70 ...Permission denied", zor::str(r));
+    SysFreeString(r);
+    EXPECT_EQ(S_OK, probe->ExtractDecimal(in.get(), 0, &r));
+    EXPECT_EQ(L"fine", zor::str(r));
+    SysFreeString(r);
+}
+
+TEST(ErrorModes, TrappedFixedResultAndSkippedSteps) {
+    ModeProbe* probe;
+    auto d = make(probe);
+    double seconds = 53;
+    VARIANT_BOOL r = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, probe->Sleep(&seconds, &r));
+    EXPECT_EQ(VARIANT_FALSE, r);
+    seconds = 0;
+    EXPECT_EQ(S_OK, probe->Sleep(&seconds, &r));
+    EXPECT_EQ(VARIANT_TRUE, r);
+    Call call;
+    Args args{vstr(L"a!b!!c")};
+    invoke(call, d.get(), L"ExtractRubbish", args);
+    EXPECT_EQ(S_OK, call.hr);
+    EXPECT_EQ(L"abc", call.text());
+}
+
+TEST(ErrorModes, ErrorTextForEveryCatalogueNumberHasADescription) {
+    for (long n : {5, 6, 9, 13, 52, 53, 55, 58, 62, 70, 75, 76}) {
+        std::wstring d = zor::errorDescription(n);
+        EXPECT_FALSE(d.empty());
+        EXPECT_NE(L"Application-defined or object-defined error", d) << n;
+    }
+    EXPECT_EQ(L"p: 76 Path not found", zor::errorText(L"p: ", Error(76), L" "));
+}
+
+TEST(OptionalArguments, OmittedAndParamNotFoundAreTheSameEmptyAndNullAreGiven) {
+    OptionalProbe* probe;
+    auto d = make(probe);
+    Call omitted;
+    Args three{vstr(L"a"), vstr(L"b"), vstr(L"c")};
+    invoke(omitted, d.get(), L"CryptFile", three);
+    EXPECT_EQ(S_OK, omitted.hr);
+    EXPECT_EQ(-1, probe->seen);
+
+    VARIANT empty, null, error, other;
+    VariantInit(&empty);
+    VariantInit(&null);
+    V_VT(&null) = VT_NULL;
+    error = vmissing();
+    VariantInit(&other);
+    V_VT(&other) = VT_ERROR;
+    V_ERROR(&other) = E_FAIL;
+    struct Case {
+        VARIANT v;
+        int seen;
+    } cases[] = {{error, -1}, {empty, VT_EMPTY}, {null, VT_NULL}, {other, VT_ERROR}, {vbool(false), VT_BOOL}};
+    for (const Case& c : cases) {
+        Call call;
+        Args args{vstr(L"a"), vstr(L"b"), vstr(L"c"), c.v};
+        invoke(call, d.get(), L"CryptFile", args);
+        EXPECT_EQ(S_OK, call.hr);
+        EXPECT_EQ(c.seen, probe->seen);
+    }
+    // A script variable arrives as a reference to a Variant: it is looked through.
+    VARIANT inner = vmissing(), ref;
+    V_VT(&ref) = VT_VARIANT | VT_BYREF;
+    V_VARIANTREF(&ref) = &inner;
+    EXPECT_TRUE(zor::isMissing(ref));
+    VARIANT text = vstr(L"x");
+    V_VARIANTREF(&ref) = &text;
+    EXPECT_FALSE(zor::isMissing(ref));
+    EXPECT_EQ(L"x", zor::variantText(ref));
+    VariantClear(&text);
+}
+
+TEST(OptionalArguments, VariantConversionsFailWithTypeMismatch) {
+    VARIANT v = vstr(L"abc");
+    try {
+        zor::variantNumber(v);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(13, e.number);
+    }
+    VariantClear(&v);
+    v = vbool(true);
+    EXPECT_EQ(L"True", zor::variantText(v));
+    EXPECT_EQ(-1.0, zor::variantNumber(v));
+    v = vi4(42);
+    EXPECT_EQ(L"42", zor::variantText(v));
+    EXPECT_TRUE(zor::variantBool(v));
+}

@@ -1,0 +1,59 @@
+// The runtime layer: error numbers and their HRESULTs, Win32 mapping, space trimming, ANSI text.
+#include "client.h"
+#include "runtime/text.h"
+
+using zor::Error;
+
+TEST(Errors, NumbersMapToControlHresultsAndBack) {
+    struct Case {
+        long n;
+        HRESULT hr;
+    } cases[] = {{5, (HRESULT)0x800A0005}, {6, (HRESULT)0x800A0006}, {53, (HRESULT)0x800A0035},
+                 {62, (HRESULT)0x800A003E}, {70, (HRESULT)0x800A0046}, {76, (HRESULT)0x800A004C}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.hr, Error(c.n).hresult());
+        EXPECT_EQ(c.n, Error::fromHresult(c.hr).number);
+    }
+    Error foreign = Error::fromHresult(E_ACCESSDENIED);
+    EXPECT_EQ(0, foreign.number);
+    EXPECT_EQ(E_ACCESSDENIED, foreign.hresult());
+    EXPECT_FALSE(foreign.description().empty());
+    EXPECT_EQ(13, Error::fromHresult(DISP_E_TYPEMISMATCH).number);
+}
+
+TEST(Errors, Win32ErrorsBecomeCatalogueNumbers) {
+    struct Case {
+        DWORD code;
+        long n;
+    } cases[] = {{ERROR_FILE_NOT_FOUND, 53}, {ERROR_PATH_NOT_FOUND, 76}, {ERROR_ACCESS_DENIED, 70},
+                 {ERROR_SHARING_VIOLATION, 70}, {ERROR_ALREADY_EXISTS, 58}, {ERROR_FILE_EXISTS, 58},
+                 {ERROR_INVALID_NAME, 52}, {ERROR_HANDLE_EOF, 62}, {ERROR_DISK_FULL, 61}, {ERROR_NOT_READY, 71},
+                 {ERROR_GEN_FAILURE, 75}};
+    for (const auto& c : cases) EXPECT_EQ(c.n, Error::fromWin32(c.code).number) << c.code;
+}
+
+TEST(Text, TrimmingRemovesSpacesOnly) {
+    struct Case {
+        const wchar_t *in, *both, *left, *right;
+    } cases[] = {{L"", L"", L"", L""},
+                 {L"   ", L"", L"", L""},
+                 {L" a b ", L"a b", L"a b ", L" a b"},
+                 {L"\ta\t", L"\ta\t", L"\ta\t", L"\ta\t"},
+                 {L"\x00A0x ", L"\x00A0x", L"\x00A0x ", L"\x00A0x"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.both, std::wstring(zor::trimSpaces(c.in)));
+        EXPECT_EQ(c.left, std::wstring(zor::trimLeftSpaces(c.in)));
+        EXPECT_EQ(c.right, std::wstring(zor::trimRightSpaces(c.in)));
+    }
+}
+
+TEST(Text, AnsiConversionUsesTheSystemCodePage) {
+    ASSERT_EQ(1252u, GetACP()) << "the test prefix runs with the Western code page";
+    EXPECT_EQ(std::string("Caf\xE9"), zor::toAnsi(L"Caf\x00E9"));
+    EXPECT_EQ(std::wstring(L"Caf\x00E9"), zor::fromAnsi("Caf\xE9"));
+    EXPECT_EQ(std::string("\x80"), zor::toAnsi(L"\x20AC")); // the euro sign
+    EXPECT_EQ(std::string("a\0b", 3), zor::toAnsi(std::wstring(L"a\0b", 3)));
+    EXPECT_EQ(std::string("?"), zor::toAnsi(L"\x4E2D")) << "unmappable characters become '?'";
+    EXPECT_EQ(L"", zor::fromAnsi(""));
+    EXPECT_EQ(L"-12", zor::decimal(-12));
+}
