@@ -31,18 +31,11 @@ TEST(Numbers, RoundsToInteger32HalvesToEven) {
     for (const auto& c : cases) EXPECT_EQ(c.out, zor::roundToInteger32(c.in)) << c.in;
 }
 
-long overflowNumber16(double v) {
+// The error number that a conversion raises, 0 when it raises none.
+template <class F>
+long errorOf(F convert, double v) {
     try {
-        zor::roundToInteger16(v);
-    } catch (const Error& e) {
-        return e.number;
-    }
-    return 0;
-}
-
-long overflowNumber32(double v) {
-    try {
-        zor::roundToInteger32(v);
+        convert(v);
     } catch (const Error& e) {
         return e.number;
     }
@@ -53,9 +46,9 @@ TEST(Numbers, OutOfRangeIsOverflow) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     for (double v : {32767.5, 32768.0, -32768.6, -32769.0, 1e10, -inf, inf, nan})
-        EXPECT_EQ(6, overflowNumber16(v)) << v;
+        EXPECT_EQ(6, errorOf(zor::roundToInteger16, v)) << v;
     for (double v : {2147483647.5, 2147483648.0, -2147483648.6, 1e300, inf, nan})
-        EXPECT_EQ(6, overflowNumber32(v)) << v;
+        EXPECT_EQ(6, errorOf(zor::roundToInteger32, v)) << v;
 }
 
 } // namespace

@@ -7,14 +7,6 @@ namespace {
 
 ComPtr<_DateFunctions> dates() { return create<_DateFunctions>(L"DateFunctions"); }
 
-VARIANT vdate(DATE d) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_DATE;
-    V_DATE(&v) = d;
-    return v;
-}
-
 TEST(GetLastDayInMonth, MonthLengthsAcrossTheCenturyRules) {
     struct Case {
         int y, m, d;
