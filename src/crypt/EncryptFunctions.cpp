@@ -73,7 +73,7 @@ STDMETHODIMP EncryptFunctions::DecryptString(BSTR strStringIn, BSTR strPassword,
 
 void EncryptFunctions::CryptBuffer(std::span<unsigned char> block, std::wstring_view password) {
     KeyStream keys(password);
-    for (unsigned char& b : block) b ^= keys.next();
+    keys.scramble(block);
 }
 
 // Writes a scrambled copy of strFileIn to strFileOut, exactly as long as the input, one block

@@ -3,6 +3,7 @@
 // from the first after the last. Lengths and positions are 16-bit counters, as in the
 // scrambled formats: 32,767 characters or more overflow (error 6).
 #pragma once
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@ public:
     explicit KeyStream(std::wstring_view password);
     // The next key code; error 5 when the key string is empty.
     unsigned char next();
+    // Combines each byte with the next key code by XOR, as next() would, four bytes at a time.
+    void scramble(std::span<unsigned char> bytes);
     const std::string& keyString() const { return key_; }
 
 private:

@@ -1,5 +1,6 @@
 #include "client.h"
 #include <string>
+#include <vector>
 #include "crypt/keystream.h"
 
 using namespace test;
@@ -189,6 +190,49 @@ TEST(KeyStream, PositionIsASixteenBitCounter) {
     for (int i = 1; i < 32767; ++i) ASSERT_EQ(i % 3 == 1 ? '1' : '0', keys.next()) << i;
     try {
         keys.next();
+        FAIL() << "position 32,767 could be passed";
+    } catch (const zor::Error& e) {
+        EXPECT_EQ(6, e.number);
+    }
+}
+
+TEST(KeyStream, ScrambleCombinesLikeNextForEveryLengthAndStart) {
+    const std::wstring passwords[] = {L"\x01", L"\x0c", L"d", L"\x01\x02\x03\x04", L"\x05" L"A",
+                                      L"\x01" L"Ad", L"secret", std::wstring(300, L'\u00e9')};
+    for (const auto& password : passwords) {
+        for (size_t start : {0u, 1u, 2u, 5u}) {
+            for (size_t n : {0u, 1u, 3u, 4u, 5u, 7u, 8u, 63u, 4095u, 4096u}) {
+                zor::KeyStream bulk(password), single(password);
+                for (size_t i = 0; i < start; ++i) {
+                    bulk.next();
+                    single.next();
+                }
+                std::vector<unsigned char> data(n), want(n);
+                for (size_t i = 0; i < n; ++i) data[i] = static_cast<unsigned char>(i * 37 + 11);
+                for (size_t i = 0; i < n; ++i) want[i] = data[i] ^ single.next();
+                bulk.scramble(data);
+                ASSERT_EQ(want, data) << "key " << bulk.keyString() << " start " << start << " n " << n;
+                ASSERT_EQ(single.next(), bulk.next()) << "position after scramble";
+            }
+        }
+    }
+}
+
+TEST(KeyStream, ScrambleKeepsTheLimits) {
+    std::vector<unsigned char> one(1), none;
+    zor::KeyStream empty(L"");
+    empty.scramble(none); // nothing to combine: no key needed
+    try {
+        empty.scramble(one);
+        FAIL() << "an empty key string gave a code";
+    } catch (const zor::Error& e) {
+        EXPECT_EQ(5, e.number);
+    }
+    zor::KeyStream huge(std::wstring(11000, L'd'));
+    std::vector<unsigned char> block(32766);
+    huge.scramble(block);
+    try {
+        huge.scramble(one);
         FAIL() << "position 32,767 could be passed";
     } catch (const zor::Error& e) {
         EXPECT_EQ(6, e.number);
