@@ -71,7 +71,14 @@ Eq fso.FileExists(fOut), False, "output renamed"
 Eq ef.CryptFile(fIn, fOut, "key", 1), True, "replace with 1"
 Eq ReadText(fIn), plain, "replaced twice restores"
 
+Dim flag : flag = True ' a variable arrives by reference
+Eq ef.CryptFile(fIn, fOut, "key", flag), True, "replace flag in a variable"
+Eq fso.FileExists(fOut), False, "replaced through the variable"
+Eq ef.CryptFile(fIn, fOut, "key", flag), True, "and back"
+Eq ReadText(fIn), plain, "restored through the variable"
+
 Eq ef.CryptFile(fIn, fIn, "key", True), True, "in place"
+Eq ReadText(fIn) <> plain, True, "scrambled in place"
 Eq ef.CryptFile(fIn, fIn, "key"), True, "in place again"
 Eq ReadText(fIn), plain, "in place twice restores"
 
