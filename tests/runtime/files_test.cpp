@@ -89,7 +89,7 @@ TEST(BinaryFile, RecognisesTheSameFileUnderAnotherName) {
     DeleteFileW(path.c_str());
 }
 
-TEST(ReplaceFile, ReplacesInOneStepOrNotAtAll) {
+TEST(FileReplacement, InOneStepOrNotAtAll) {
     const std::wstring source = scratch(L"src.bin"), target = scratch(L"dst.bin");
     auto make = [](const std::wstring& p, const char* text) {
         BinaryFile f(p, BinaryFile::createTruncate);
