@@ -171,12 +171,23 @@ int main() {
     t0 = now();
     vf->Sleep(&seconds, &r);
     double wall = now() - t0, cpu = processorSeconds() - cpu0;
+    // The same with a WM_QUIT pending, which the wait leaves for the caller's loop.
+    PostQuitMessage(0);
+    cpu0 = processorSeconds();
+    t0 = now();
+    vf->Sleep(&seconds, &r);
+    double wallQuit = now() - t0, cpuQuit = processorSeconds() - cpu0;
+    MSG quit;
+    bool quitKept = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+
     // Anchor: the same processor time for a thread that spins on the clock for 2 seconds.
     double spin0 = processorSeconds();
     for (double end = now() + 2.0; now() < end;) {
     }
     double spin = processorSeconds() - spin0;
     std::printf("Sleep(2): wall %.3f s, processor %.4f s (%.2f%% of the wait)\n", wall, cpu, 100 * cpu / wall);
+    std::printf("Sleep(2) with a WM_QUIT pending: wall %.3f s, processor %.4f s; quit %s\n", wallQuit, cpuQuit,
+                quitKept ? "kept for the caller" : "LOST");
     std::printf("busy wait of 2 s (anchor): processor %.4f s; ratio Sleep/busy %.4f\n", spin, cpu / spin);
 
     SysFreeString(bText);

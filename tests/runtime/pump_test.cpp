@@ -41,6 +41,20 @@ TEST(Pump, DispatchesEveryPendingMessage) {
     EXPECT_EQ(2u, g_seen.size());
 }
 
+TEST(Pump, LeavesAQuitForTheCallersLoop) {
+    RecordingWindow w;
+    PostMessageW(w.hwnd, WM_APP + 5, 0, 0);
+    PostQuitMessage(7);
+    zor::pumpMessages();
+    zor::pumpMessages();
+    zor::waitForMessage(10); // with the quit pending, still a wait that ends
+    EXPECT_EQ(std::vector<UINT>{WM_APP + 5}, g_seen);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(7u, msg.wParam);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)); // only one
+}
+
 TEST(Pump, WaitEndsWhenAnotherThreadPostsAMessage) {
     RecordingWindow w;
     HWND target = w.hwnd;
