@@ -102,6 +102,17 @@ TEST(Sleep, ReturnsFalseAndLeavesSecondsAlone) {
     }
 }
 
+TEST(Sleep, LeavesAQuitMessageForTheCaller) {
+    PostQuitMessage(3);
+    double seconds = 0.1;
+    VARIANT_BOOL result = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, various()->Sleep(&seconds, &result));
+    EXPECT_EQ(VARIANT_FALSE, result);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+}
+
 // ---- Sleep on a fake clock ----------------------------------------------------------------
 
 double g_now = 0;
