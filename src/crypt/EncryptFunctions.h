@@ -1,4 +1,5 @@
 #pragma once
+#include <span>
 #include "../frame/dispatch.h"
 
 namespace zor {
@@ -9,6 +10,10 @@ public:
     STDMETHODIMP EncryptString(BSTR strStringIn, BSTR strPassword, BSTR *result) override;
     STDMETHODIMP DecryptString(BSTR strStringIn, BSTR strPassword, BSTR *result) override;
     STDMETHODIMP CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR strPassword, VARIANT blnReplace, VARIANT_BOOL *result) override;
+
+private:
+    // The per-code transform of one block of a file, with the key stream from its start.
+    static void CryptBuffer(std::span<unsigned char> block, std::wstring_view password);
 };
 
 } // namespace zor

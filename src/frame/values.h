@@ -97,6 +97,7 @@ public:
     HANDLE get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
     void close() { if (h_) CloseHandle(std::exchange(h_, nullptr)); }
+    HANDLE release() { return std::exchange(h_, nullptr); }
 private:
     HANDLE h_ = nullptr;
 };

@@ -1,5 +1,5 @@
 // Text helpers of the automation runtime. "Space" is U+0020 only: tabs and other white space
-// are kept.
+// are kept. Character codes are those of the system ANSI code page.
 #pragma once
 #include <string>
 #include <string_view>
@@ -17,5 +17,12 @@ inline std::wstring_view trimRightSpaces(std::wstring_view s) {
 }
 
 inline std::wstring_view trimSpaces(std::wstring_view s) { return trimRightSpaces(trimLeftSpaces(s)); }
+
+// The 8-bit code of a character in the system ANSI code page; a character that has no
+// single-byte code there gives the code of "?" (63).
+unsigned char ansiCode(wchar_t c);
+
+// The character whose code in the system ANSI code page is the given byte.
+wchar_t ansiChar(unsigned char code);
 
 } // namespace zor

@@ -46,6 +46,13 @@ VARIANT vbool(bool b) {
     V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
     return v;
 }
+VARIANT vdate(DATE d) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_DATE;
+    V_DATE(&v) = d;
+    return v;
+}
 VARIANT vmissing() { return zor::missingArg(); }
 
 std::wstring errorInfoDescription() {

@@ -48,6 +48,7 @@ VARIANT vstr(const wchar_t* s); // caller frees through VariantClear (tests use 
 VARIANT vi4(long n);
 VARIANT vi2(short n);
 VARIANT vbool(bool b);
+VARIANT vdate(DATE d);
 VARIANT vmissing();
 
 // Keeps argument variants alive and frees them at the end of a test.

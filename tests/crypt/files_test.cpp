@@ -1,0 +1,271 @@
+#include "client.h"
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace test;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// ---- scratch files ------------------------------------------------------------------------
+
+struct Scratch {
+    std::wstring dir;
+    Scratch() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        dir = std::wstring(temp) + L"zor-crypt-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        CreateDirectoryW(dir.c_str(), nullptr);
+    }
+    ~Scratch() {
+        WIN32_FIND_DATAW f;
+        HANDLE h = FindFirstFileW((dir + L"*").c_str(), &f);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring p = dir + f.cFileName;
+                if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(p.c_str());
+                else DeleteFileW(p.c_str());
+            } while (FindNextFileW(h, &f));
+            FindClose(h);
+        }
+        RemoveDirectoryW(dir.c_str());
+    }
+    std::wstring operator()(const wchar_t* name) const { return dir + name; }
+};
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void writeFile(const std::wstring& path, const Bytes& data) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD done = 0;
+    if (!data.empty()) WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
+    CloseHandle(h);
+    ASSERT_EQ(data.size(), done);
+}
+
+Bytes readFile(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Bytes{0xDE, 0xAD}; // distinct from any content written here
+    Bytes data(GetFileSize(h, nullptr));
+    DWORD done = 0;
+    if (!data.empty()) ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
+    CloseHandle(h);
+    return data;
+}
+
+Bytes pseudoRandom(size_t n, uint32_t seed) {
+    Bytes data(n);
+    for (auto& b : data) {
+        seed = seed * 1664525u + 1013904223u;
+        b = static_cast<uint8_t>(seed >> 24);
+    }
+    return data;
+}
+
+// The scrambled file computed here independently: byte j meets key code ((j mod 4096) mod K)
+// of the key string of decimal codes.
+Bytes expectedScramble(const Bytes& data, const std::string& passwordAnsi) {
+    std::string key;
+    for (unsigned char c : passwordAnsi) key += std::to_string(c);
+    Bytes out(data.size());
+    for (size_t j = 0; j < data.size(); ++j) out[j] = data[j] ^ static_cast<uint8_t>(key[(j % 4096) % key.size()]);
+    return out;
+}
+
+// ---- calls --------------------------------------------------------------------------------
+
+ComPtr<_EncryptFunctions> crypt() { return create<_EncryptFunctions>(L"EncryptFunctions"); }
+
+// CryptFile by name through IDispatch, blnReplace given or (when replace is null) omitted.
+VARIANT_BOOL cryptFile(const std::wstring& in, const std::wstring& out, const wchar_t* password,
+                       const VARIANT* replace = nullptr) {
+    auto ef = crypt();
+    Call call;
+    VARIANT r = replace ? *replace : vmissing();
+    std::vector<VARIANT> args{vstr(in.c_str()), vstr(out.c_str()), vstr(password), r};
+    invoke(call, ef.get(), L"CryptFile", args);
+    for (size_t i = 0; i < 3; ++i) VariantClear(&args[i]);
+    EXPECT_EQ(S_OK, call.hr);
+    EXPECT_EQ(VT_BOOL, V_VT(&call.result.get()));
+    return V_BOOL(&call.result.get());
+}
+
+const wchar_t* const password = L"\x05" L"Ab{\u007f"; // codes 5, 65, 98, 123, 127
+const std::string passwordAnsi = "\x05" "Ab{\x7f";
+
+// ---- tests --------------------------------------------------------------------------------
+
+TEST(CryptFile, BlocksOfEverySizeMatchTheFormat) {
+    Scratch s;
+    const size_t sizes[] = {0, 1, 4095, 4096, 4097, 8192, 12289, 5 * 1024 * 1024 + 7};
+    for (size_t n : sizes) {
+        Bytes data = pseudoRandom(n, static_cast<uint32_t>(n));
+        writeFile(s(L"in.bin"), data);
+        ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password)) << n;
+        Bytes out = readFile(s(L"out.bin"));
+        ASSERT_EQ(n, out.size());
+        EXPECT_TRUE(out == expectedScramble(data, passwordAnsi)) << "size " << n;
+        EXPECT_TRUE(readFile(s(L"in.bin")) == data) << "input changed, size " << n;
+    }
+}
+
+TEST(CryptFile, KeyStreamRestartsAtEveryBlock) {
+    Scratch s;
+    writeFile(s(L"in.bin"), Bytes(4097, 0)); // zero bytes come out as the key codes themselves
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), L"d")); // key string "100"
+    Bytes out = readFile(s(L"out.bin"));
+    ASSERT_EQ(4097u, out.size());
+    EXPECT_EQ(Bytes({'1', '0', '0', '1'}), Bytes(out.begin(), out.begin() + 4));
+    EXPECT_EQ('0', out[4094]);
+    EXPECT_EQ('1', out[4095]);
+    EXPECT_EQ('1', out[4096]); // an unbroken stream would give '0' here (4096 mod 3 = 1)
+}
+
+TEST(CryptFile, RoundTripsEveryByteValue) {
+    Scratch s;
+    Bytes data;
+    for (int i = 0; i < 40; ++i)
+        for (int b = 0; b < 256; ++b) data.push_back(static_cast<uint8_t>(b)); // 10,240 bytes: blocks and a rest
+    writeFile(s(L"plain.bin"), data);
+    for (const wchar_t* pw : {L"p", L"\x01\x02\x03", L"\u00ff\u00e9", L"Long password, 100% sure!"}) {
+        ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"plain.bin"), s(L"scrambled.bin"), pw));
+        EXPECT_FALSE(readFile(s(L"scrambled.bin")) == data);
+        ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"scrambled.bin"), s(L"back.bin"), pw));
+        EXPECT_TRUE(readFile(s(L"back.bin")) == data) << pw;
+    }
+}
+
+TEST(CryptFile, SameFormatAsTheStringsWithinOneBlock) {
+    Scratch s;
+    std::string text = "Scrambled alike: files and strings!";
+    writeFile(s(L"in.txt"), Bytes(text.begin(), text.end()));
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.txt"), s(L"out.txt"), L"key"));
+    Bstr hex;
+    ASSERT_EQ(S_OK, crypt()->EncryptString(Bstr(L"Scrambled alike: files and strings!").get(), Bstr(L"key").get(), hex.out()));
+    std::wstring fromFile;
+    wchar_t pair[3];
+    for (uint8_t b : readFile(s(L"out.txt"))) {
+        swprintf(pair, 3, L"%02X", b);
+        fromFile += pair;
+    }
+    EXPECT_EQ(hex.text(), fromFile);
+}
+
+TEST(CryptFile, OutputIsExactlyAsLongAsTheInput) {
+    Scratch s;
+    Bytes data = pseudoRandom(100, 7);
+    writeFile(s(L"in.bin"), data);
+    writeFile(s(L"out.bin"), Bytes(10000, 0xEE)); // an older, longer output
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
+    EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
+
+    writeFile(s(L"empty.bin"), Bytes());
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"empty.bin"), s(L"out.bin"), password));
+    EXPECT_EQ(0u, readFile(s(L"out.bin")).size());
+}
+
+TEST(CryptFile, MissingInputCreatesNothing) {
+    Scratch s;
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"out.bin"), password));
+    EXPECT_FALSE(exists(s(L"missing.bin")));
+    EXPECT_FALSE(exists(s(L"out.bin")));
+
+    writeFile(s(L"old.bin"), Bytes{1, 2, 3});
+    VARIANT yes = vbool(true);
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"old.bin"), password, &yes));
+    EXPECT_EQ(Bytes({1, 2, 3}), readFile(s(L"old.bin"))); // an existing output is left alone
+    EXPECT_FALSE(exists(s(L"missing.bin")));
+}
+
+TEST(CryptFile, ReplaceTakesTheInputsPlace) {
+    Scratch s;
+    Bytes data = pseudoRandom(9000, 3);
+    writeFile(s(L"doc.bin"), data);
+    VARIANT yes = vbool(true);
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"doc.bin"), s(L"doc.tmp"), password, &yes));
+    EXPECT_TRUE(readFile(s(L"doc.bin")) == expectedScramble(data, passwordAnsi));
+    EXPECT_FALSE(exists(s(L"doc.tmp")));
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"doc.bin"), s(L"doc.tmp"), password, &yes));
+    EXPECT_TRUE(readFile(s(L"doc.bin")) == data); // twice restores
+    EXPECT_FALSE(exists(s(L"doc.tmp")));
+}
+
+TEST(CryptFile, ReplaceOnlyWhenTheArgumentConvertsToTrue) {
+    Scratch s;
+    Bytes data = pseudoRandom(50, 11);
+    struct Case {
+        VARIANT arg;
+        bool replaces;
+        VARIANT_BOOL result;
+    };
+    Case cases[] = {
+        {vmissing(), false, VARIANT_TRUE}, {vbool(false), false, VARIANT_TRUE}, {vi4(0), false, VARIANT_TRUE},
+        {vstr(L"False"), false, VARIANT_TRUE}, {vbool(true), true, VARIANT_TRUE}, {vi4(1), true, VARIANT_TRUE},
+        {vi2(-1), true, VARIANT_TRUE},     {vi4(42), true, VARIANT_TRUE},     {vstr(L"True"), true, VARIANT_TRUE},
+        {vstr(L"abc"), false, VARIANT_FALSE}, // no Boolean: fails after the output is complete
+    };
+    for (auto& c : cases) {
+        writeFile(s(L"in.bin"), data);
+        DeleteFileW(s(L"out.bin").c_str());
+        EXPECT_EQ(c.result, cryptFile(s(L"in.bin"), s(L"out.bin"), password, &c.arg));
+        if (c.replaces) {
+            EXPECT_TRUE(readFile(s(L"in.bin")) == expectedScramble(data, passwordAnsi));
+            EXPECT_FALSE(exists(s(L"out.bin")));
+        } else {
+            EXPECT_TRUE(readFile(s(L"in.bin")) == data);
+            EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
+        }
+        VariantClear(&c.arg);
+    }
+}
+
+TEST(CryptFile, FailedReplacementKeepsTheInput) {
+    Scratch s;
+    Bytes data = pseudoRandom(5000, 5);
+    writeFile(s(L"locked.bin"), data);
+    // Another holder lets the file be read but not deleted or replaced.
+    HANDLE holder = CreateFileW(s(L"locked.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    VARIANT yes = vbool(true);
+    VARIANT_BOOL result = cryptFile(s(L"locked.bin"), s(L"locked.out"), password, &yes);
+    CloseHandle(holder);
+    EXPECT_EQ(VARIANT_FALSE, result);
+    EXPECT_TRUE(readFile(s(L"locked.bin")) == data);
+    EXPECT_TRUE(readFile(s(L"locked.out")) == expectedScramble(data, passwordAnsi));
+}
+
+TEST(CryptFile, InputEqualToOutputIsScrambledInPlace) {
+    Scratch s;
+    Bytes data = pseudoRandom(10000, 9);
+    writeFile(s(L"same.bin"), data);
+    VARIANT yes = vbool(true);
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"same.bin"), s(L"same.bin"), password, &yes));
+    EXPECT_TRUE(readFile(s(L"same.bin")) == expectedScramble(data, passwordAnsi));
+    // Another spelling of the same name.
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"same.bin"), s(L".\\SAME.BIN"), password));
+    EXPECT_TRUE(readFile(s(L"same.bin")) == data);
+}
+
+TEST(CryptFile, FailuresGiveFalse) {
+    Scratch s;
+    Bytes data = pseudoRandom(300, 1);
+    writeFile(s(L"in.bin"), data);
+    CreateDirectoryW(s(L"folder").c_str(), nullptr);
+    // Output where a folder is, output in a missing folder, input that is a folder.
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"in.bin"), s(L"folder"), password));
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"in.bin"), s(L"nowhere\\out.bin"), password));
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"folder"), s(L"out.bin"), password));
+    EXPECT_FALSE(exists(s(L"out.bin")));
+    // An empty password fails at the first byte; an empty file needs no key.
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"in.bin"), s(L"out.bin"), L""));
+    writeFile(s(L"empty.bin"), Bytes());
+    EXPECT_EQ(VARIANT_TRUE, cryptFile(s(L"empty.bin"), s(L"out.bin"), L""));
+    EXPECT_TRUE(readFile(s(L"in.bin")) == data);
+    // Trapped: no error information is left behind.
+    EXPECT_EQ(L"<none>", errorInfoDescription());
+}
+
+} // namespace

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include "runtime/errors.h"
+#include "runtime/files.h"
+
+using zor::BinaryFile;
+
+namespace {
+
+std::wstring scratch(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"zor-files-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+}
+
+template <class F>
+long errorOf(F step) {
+    try {
+        step();
+    } catch (const zor::Error& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+std::string content(const std::wstring& path) {
+    BinaryFile f(path, BinaryFile::readExisting);
+    std::string s(static_cast<size_t>(f.size()), '\0');
+    if (!s.empty()) f.read(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+TEST(BinaryFile, WritesReadsAndEmptiesOnCreate) {
+    const std::wstring path = scratch(L"a.bin");
+    {
+        BinaryFile f(path, BinaryFile::createTruncate);
+        f.write("hello world", 11);
+        f.close();
+        f.close(); // closing twice is harmless
+    }
+    EXPECT_EQ("hello world", content(path));
+    {
+        BinaryFile f(path, BinaryFile::createTruncate);
+        EXPECT_EQ(0u, f.size());
+        f.write("hi", 2);
+    }
+    EXPECT_EQ("hi", content(path));
+    {
+        BinaryFile f(path, BinaryFile::writeExisting); // no emptying: bytes are written over
+        f.write("H", 1);
+    }
+    EXPECT_EQ("Hi", content(path));
+    DeleteFileW(path.c_str());
+}
+
+TEST(BinaryFile, ErrorsAreCatalogueNumbers) {
+    const std::wstring path = scratch(L"b.bin");
+    const std::wstring missing = scratch(L"missing.bin");
+    {
+        BinaryFile f(path, BinaryFile::createTruncate);
+        f.write("abc", 3);
+    }
+    EXPECT_EQ(53, errorOf([&] { BinaryFile f(missing, BinaryFile::readExisting); }));
+    EXPECT_EQ(53, errorOf([&] { BinaryFile f(missing, BinaryFile::writeExisting); }));
+    EXPECT_EQ(76, errorOf([&] { BinaryFile f(scratch(L"no-folder\\x.bin"), BinaryFile::createTruncate); }));
+    EXPECT_EQ(62, errorOf([&] {
+        BinaryFile f(path, BinaryFile::readExisting);
+        char buf[4];
+        f.read(buf, 4);
+    }));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(missing.c_str())); // nothing was created
+    DeleteFileW(path.c_str());
+}
+
+TEST(BinaryFile, RecognisesTheSameFileUnderAnotherName) {
+    const std::wstring path = scratch(L"same.bin");
+    BinaryFile f(path, BinaryFile::createTruncate);
+    std::wstring upper = path;
+    for (auto& c : upper) c = static_cast<wchar_t>(towupper(c));
+    size_t slash = path.rfind(L'\\');
+    std::wstring dotted = path.substr(0, slash) + L"\\.\\" + path.substr(slash + 1);
+    EXPECT_TRUE(f.isSameFileAs(path));
+    EXPECT_TRUE(f.isSameFileAs(upper));
+    EXPECT_TRUE(f.isSameFileAs(dotted));
+    EXPECT_FALSE(f.isSameFileAs(scratch(L"other.bin")));
+    EXPECT_FALSE(f.isSameFileAs(path.substr(0, slash))); // its folder
+    f.close();
+    DeleteFileW(path.c_str());
+}
+
+TEST(FileReplacement, InOneStepOrNotAtAll) {
+    const std::wstring source = scratch(L"src.bin"), target = scratch(L"dst.bin");
+    auto make = [](const std::wstring& p, const char* text) {
+        BinaryFile f(p, BinaryFile::createTruncate);
+        f.write(text, static_cast<DWORD>(strlen(text)));
+    };
+    make(source, "new");
+    make(target, "old content");
+    zor::replaceFile(source, target);
+    EXPECT_EQ("new", content(target));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(source.c_str()));
+
+    make(source, "newer");
+    HANDLE holder = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    long error = errorOf([&] { zor::replaceFile(source, target); });
+    CloseHandle(holder);
+    EXPECT_EQ(70, error); // permission denied
+    EXPECT_EQ("new", content(target));
+    EXPECT_EQ("newer", content(source));
+    DeleteFileW(source.c_str());
+    DeleteFileW(target.c_str());
+}
+
+} // namespace

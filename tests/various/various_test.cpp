@@ -1,0 +1,225 @@
+#include "client.h"
+#include <thread>
+#include "runtime/clock.h"
+#include "various/VariousFunctions.h"
+
+using namespace test;
+
+namespace {
+
+ComPtr<_VariousFunctions> various() { return create<_VariousFunctions>(L"VariousFunctions"); }
+
+TEST(DataExists, IsTrueWhenAnythingButSpacesIsLeft) {
+    struct Case {
+        const wchar_t* in;
+        bool want;
+    };
+    const Case cases[] = {{L"   ", false}, {L"", false}, {nullptr, false}, {L" x ", true},
+                          {L"\t", true},   {L"0", true}, {L"\u00a0", true}, {L" \r\n ", true}};
+    auto vf = various();
+    for (const auto& c : cases) {
+        Call call;
+        Args args{vstr(c.in)};
+        invoke(call, vf.get(), L"DataExists", args);
+        ASSERT_EQ(S_OK, call.hr);
+        ASSERT_EQ(VT_BOOL, V_VT(&call.result.get()));
+        EXPECT_EQ(c.want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&call.result.get())) << (c.in ? c.in : L"NULL");
+    }
+}
+
+TEST(ExtractDecimal, ImpliedDecimalPlaces) {
+    struct Case {
+        const wchar_t* in;
+        short decimals;
+        const wchar_t* want;
+    };
+    const Case cases[] = {
+        {L"12.345", 2, L"1234"}, {L"12.3", 2, L"1230"},  {L"12", 2, L"1200"},   {L" 12 ", 2, L"1200"},
+        {L"12.", 2, L"1200"},    {L".5", 2, L"50"},      {L"12.99", 0, L"12"},  {L"-1.5", 1, L"-15"},
+        {L"1.2.3", 2, L"12."},   {L"abc", 1, L"abc0"},   {L"", 3, L"000"},      {L" 1 .5 ", 3, L" 1 5 0"},
+        {L"12", 0, L"12"},       {L"  ", 1, L"0"},       {L"3.14159", 4, L"31415"}, {L".", 0, L""},
+    };
+    auto vf = various();
+    for (const auto& c : cases) {
+        Call call;
+        Args args{vstr(c.in), vi2(c.decimals)};
+        invoke(call, vf.get(), L"ExtractDecimal", args);
+        ASSERT_EQ(S_OK, call.hr);
+        ASSERT_EQ(VT_BSTR, V_VT(&call.result.get()));
+        EXPECT_EQ(c.want, call.text()) << c.in << " " << c.decimals;
+    }
+}
+
+TEST(ExtractDecimal, NegativeDecimalsAreAnInvalidArgument) {
+    auto vf = various();
+    Bstr out;
+    EXPECT_EQ(HRESULT(0x800A0005), vf->ExtractDecimal(Bstr(L"1.5").get(), -1, out.out()));
+    EXPECT_EQ(L"Invalid procedure call or argument", errorInfoDescription());
+    EXPECT_EQ(nullptr, out.get());
+
+    Call call;
+    Args args{vstr(L"1.5"), vi2(-2)};
+    invoke(call, vf.get(), L"ExtractDecimal", args);
+    EXPECT_EQ(DISP_E_EXCEPTION, call.hr);
+    EXPECT_EQ(0x800A0005, static_cast<unsigned long>(call.excep.scode));
+}
+
+TEST(ExtractRubbish, KeepsOnlyAsciiLettersAndDigits) {
+    struct Case {
+        const wchar_t* in;
+        const wchar_t* want;
+    };
+    const Case cases[] = {
+        {L"AB-12 c!", L"AB12c"}, {L"Caf\u00e9", L"Caf"}, {L"", L""}, {nullptr, L""},
+        {L"09AZaz", L"09AZaz"},  {L"/:@[`{", L""},       {L"\t\r\n\x01\x7f", L""}, {L"\u00c5ngstr\u00f6m 42", L"ngstrm42"},
+        {L"\u4e00x", L"x"},
+    };
+    auto vf = various();
+    for (const auto& c : cases) {
+        Bstr out;
+        ASSERT_EQ(S_OK, vf->ExtractRubbish(c.in ? Bstr(c.in).get() : nullptr, out.out()));
+        EXPECT_EQ(c.want, out.text());
+    }
+}
+
+TEST(Sleep, ReturnsFalseAndLeavesSecondsAlone) {
+    auto vf = various();
+    for (double seconds : {0.2, 0.0, -1.0}) {
+        VARIANT s;
+        VariantInit(&s);
+        V_VT(&s) = VT_R8;
+        V_R8(&s) = seconds;
+        VARIANT byRef;
+        VariantInit(&byRef);
+        V_VT(&byRef) = VT_R8 | VT_BYREF;
+        V_R8REF(&byRef) = &V_R8(&s);
+        Call call;
+        invoke(call, vf.get(), L"Sleep", {byRef});
+        ASSERT_EQ(S_OK, call.hr);
+        ASSERT_EQ(VT_BOOL, V_VT(&call.result.get()));
+        EXPECT_EQ(VARIANT_FALSE, V_BOOL(&call.result.get()));
+        EXPECT_EQ(seconds, V_R8(&s));
+    }
+}
+
+TEST(Sleep, LeavesAQuitMessageForTheCaller) {
+    PostQuitMessage(3);
+    double seconds = 0.1;
+    VARIANT_BOOL result = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, various()->Sleep(&seconds, &result));
+    EXPECT_EQ(VARIANT_FALSE, result);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+}
+
+// ---- Sleep on a fake clock ----------------------------------------------------------------
+
+double g_now = 0;
+std::vector<DWORD> g_waits;
+
+double fakeClock() { return g_now; }
+void fakeWait(DWORD ms) {
+    g_waits.push_back(ms);
+    g_now += ms / 1000.0;
+    if (g_now >= 86400.0) g_now -= 86400.0; // midnight
+}
+
+// Swaps the fake clock in for one test; the object is made in this process so that it reads
+// this process's clock table.
+struct FakeClock {
+    zor::ClockApi saved = zor::clockApi();
+    explicit FakeClock(double start) {
+        g_now = start;
+        g_waits.clear();
+        zor::clockApi() = {&fakeClock, &fakeWait};
+    }
+    ~FakeClock() { zor::clockApi() = saved; }
+};
+
+ComPtr<_VariousFunctions> localVarious() {
+    ComPtr<_VariousFunctions> p;
+    EXPECT_EQ(S_OK, zor::createObject<zor::VariousFunctions>(__uuidof(_VariousFunctions), p.outVoid()));
+    return p;
+}
+
+double sleepOnFakeClock(double start, double seconds) {
+    FakeClock clock(start);
+    auto vf = localVarious();
+    VARIANT_BOOL result = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, vf->Sleep(&seconds, &result));
+    EXPECT_EQ(VARIANT_FALSE, result);
+    double waited = 0;
+    for (DWORD ms : g_waits) waited += ms / 1000.0;
+    return waited;
+}
+
+TEST(Sleep, BlocksBetweenStepsUntilTheDeadline) {
+    // Each step blocks for the rest of the time, a second at most: no spinning.
+    double waited = sleepOnFakeClock(36000.0, 2.5);
+    EXPECT_EQ((std::vector<DWORD>{1000, 1000, 500}), g_waits);
+    EXPECT_DOUBLE_EQ(2.5, waited);
+    EXPECT_DOUBLE_EQ(36002.5, g_now);
+}
+
+TEST(Sleep, WaitsTheRequestedTimeAcrossMidnight) {
+    double waited = sleepOnFakeClock(86399.0, 2.0);
+    EXPECT_DOUBLE_EQ(2.0, waited);
+    EXPECT_NEAR(1.0, g_now, 1e-9);
+
+    waited = sleepOnFakeClock(86399.75, 0.5);
+    EXPECT_NEAR(0.5, waited, 1e-9);
+    EXPECT_NEAR(0.25, g_now, 1e-9);
+}
+
+TEST(Sleep, ZeroOrLessDoesNotWait) {
+    EXPECT_EQ(0.0, sleepOnFakeClock(100.0, 0.0));
+    EXPECT_TRUE(g_waits.empty());
+    EXPECT_EQ(0.0, sleepOnFakeClock(100.0, -5.0));
+    EXPECT_TRUE(g_waits.empty());
+    sleepOnFakeClock(100.0, 0.0001); // a tiny wait is one millisecond
+    EXPECT_EQ(std::vector<DWORD>{1}, g_waits);
+}
+
+// ---- Sleep keeps the caller's windows alive ---------------------------------------------
+
+std::vector<UINT> g_seen;
+bool g_sleeping = false;
+std::vector<bool> g_seenWhileSleeping;
+
+LRESULT CALLBACK recordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg >= WM_APP) {
+        g_seen.push_back(msg);
+        g_seenWhileSleeping.push_back(g_sleeping);
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}
+
+TEST(Sleep, RunsTheCallersMessagesWhileWaiting) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = recordingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZorSleepTest";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowW(L"ZorSleepTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(hwnd);
+
+    PostMessageW(hwnd, WM_APP + 1, 0, 0); // waiting before the call
+    std::thread poster([hwnd] {
+        ::Sleep(200);
+        PostMessageW(hwnd, WM_APP + 2, 0, 0); // arrives during the wait
+    });
+    auto vf = various();
+    double seconds = 1.0;
+    VARIANT_BOOL result = VARIANT_TRUE;
+    g_sleeping = true;
+    HRESULT hr = vf->Sleep(&seconds, &result);
+    g_sleeping = false;
+    poster.join();
+    DestroyWindow(hwnd);
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ((std::vector<UINT>{WM_APP + 1, WM_APP + 2}), g_seen);
+    EXPECT_EQ((std::vector<bool>{true, true}), g_seenWhileSleeping);
+}
+
+} // namespace
