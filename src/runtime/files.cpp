@@ -1,0 +1,176 @@
+#include "files.h"
+#include "text.h"
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <utility>
+
+namespace zor {
+
+namespace {
+
+// Win32 strings need a terminator; the views we get may not have one.
+std::wstring terminated(std::wstring_view s) { return std::wstring(s); }
+
+bool isDirectory(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A failed open or rename: a directory where a file is expected is a path/file access error,
+// as the classic runtime reports it; the rest follows the Win32 code.
+Error fileError(DWORD code, const std::wstring& path) {
+    if (code == ERROR_ACCESS_DENIED && isDirectory(path)) return Error(errPathFileAccess);
+    if (path.empty()) return Error(errBadFileName);
+    return Error::fromWin32(code);
+}
+
+} // namespace
+
+FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
+    std::wstring p = terminated(path);
+    DWORD access = GENERIC_READ, share = FILE_SHARE_READ | FILE_SHARE_WRITE, disposition = OPEN_EXISTING;
+    switch (mode) {
+    case OpenMode::Input: break;
+    case OpenMode::Output:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = CREATE_ALWAYS;
+        break;
+    case OpenMode::Append:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = OPEN_ALWAYS;
+        break;
+    case OpenMode::Binary:
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = OPEN_ALWAYS;
+        break;
+    }
+    // An existing hidden or system file is never emptied by a channel: the classic runtime
+    // refuses it too, and the existence tests would not have seen the file.
+    if (mode == OpenMode::Output) {
+        DWORD a = GetFileAttributesW(p.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
+            (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+            throw Error(errPathFileAccess);
+    }
+    h_ = CreateFileW(p.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h_ == INVALID_HANDLE_VALUE) throw fileError(GetLastError(), p);
+    if (mode == OpenMode::Append && SetFilePointer(h_, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR) {
+        DWORD code = GetLastError();
+        close();
+        throw Error::fromWin32(code);
+    }
+}
+
+FileChannel::~FileChannel() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+}
+
+void FileChannel::close() {
+    HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) throw Error::lastWin32();
+}
+
+std::uint64_t FileChannel::size() const {
+    LARGE_INTEGER n;
+    if (!GetFileSizeEx(h_, &n)) throw Error::lastWin32();
+    return static_cast<std::uint64_t>(n.QuadPart);
+}
+
+void FileChannel::writeBytes(std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h_, bytes.data(), chunk, &written, nullptr)) throw Error::lastWin32();
+        if (written == 0) throw Error(errDiskFull);
+        bytes.remove_prefix(written);
+    }
+}
+
+void FileChannel::writeText(std::wstring_view text) { writeBytes(toAnsi(text)); }
+
+void FileChannel::writeLine(std::wstring_view text) {
+    std::string line = toAnsi(text);
+    line += "\r\n";
+    writeBytes(line);
+}
+
+std::size_t FileChannel::readBytes(void* buffer, std::size_t n) {
+    char* out = static_cast<char*>(buffer);
+    std::size_t total = 0;
+    while (total < n) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(h_, out + total, chunk, &got, nullptr)) throw Error::lastWin32();
+        if (got == 0) break;
+        total += got;
+    }
+    return total;
+}
+
+void FileChannel::seek(std::uint64_t position) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(position);
+    if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) throw Error::lastWin32();
+}
+
+std::string FileChannel::readAll() {
+    std::uint64_t n = size();
+    // A 32-bit process cannot hold more; the classic runtime says "out of memory" too.
+    if (n > 0x40000000u) throw Error(errOutOfMemory);
+    seek(0);
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(n));
+    bytes.resize(readBytes(bytes.data(), bytes.size())); // the file may have shrunk meanwhile
+    return bytes;
+}
+
+std::wstring readTextFile(std::wstring_view path) {
+    std::string bytes;
+    {
+        FileChannel file(path, OpenMode::Input);
+        bytes = file.readAll();
+    }
+    return fromAnsi(bytes);
+}
+
+void deleteFile(std::wstring_view path) {
+    std::wstring p = terminated(path);
+    if (!DeleteFileW(p.c_str())) throw fileError(GetLastError(), p);
+}
+
+void renameFile(std::wstring_view from, std::wstring_view to) {
+    std::wstring f = terminated(from), t = terminated(to);
+    if (!MoveFileW(f.c_str(), t.c_str())) throw fileError(GetLastError(), f);
+}
+
+SYSTEMTIME lastWriteLocal(std::wstring_view path) {
+    std::wstring p = terminated(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data)) throw fileError(GetLastError(), p);
+    SYSTEMTIME utc, local;
+    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        throw Error::lastWin32();
+    return local;
+}
+
+bool samePath(std::wstring_view a, std::wstring_view b) {
+    auto full = [](std::wstring_view s) {
+        std::wstring p = terminated(s);
+        DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+        if (n == 0) return p;
+        std::wstring out(n, L'\0');
+        n = GetFullPathNameW(p.c_str(), n, out.data(), nullptr);
+        out.resize(n);
+        return out;
+    };
+    std::wstring fa = full(a), fb = full(b);
+    return CompareStringOrdinal(fa.data(), static_cast<int>(fa.size()), fb.data(), static_cast<int>(fb.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+} // namespace zor

@@ -1,0 +1,65 @@
+// File channels of the automation runtime: a file opened for input, output, append or binary
+// access, with the error numbers of the catalogue; and the whole-file text read that the line
+// and field readers work on. Every channel closes its handle when it goes, so no failure
+// leaves a file open.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include "errors.h"
+
+namespace zor {
+
+enum class OpenMode {
+    Input,  // an existing file, read only; others may read and write it meanwhile
+    Output, // created, or emptied when it exists
+    Append, // created when missing; every write goes to the end
+    Binary, // created when missing; read and written at a position
+};
+
+class FileChannel {
+public:
+    // Errors: 53 file not found, 76 path not found, 70 permission denied or file in use,
+    // 75 when the name is a directory, 52 for a name the file system rejects.
+    FileChannel(std::wstring_view path, OpenMode mode);
+    FileChannel(const FileChannel&) = delete;
+    FileChannel& operator=(const FileChannel&) = delete;
+    ~FileChannel();
+
+    std::uint64_t size() const;
+
+    // Text in the system ANSI code page; writeLine ends the line with CR LF.
+    void writeText(std::wstring_view text);
+    void writeLine(std::wstring_view text);
+    void writeBytes(std::string_view bytes);
+
+    // Binary access: read at most n bytes at the current position (fewer at the end of the
+    // file, 0 there), and move the position.
+    std::size_t readBytes(void* buffer, std::size_t n);
+    void seek(std::uint64_t position);
+
+    // The whole file from its start as bytes: one size query, one read.
+    std::string readAll();
+
+    // Closes now and reports a failure; the destructor closes silently.
+    void close();
+
+private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// The whole text of a file opened for input, converted from the system ANSI code page once.
+std::wstring readTextFile(std::wstring_view path);
+
+// Directory or file removal and renaming with the catalogue's errors (53, 58, 70, 75, 76).
+void deleteFile(std::wstring_view path);
+void renameFile(std::wstring_view from, std::wstring_view to);
+
+// The last-write time of a file or directory in local time.
+SYSTEMTIME lastWriteLocal(std::wstring_view path);
+
+// The same file or directory named twice (full paths compared without regard to case).
+bool samePath(std::wstring_view a, std::wstring_view b);
+
+} // namespace zor
