@@ -13,9 +13,9 @@ export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 wineserver -k 2>/dev/null || true
 wineserver -p
-# The prefix's system services live as long as the server; started here, they hold no pipe of
-# the command (ctest would otherwise wait for them to close a test's output).
-wine wineboot </dev/null >/dev/null 2>&1
+# Start the prefix's services now, detached from our output: Wine processes started later by a
+# test would otherwise keep the test runner's pipes open.
+wine wineboot >/dev/null 2>&1 </dev/null || true
 "$@"
 rc=$?
 wineserver -k 2>/dev/null || true
