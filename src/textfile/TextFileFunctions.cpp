@@ -177,17 +177,17 @@ STDMETHODIMP TextFileFunctions::CreateLogFileWithBackup(BSTR strFilename, VARIAN
     *result = VARIANT_TRUE;
     return trappedBool(result, [&] {
         std::wstring filename = str(strFilename);
-        // The day whose backup expires is worked out first: a bad intDays fails the call before
-        // the log is touched, so the log never goes missing.
-        std::optional<std::wstring> expiredDay;
-        if (!isMissing(intDays)) expiredDay = yyyymmdd(daysBeforeNow(variantNumber(intDays) + 1));
-
         if (!fileExists(filename)) {
             createTextFile(filename, headerLine(strHeader));
             return;
         }
         std::wstring lastWritten = yyyymmdd(lastWriteLocal(filename));
         if (lastWritten == yyyymmdd(localNow())) return; // today's log stays as it is
+
+        // The day whose backup expires is worked out before the log is renamed: a bad intDays
+        // then fails the call with the log still in place, so no entries go missing.
+        std::optional<std::wstring> expiredDay;
+        if (!isMissing(intDays)) expiredDay = yyyymmdd(daysBeforeNow(variantNumber(intDays) + 1));
 
         std::wstring directory = directoryPart(filename);
         std::wstring backup = directory + lastWritten + L".log";

@@ -237,6 +237,15 @@ TEST_F(Rollover, ZeroDaysDeletesYesterdaysBackupAgain) {
     EXPECT_EQ("", readFile(log));
 }
 
+TEST_F(Rollover, DaysAreNotLookedAtWhenThereIsNothingToRollOver) {
+    writeFile(log, "today\r\n");
+    Arg header(vmissing()), days(vstr(L"a week"));
+    EXPECT_TRUE(createLogWithBackup(log, header, days));
+    EXPECT_EQ("today\r\n", readFile(log));
+    EXPECT_TRUE(createLogWithBackup(dir + L"new.log", header, days));
+    EXPECT_EQ("", readFile(dir + L"new.log"));
+}
+
 TEST_F(Rollover, BadDaysFailBeforeTheLogIsTouched) {
     oldLog(1);
     Arg header(vmissing()), days(vstr(L"a week"));
