@@ -2,29 +2,7 @@
 Dim tf : Set tf = CreateObject("ZorUtility.TextFileFunctions")
 Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
 
-Function Scratch(name)
-    Dim root : root = fso.GetSpecialFolder(2) & "\zorvbs"
-    If Not fso.FolderExists(root) Then fso.CreateFolder root
-    Scratch = root & "\" & name & "\"
-    If fso.FolderExists(Scratch) Then fso.DeleteFolder Left(Scratch, Len(Scratch) - 1), True
-    fso.CreateFolder Scratch
-End Function
-Function FileText(path)
-    FileText = "<missing>"
-    If Not fso.FileExists(path) Then Exit Function
-    FileText = ""
-    If fso.GetFile(path).Size > 0 Then FileText = fso.OpenTextFile(path, 1).ReadAll
-End Function
-Sub WriteText(path, text)
-    Dim ts : Set ts = fso.CreateTextFile(path, True, False)
-    ts.Write text
-    ts.Close
-End Sub
-Function YMD(d)
-    YMD = Year(d) & Right("0" & Month(d), 2) & Right("0" & Day(d), 2)
-End Function
-
-Dim dir : dir = Scratch("read")
+Dim dir : dir = ScratchDir("read")
 
 ' ---- existence
 WriteText dir & "a.txt", "a"
