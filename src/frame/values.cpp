@@ -9,6 +9,18 @@ BSTR newBstr(std::wstring_view s) {
     return b;
 }
 
+BSTR newBstrFromAnsi(std::string_view s) {
+    // No ANSI code page makes more UTF-16 units than bytes; a double-byte text comes out shorter.
+    BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(s.size()));
+    if (!b) throw std::bad_alloc();
+    int n = s.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), b, static_cast<int>(s.size()));
+    if (static_cast<size_t>(n) < s.size() && !SysReAllocStringLen(&b, b, static_cast<UINT>(n))) {
+        SysFreeString(b);
+        throw std::bad_alloc();
+    }
+    return b;
+}
+
 void replaceBstr(BSTR* inout, std::wstring_view s) {
     BSTR b = newBstr(s);
     SysFreeString(*inout);

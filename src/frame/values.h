@@ -21,11 +21,18 @@ inline std::wstring str(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : 
 
 // A new BSTR for a result; out of memory is an error, never a silent NULL.
 BSTR newBstr(std::wstring_view s);
+// The same from text in the system ANSI code page, converted straight into the BSTR.
+BSTR newBstrFromAnsi(std::string_view s);
 
 class Bstr {
 public:
     Bstr() = default;
     explicit Bstr(std::wstring_view s) : b_(newBstr(s)) {}
+    static Bstr fromAnsi(std::string_view s) {
+        Bstr b;
+        b.b_ = newBstrFromAnsi(s);
+        return b;
+    }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}

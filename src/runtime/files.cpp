@@ -129,14 +129,12 @@ std::string FileChannel::readAll() {
     return bytes;
 }
 
-std::wstring readTextFile(std::wstring_view path) {
-    std::string bytes;
-    {
-        FileChannel file(path, OpenMode::Input);
-        bytes = file.readAll();
-    }
-    return fromAnsi(bytes);
+std::string readAnsiFile(std::wstring_view path) {
+    FileChannel file(path, OpenMode::Input);
+    return file.readAll();
 }
+
+std::wstring readTextFile(std::wstring_view path) { return fromAnsi(readAnsiFile(path)); }
 
 void deleteFile(std::wstring_view path) {
     std::wstring p = terminated(path);

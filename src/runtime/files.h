@@ -49,8 +49,10 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
-// The whole text of a file opened for input, converted from the system ANSI code page once.
+// The whole text of a file opened for input, converted from the system ANSI code page once;
+// or its bytes as they are.
 std::wstring readTextFile(std::wstring_view path);
+std::string readAnsiFile(std::wstring_view path);
 
 // Directory or file removal and renaming with the catalogue's errors (53, 58, 70, 75, 76).
 void deleteFile(std::wstring_view path);

@@ -312,15 +312,13 @@ STDMETHODIMP TextFileFunctions::ReadTextFileString(BSTR strFilename, BSTR* resul
             replaceBstr(result, L"File Does Not Exist!!!");
             return;
         }
-        TextReader file(readTextFile(filename));
-        std::wstring fields;
-        fields.reserve(file.text().size()); // the fields never hold more than the text
+        // The fields are joined in the file's own code page and converted once at the end.
+        AnsiReader file(readAnsiFile(filename));
         MessagePump pump;
-        while (!file.atEnd()) {
-            fields += file.field();
-            pump.step();
-        }
-        replaceBstr(result, fields);
+        std::string fields = file.joinFields([&] { pump.step(); });
+        BSTR text = newBstrFromAnsi(fields);
+        SysFreeString(*result);
+        *result = text;
     });
 }
 
@@ -332,12 +330,14 @@ STDMETHODIMP TextFileFunctions::ReadTextFileVariant(BSTR strFilename, VARIANT* r
         [&] {
             std::wstring filename = str(strFilename);
             if (!fileExists(filename)) return;
-            TextReader file(readTextFile(filename));
+            // Each line goes from the file's bytes straight into its own String: every byte is
+            // converted once, with no second copy of the whole text.
+            AnsiReader file(readAnsiFile(filename));
             if (file.atEnd()) return; // an empty file has no lines
             std::vector<Bstr> lines;
             MessagePump pump;
             while (!file.atEnd()) {
-                lines.emplace_back(file.line());
+                lines.push_back(Bstr::fromAnsi(file.line()));
                 pump.step();
             }
             setStringArray(result, lines);

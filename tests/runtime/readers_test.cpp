@@ -9,17 +9,20 @@ using zor::TextReader;
 
 namespace {
 
-std::vector<std::wstring> allLines(const std::wstring& text) {
-    TextReader r(text);
-    std::vector<std::wstring> out;
-    while (!r.atEnd()) out.emplace_back(r.line());
-    return out;
-}
+// The cases are ASCII, so each runs over UTF-16 text and over ANSI bytes alike.
+std::string bytes(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+std::wstring wide(std::string_view b) { return std::wstring(b.begin(), b.end()); }
 
-std::vector<std::wstring> allFields(const std::wstring& text) {
-    TextReader r(text);
+template <bool Lines>
+std::vector<std::wstring> readAll(const std::wstring& text, bool ansi) {
     std::vector<std::wstring> out;
-    while (!r.atEnd()) out.emplace_back(r.field());
+    if (ansi) {
+        zor::AnsiReader r(bytes(text));
+        while (!r.atEnd()) out.push_back(wide(Lines ? r.line() : r.field()));
+    } else {
+        TextReader r(text);
+        while (!r.atEnd()) out.emplace_back(Lines ? r.line() : r.field());
+    }
     return out;
 }
 
@@ -51,7 +54,9 @@ TEST(LineReader, SplitsAtCrLfAndLoneCrAndKeepsLoneLf) {
         {L"\r\r\n", {L"", L""}},
         {L"x,\"y\"  ", {L"x,\"y\"  "}},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.expected, allLines(c.text)) << "text: " << testing::PrintToString(std::wstring(c.text));
+    for (const auto& c : cases)
+        for (bool ansi : {false, true})
+            EXPECT_EQ(c.expected, readAll<true>(c.text, ansi)) << testing::PrintToString(std::wstring(c.text)) << " ansi " << ansi;
 }
 
 TEST(FieldReader, SplitsAtCommasAndLineEndsAndUnquotes) {
@@ -73,7 +78,9 @@ TEST(FieldReader, SplitsAtCommasAndLineEndsAndUnquotes) {
         {L"\ttab", {L"\ttab"}},
         {L"\"\",x", {L"", L"x"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.expected, allFields(c.text)) << "text: " << testing::PrintToString(std::wstring(c.text));
+    for (const auto& c : cases)
+        for (bool ansi : {false, true})
+            EXPECT_EQ(c.expected, readAll<false>(c.text, ansi)) << testing::PrintToString(std::wstring(c.text)) << " ansi " << ansi;
 }
 
 TEST(Readers, ReadingAtTheEndIsInputPastEndOfFile) {
@@ -82,4 +89,22 @@ TEST(Readers, ReadingAtTheEndIsInputPastEndOfFile) {
     EXPECT_EQ(62, readError([](TextReader& r) { r.line(); r.line(); }, L"a\r\n"));
     EXPECT_EQ(62, readError([](TextReader& r) { r.field(); r.field(); }, L"a,"));
     EXPECT_EQ(0, readError([](TextReader& r) { r.field(); r.field(); }, L"a,b"));
+}
+
+TEST(FieldReader, JoinFieldsGathersEveryFieldInPlace) {
+    const wchar_t* texts[] = {L"", L"a,b\r\nc", L"\"x, y\" z,w\r\n", L"  a , b\n\"q\"", L"\r\n\r\n", L"one"};
+    for (const wchar_t* text : texts) {
+        std::wstring expected;
+        size_t fields = 0;
+        TextReader byField(text);
+        while (!byField.atEnd()) {
+            expected += byField.field();
+            ++fields;
+        }
+        size_t steps = 0;
+        zor::AnsiReader reader(bytes(text));
+        EXPECT_EQ(bytes(expected), reader.joinFields([&] { ++steps; })) << testing::PrintToString(std::wstring(text));
+        EXPECT_EQ(fields, steps);
+        EXPECT_TRUE(reader.atEnd());
+    }
 }
