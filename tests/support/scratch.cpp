@@ -108,6 +108,29 @@ std::wstring yyyymmdd(const SYSTEMTIME& t) {
     return s;
 }
 
+namespace {
+LRESULT CALLBACK countingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_USER) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, GetWindowLongPtrW(hwnd, GWLP_USERDATA) + 1);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+} // namespace
+
+CountingWindow::CountingWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = countingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZorCountingWindow";
+    RegisterClassW(&wc); // fails harmlessly when already registered
+    hwnd_ = CreateWindowW(L"ZorCountingWindow", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+CountingWindow::~CountingWindow() { DestroyWindow(hwnd_); }
+
+int CountingWindow::count() const { return static_cast<int>(GetWindowLongPtrW(hwnd_, GWLP_USERDATA)); }
+
 HeldFile::HeldFile(const std::wstring& path) {
     static int counter = 0;
     wchar_t base[64];

@@ -1,5 +1,6 @@
 // Scratch folders and files for the C++ tests: fresh folders under the temp folder, files
-// written and read byte for byte, file times, and a file held open by another process.
+// written and read byte for byte, file times, a file held open by another process, and a
+// window that counts its messages.
 #pragma once
 #include <windows.h>
 #include <functional>
@@ -22,6 +23,21 @@ bool canOpenExclusively(const std::wstring& path); // nobody holds it open
 void setLocalWriteTime(const std::wstring& path, SYSTEMTIME local);
 SYSTEMTIME localDaysAgo(int days); // noon of the day so many days before today
 std::wstring yyyymmdd(const SYSTEMTIME& t);
+
+// A message-only window of the calling thread that counts the WM_USER messages it receives.
+class CountingWindow {
+public:
+    CountingWindow();
+    CountingWindow(const CountingWindow&) = delete;
+    CountingWindow& operator=(const CountingWindow&) = delete;
+    ~CountingWindow();
+    HWND get() const { return hwnd_; }
+    void post() const { PostMessageW(hwnd_, WM_USER, 0, 0); }
+    int count() const;
+
+private:
+    HWND hwnd_;
+};
 
 // Another process opens the file (creating it when missing) with no sharing and holds it until
 // this object goes.
