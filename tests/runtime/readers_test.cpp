@@ -108,3 +108,16 @@ TEST(FieldReader, JoinFieldsGathersEveryFieldInPlace) {
         EXPECT_TRUE(reader.atEnd());
     }
 }
+
+TEST(Readers, DelimitersAreFoundAtEveryOffset) {
+    // Bytes are scanned four at a time: put the delimiters at every offset within a word.
+    for (size_t n = 0; n < 12; ++n) {
+        std::wstring x(n, L'x'), y(n + 1, L'y'), z(n + 2, L'z'), w(n, L'w');
+        std::wstring last = L"e" + x;
+        std::wstring text = x + L"," + y + L"\r\n" + z + L"\n" + w + L"\r" + last;
+        for (bool ansi : {false, true}) {
+            EXPECT_EQ((std::vector<std::wstring>{x, y, z, w, last}), readAll<false>(text, ansi)) << n << " ansi " << ansi;
+            EXPECT_EQ((std::vector<std::wstring>{x + L"," + y, z + L"\n" + w, last}), readAll<true>(text, ansi)) << n;
+        }
+    }
+}
