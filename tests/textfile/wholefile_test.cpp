@@ -254,6 +254,16 @@ TEST_F(WholeFiles, SetFileDateSetsTheLastWriteTimeAsUtcAndKeepsTheMilliseconds) 
     EXPECT_EQ("x", readFile(f));
 }
 
+TEST_F(WholeFiles, SetFileDateTakesTheDatesSecondsRounded) {
+    std::wstring dir = scratchDir(L"set-date-round");
+    writeFile(dir + L"f.txt", "x");
+    DATE d = oleDate(1998, 12, 9, 23, 59, 59) + 0.6 / 86400; // 23:59:59.6 is midnight
+    EXPECT_TRUE(setFileDate(dir + L"f.txt", d));
+    SYSTEMTIME after = utcParts(fileTime(dir + L"f.txt", 2));
+    EXPECT_EQ((std::vector<int>{1998, 12, 10, 0, 0, 0}),
+              (std::vector<int>{after.wYear, after.wMonth, after.wDay, after.wHour, after.wMinute, after.wSecond}));
+}
+
 TEST_F(WholeFiles, SetFileDateOnAFileThatCannotBeOpenedIsFalse) {
     std::wstring dir = scratchDir(L"set-date-fail");
     EXPECT_FALSE(setFileDate(dir + L"missing.txt", oleDate(1998, 12, 9, 0, 0, 0)));
