@@ -1,5 +1,6 @@
 #include <dispex.h>
 #include <shellapi.h>
+#include "callerobject.h"
 #include "textfiles.h"
 
 using namespace test;
@@ -359,37 +360,6 @@ TEST_F(WholeFiles, GetShortNameOfWhatCannotBeCreatedIsEmpty) {
 
 namespace {
 
-// A caller's form: "hwnd" read through GetIDsOfNames and Invoke, counted.
-class Form : public IDispatch {
-public:
-    int reads = 0;
-    bool hasHwnd = true;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-            *ppv = this;
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
-        if (!hasHwnd || _wcsicmp(names[0], L"hwnd") != 0) return DISP_E_UNKNOWNNAME;
-        *id = 7;
-        return S_OK;
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* r, EXCEPINFO*, UINT*) override {
-        if (id != 7 || !(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
-        ++reads;
-        V_VT(r) = VT_I4;
-        V_I4(r) = 0;
-        return S_OK;
-    }
-};
-
 // The test prefix opens ".zorshell" files by copying them to "<name>.ran".
 void registerAssociation() {
     HKEY key;
@@ -416,19 +386,21 @@ TEST_F(WholeFiles, ShellTextFileOpensTheFileWithItsAssociatedProgram) {
     registerAssociation();
     std::wstring dir = scratchDir(L"shell");
     writeFile(dir + L"note.zorshell", "opened\r\n");
-    Form form;
+    CallerObject form(false);
+    form.hwnd = 0;
     LONG r = 0;
     hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zorshell").get(), &r);
     EXPECT_EQ(S_OK, hr);
     EXPECT_GT(r, 32);
-    EXPECT_EQ(1, form.reads);
+    EXPECT_EQ(1, form.hwndReads);
     EXPECT_EQ("opened\r\n", waitForFile(dir + L"note.zorshell.ran"));
 }
 
 TEST_F(WholeFiles, ShellTextFileResultsAndErrors) {
     std::wstring dir = scratchDir(L"shell-fail");
     writeFile(dir + L"note.zornoassoc", "x");
-    Form form;
+    CallerObject form(false);
+    form.hwnd = 0;
     LONG r = 0;
     hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r);
     EXPECT_EQ(S_OK, hr);
