@@ -54,7 +54,7 @@ private:
 std::wstring readTextFile(std::wstring_view path);
 std::string readAnsiFile(std::wstring_view path);
 
-// Directory or file removal and renaming with the catalogue's errors (53, 58, 70, 75, 76).
+// Deleting and renaming a file, with the catalogue's errors (53, 58, 70, 75, 76).
 void deleteFile(std::wstring_view path);
 void renameFile(std::wstring_view from, std::wstring_view to);
 
