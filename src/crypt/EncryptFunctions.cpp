@@ -84,22 +84,22 @@ STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR s
                                          VARIANT_BOOL* result) {
     return trappedBool(result, [&] {
         const std::wstring fileIn = str(strFileIn), fileOut = str(strFileOut), password = str(strPassword);
-        BinaryFile input(fileIn, BinaryFile::readExisting); // a missing input creates nothing
+        FileChannel input(fileIn, OpenMode::Input); // a missing input creates nothing
         const bool inPlace = input.isSameFileAs(fileOut);
-        BinaryFile output(fileOut, inPlace ? BinaryFile::writeExisting : BinaryFile::createTruncate);
+        FileChannel output(fileOut, inPlace ? OpenMode::Update : OpenMode::Output);
 
         const unsigned long long length = input.size();
         std::vector<unsigned char> block(blockSize);
         for (unsigned long long n = length / blockSize; n > 0; --n) {
-            input.read(block.data(), blockSize);
+            input.readExact(block.data(), blockSize);
             CryptBuffer(block, password);
-            output.write(block.data(), blockSize);
+            output.writeBytes(std::string_view(reinterpret_cast<const char*>(block.data()), blockSize));
         }
         if (DWORD r = static_cast<DWORD>(length % blockSize)) {
             std::span<unsigned char> last(block.data(), r);
-            input.read(last.data(), r);
+            input.readExact(last.data(), r);
             CryptBuffer(last, password);
-            output.write(last.data(), r);
+            output.writeBytes(std::string_view(reinterpret_cast<const char*>(last.data()), r));
         }
         input.close();
         output.close();

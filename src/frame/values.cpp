@@ -9,26 +9,22 @@ BSTR newBstr(std::wstring_view s) {
     return b;
 }
 
+BSTR newBstrFromAnsi(std::string_view s) {
+    // No ANSI code page makes more UTF-16 units than bytes; a double-byte text comes out shorter.
+    BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(s.size()));
+    if (!b) throw std::bad_alloc();
+    int n = s.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), b, static_cast<int>(s.size()));
+    if (static_cast<size_t>(n) < s.size() && !SysReAllocStringLen(&b, b, static_cast<UINT>(n))) {
+        SysFreeString(b);
+        throw std::bad_alloc();
+    }
+    return b;
+}
+
 void replaceBstr(BSTR* inout, std::wstring_view s) {
     BSTR b = newBstr(s);
     SysFreeString(*inout);
     *inout = b;
-}
-
-std::string toAnsi(std::wstring_view s) {
-    if (s.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring fromAnsi(std::string_view s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
 }
 
 std::wstring decimal(long long n) { return std::to_wstring(n); }
@@ -71,6 +67,12 @@ double variantNumber(const VARIANT& v) {
     return V_R8(&t.get());
 }
 
+long variantLong(const VARIANT& v) {
+    Variant t;
+    convert(t, v, VT_I4);
+    return V_I4(&t.get());
+}
+
 bool variantBool(const VARIANT& v) {
     Variant t;
     convert(t, v, VT_BOOL);
@@ -82,6 +84,27 @@ void setString(VARIANT* out, std::wstring_view s) {
     VariantClear(out);
     V_VT(out) = VT_BSTR;
     V_BSTR(out) = b;
+}
+
+void setNull(VARIANT* out) {
+    VariantClear(out);
+    V_VT(out) = VT_NULL;
+}
+
+void setStringArray(VARIANT* out, std::vector<Bstr>& items) {
+    SafeArray array(SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(items.size())));
+    if (!array.get()) throw std::bad_alloc();
+    VARIANT* slots = nullptr;
+    check(SafeArrayAccessData(array.get(), reinterpret_cast<void**>(&slots)));
+    for (size_t i = 0; i < items.size(); ++i) {
+        V_VT(&slots[i]) = VT_BSTR;
+        V_BSTR(&slots[i]) = items[i].release();
+    }
+    SafeArrayUnaccessData(array.get());
+    items.clear();
+    VariantClear(out);
+    V_VT(out) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(out) = array.release();
 }
 
 } // namespace zor

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 #include "../runtime/errors.h"
+#include "../runtime/text.h"
 
 namespace zor {
 
@@ -19,11 +21,18 @@ inline std::wstring str(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : 
 
 // A new BSTR for a result; out of memory is an error, never a silent NULL.
 BSTR newBstr(std::wstring_view s);
+// The same from text in the system ANSI code page, converted straight into the BSTR.
+BSTR newBstrFromAnsi(std::string_view s);
 
 class Bstr {
 public:
     Bstr() = default;
     explicit Bstr(std::wstring_view s) : b_(newBstr(s)) {}
+    static Bstr fromAnsi(std::string_view s) {
+        Bstr b;
+        b.b_ = newBstrFromAnsi(s);
+        return b;
+    }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
@@ -39,10 +48,6 @@ private:
 
 // Replace the caller's String in an in-out parameter: the old BSTR is freed.
 void replaceBstr(BSTR* inout, std::wstring_view s);
-
-// ANSI conversions in the system code page, for the platform's "A" functions and text files.
-std::string toAnsi(std::wstring_view s);
-std::wstring fromAnsi(std::string_view s);
 
 // Decimal text of a number: no padding, "-" before a negative value.
 std::wstring decimal(long long n);
@@ -79,9 +84,15 @@ VARIANT missingArg();
 // Conversions of a given Variant, error 13 when the value cannot be converted.
 std::wstring variantText(const VARIANT& v);
 double variantNumber(const VARIANT& v);
+long variantLong(const VARIANT& v); // rounded, halves to even; error 6 when out of range
 bool variantBool(const VARIANT& v);
 
 void setString(VARIANT* out, std::wstring_view s);
+void setNull(VARIANT* out);
+
+// A list result: a one-dimensional array of Variant Strings, lower bound 0. The strings move
+// into the array; items is left empty.
+void setStringArray(VARIANT* out, std::vector<Bstr>& items);
 
 // ---- handles ------------------------------------------------------------------------------
 

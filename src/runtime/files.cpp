@@ -1,60 +1,198 @@
 #include "files.h"
-#include <string>
+#include "text.h"
+#include "../frame/values.h"
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <utility>
 
 namespace zor {
 
 namespace {
-bool identity(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) { return GetFileInformationByHandle(h, &info) != 0; }
+
+// Win32 strings need a terminator; the views we get may not have one.
+std::wstring terminated(std::wstring_view s) { return std::wstring(s); }
+
+bool isDirectory(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A failed open or rename: a directory where a file is expected is a path/file access error,
+// as the classic runtime reports it; the rest follows the Win32 code.
+Error fileError(DWORD code, const std::wstring& path) {
+    if (code == ERROR_ACCESS_DENIED && isDirectory(path)) return Error(errPathFileAccess);
+    if (path.empty()) return Error(errBadFileName);
+    return Error::fromWin32(code);
+}
+
 } // namespace
 
-BinaryFile::BinaryFile(std::wstring_view path, Mode mode) {
-    const DWORD access = mode == readExisting ? GENERIC_READ : GENERIC_WRITE;
-    // Existing files may be hidden or system files, which CREATE_ALWAYS would refuse: a file
-    // for writing is opened or created, then emptied.
-    const DWORD disposition = mode == createTruncate ? OPEN_ALWAYS : OPEN_EXISTING;
-    Handle h(CreateFileW(std::wstring(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!h) throw Error::lastWin32();
-    if (mode == createTruncate && !SetEndOfFile(h.get())) throw Error::lastWin32();
-    handle_ = std::move(h);
+FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
+    std::wstring p = terminated(path);
+    DWORD access = GENERIC_READ, share = FILE_SHARE_READ | FILE_SHARE_WRITE, disposition = OPEN_EXISTING;
+    switch (mode) {
+    case OpenMode::Input: break;
+    case OpenMode::Output:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = CREATE_ALWAYS;
+        break;
+    case OpenMode::Append:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = OPEN_ALWAYS;
+        break;
+    case OpenMode::Binary:
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = OPEN_ALWAYS;
+        break;
+    case OpenMode::Update:
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        break;
+    }
+    // An existing hidden or system file is never emptied by a channel: the classic runtime
+    // refuses it too, and the existence tests would not have seen the file.
+    if (mode == OpenMode::Output) {
+        DWORD a = GetFileAttributesW(p.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
+            (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+            throw Error(errPathFileAccess);
+    }
+    h_ = CreateFileW(p.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h_ == INVALID_HANDLE_VALUE) throw fileError(GetLastError(), p);
+    if (mode == OpenMode::Append && SetFilePointer(h_, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR) {
+        DWORD code = GetLastError();
+        close();
+        throw Error::fromWin32(code);
+    }
 }
 
-unsigned long long BinaryFile::size() const {
+FileChannel::~FileChannel() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+}
+
+void FileChannel::close() {
+    HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) throw Error::lastWin32();
+}
+
+std::uint64_t FileChannel::size() const {
     LARGE_INTEGER n;
-    if (!GetFileSizeEx(handle_.get(), &n)) throw Error::lastWin32();
-    return static_cast<unsigned long long>(n.QuadPart);
+    if (!GetFileSizeEx(h_, &n)) throw Error::lastWin32();
+    return static_cast<std::uint64_t>(n.QuadPart);
 }
 
-void BinaryFile::read(void* buffer, DWORD bytes) {
-    DWORD done = 0;
-    if (!ReadFile(handle_.get(), buffer, bytes, &done, nullptr)) throw Error::lastWin32();
-    if (done != bytes) throw Error(errInputPastEnd);
+void FileChannel::writeBytes(std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h_, bytes.data(), chunk, &written, nullptr)) throw Error::lastWin32();
+        if (written == 0) throw Error(errDiskFull);
+        bytes.remove_prefix(written);
+    }
 }
 
-void BinaryFile::write(const void* buffer, DWORD bytes) {
-    DWORD done = 0;
-    if (!WriteFile(handle_.get(), buffer, bytes, &done, nullptr)) throw Error::lastWin32();
-    if (done != bytes) throw Error(errDiskFull);
+void FileChannel::writeText(std::wstring_view text) { writeBytes(toAnsi(text)); }
+
+void FileChannel::writeLine(std::wstring_view text) {
+    std::string line = toAnsi(text);
+    line += "\r\n";
+    writeBytes(line);
 }
 
-bool BinaryFile::isSameFileAs(std::wstring_view path) const {
+std::size_t FileChannel::readBytes(void* buffer, std::size_t n) {
+    char* out = static_cast<char*>(buffer);
+    std::size_t total = 0;
+    while (total < n) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(h_, out + total, chunk, &got, nullptr)) throw Error::lastWin32();
+        if (got == 0) break;
+        total += got;
+    }
+    return total;
+}
+
+void FileChannel::readExact(void* buffer, std::size_t n) {
+    if (readBytes(buffer, n) != n) throw Error(errInputPastEnd);
+}
+
+bool FileChannel::isSameFileAs(std::wstring_view path) const {
     // No access asked: only the identity (volume and file index) is read.
-    Handle other(CreateFileW(std::wstring(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    Handle other(CreateFileW(terminated(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION a, b;
-    if (!other || !identity(handle_.get(), a) || !identity(other.get(), b)) return false;
+    if (!other || !GetFileInformationByHandle(h_, &a) || !GetFileInformationByHandle(other.get(), &b)) return false;
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
            a.nFileIndexLow == b.nFileIndexLow;
 }
 
-void BinaryFile::close() {
-    if (handle_ && !CloseHandle(handle_.release())) throw Error::lastWin32();
+void FileChannel::seek(std::uint64_t position) {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(position);
+    if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) throw Error::lastWin32();
+}
+
+std::string FileChannel::readAll() {
+    std::uint64_t n = size();
+    // A 32-bit process cannot hold more; the classic runtime says "out of memory" too.
+    if (n > 0x40000000u) throw Error(errOutOfMemory);
+    seek(0);
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(n));
+    bytes.resize(readBytes(bytes.data(), bytes.size())); // the file may have shrunk meanwhile
+    return bytes;
+}
+
+std::string readAnsiFile(std::wstring_view path) {
+    FileChannel file(path, OpenMode::Input);
+    return file.readAll();
+}
+
+std::wstring readTextFile(std::wstring_view path) { return fromAnsi(readAnsiFile(path)); }
+
+void deleteFile(std::wstring_view path) {
+    std::wstring p = terminated(path);
+    if (!DeleteFileW(p.c_str())) throw fileError(GetLastError(), p);
+}
+
+void renameFile(std::wstring_view from, std::wstring_view to) {
+    std::wstring f = terminated(from), t = terminated(to);
+    if (!MoveFileW(f.c_str(), t.c_str())) throw fileError(GetLastError(), f);
 }
 
 void replaceFile(std::wstring_view source, std::wstring_view target) {
-    // A rename within the volume: no copying, so a failure leaves the target untouched.
-    if (!MoveFileExW(std::wstring(source).c_str(), std::wstring(target).c_str(), MOVEFILE_REPLACE_EXISTING))
+    std::wstring s = terminated(source), t = terminated(target);
+    if (!MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING)) throw fileError(GetLastError(), s);
+}
+
+SYSTEMTIME lastWriteLocal(std::wstring_view path) {
+    std::wstring p = terminated(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data)) throw fileError(GetLastError(), p);
+    SYSTEMTIME utc, local;
+    if (!FileTimeToSystemTime(&data.ftLastWriteTime, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         throw Error::lastWin32();
+    return local;
+}
+
+bool samePath(std::wstring_view a, std::wstring_view b) {
+    auto full = [](std::wstring_view s) {
+        std::wstring p = terminated(s);
+        DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+        if (n == 0) return p;
+        std::wstring out(n, L'\0');
+        n = GetFullPathNameW(p.c_str(), n, out.data(), nullptr);
+        out.resize(n);
+        return out;
+    };
+    std::wstring fa = full(a), fb = full(b);
+    return CompareStringOrdinal(fa.data(), static_cast<int>(fa.size()), fb.data(), static_cast<int>(fb.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 } // namespace zor

@@ -1,37 +1,77 @@
-// Byte-wise file access in blocks: one file opened for reading or writing, read and written
-// sequentially from its start. Failures are errors of the catalogue (53 file not found, 70
-// permission denied, 62 input past end of file, ...).
+// File channels of the automation runtime: a file opened for input, output, append or binary
+// access, with the error numbers of the catalogue; and the whole-file text read that the line
+// and field readers work on. Every channel closes its handle when it goes, so no failure
+// leaves a file open.
 #pragma once
 #include <windows.h>
+#include <cstdint>
+#include <string>
 #include <string_view>
-#include "../frame/values.h"
+#include "errors.h"
 
 namespace zor {
 
-class BinaryFile {
+enum class OpenMode {
+    Input,  // an existing file, read only; others may read and write it meanwhile
+    Output, // created, or emptied when it exists
+    Append, // created when missing; every write goes to the end
+    Binary, // created when missing; read and written at a position
+    Update, // an existing file, read and written at a position; never created
+};
+
+class FileChannel {
 public:
-    enum Mode {
-        readExisting,   // an existing file, for reading
-        createTruncate, // for writing: created when missing, emptied when present
-        writeExisting,  // an existing file, for writing over its bytes without emptying it first
-    };
+    // Errors: 53 file not found, 76 path not found, 70 permission denied or file in use,
+    // 75 when the name is a directory, 52 for a name the file system rejects.
+    FileChannel(std::wstring_view path, OpenMode mode);
+    FileChannel(const FileChannel&) = delete;
+    FileChannel& operator=(const FileChannel&) = delete;
+    ~FileChannel();
 
-    BinaryFile(std::wstring_view path, Mode mode);
+    std::uint64_t size() const;
 
-    unsigned long long size() const;
-    // Reads exactly `bytes` bytes at the current position; fewer left is error 62.
-    void read(void* buffer, DWORD bytes);
-    void write(const void* buffer, DWORD bytes);
-    // Whether path names this very file (also through another spelling of its name).
+    // Text in the system ANSI code page; writeLine ends the line with CR LF.
+    void writeText(std::wstring_view text);
+    void writeLine(std::wstring_view text);
+    void writeBytes(std::string_view bytes);
+
+    // Binary access: read at most n bytes at the current position (fewer at the end of the
+    // file, 0 there), and move the position.
+    std::size_t readBytes(void* buffer, std::size_t n);
+    // Exactly n bytes; fewer left in the file is error 62.
+    void readExact(void* buffer, std::size_t n);
+    void seek(std::uint64_t position);
+
+    // Whether path names this very file, also through another spelling of its name.
     bool isSameFileAs(std::wstring_view path) const;
+
+    // The whole file from its start as bytes: one size query, one read.
+    std::string readAll();
+
+    // Closes now and reports a failure; the destructor closes silently.
     void close();
 
 private:
-    Handle handle_;
+    HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
-// Puts the file `source` in the place of `target` in one step: either target then holds
-// source's content and source is gone, or (on failure) both stay as they were.
+// The whole text of a file opened for input, converted from the system ANSI code page once;
+// or its bytes as they are.
+std::wstring readTextFile(std::wstring_view path);
+std::string readAnsiFile(std::wstring_view path);
+
+// Deleting and renaming a file, with the catalogue's errors (53, 58, 70, 75, 76).
+void deleteFile(std::wstring_view path);
+void renameFile(std::wstring_view from, std::wstring_view to);
+
+// Puts the file source in the place of target in one step (a rename within the volume): either
+// target then holds source's content and source is gone, or on failure both stay as they were.
 void replaceFile(std::wstring_view source, std::wstring_view target);
+
+// The last-write time of a file or directory in local time.
+SYSTEMTIME lastWriteLocal(std::wstring_view path);
+
+// The same file or directory named twice (full paths compared without regard to case).
+bool samePath(std::wstring_view a, std::wstring_view b);
 
 } // namespace zor

@@ -1,5 +1,6 @@
 // Text helpers of the automation runtime. "Space" is U+0020 only: tabs and other white space
-// are kept. Character codes are those of the system ANSI code page.
+// are kept. Text that leaves or enters the library through the platform's "A" functions and
+// text files is in the system ANSI code page.
 #pragma once
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ inline std::wstring_view trimRightSpaces(std::wstring_view s) {
 }
 
 inline std::wstring_view trimSpaces(std::wstring_view s) { return trimRightSpaces(trimLeftSpaces(s)); }
+
+// Conversions in the system ANSI code page; characters it lacks become its default character.
+std::string toAnsi(std::wstring_view s);
+std::wstring fromAnsi(std::string_view s);
 
 // The 8-bit code of a character in the system ANSI code page; a character that has no
 // single-byte code there gives the code of "?" (63).

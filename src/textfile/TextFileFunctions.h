@@ -28,6 +28,10 @@ public:
     STDMETHODIMP ShellTextFile(IDispatch *frmForm, BSTR strFilename, LONG *result) override;
     STDMETHODIMP SetFileDate(BSTR strFilename, DATE dteDate, VARIANT_BOOL *result) override;
     STDMETHODIMP GetShortName(BSTR sLongFileName, BSTR *result) override;
+
+private:
+    static std::wstring StripNullChar(const std::wstring& text);
+    std::wstring directoryPart(const std::wstring& path); // ExtractDirectoryPath, through the interface
 };
 
 } // namespace zor

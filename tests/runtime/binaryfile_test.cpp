@@ -4,7 +4,8 @@
 #include "runtime/errors.h"
 #include "runtime/files.h"
 
-using zor::BinaryFile;
+using zor::FileChannel;
+using zor::OpenMode;
 
 namespace {
 
@@ -25,57 +26,57 @@ long errorOf(F step) {
 }
 
 std::string content(const std::wstring& path) {
-    BinaryFile f(path, BinaryFile::readExisting);
+    FileChannel f(path, OpenMode::Input);
     std::string s(static_cast<size_t>(f.size()), '\0');
-    if (!s.empty()) f.read(s.data(), static_cast<DWORD>(s.size()));
+    if (!s.empty()) f.readExact(s.data(), s.size());
     return s;
 }
 
-TEST(BinaryFile, WritesReadsAndEmptiesOnCreate) {
+TEST(BlockFile, WritesReadsAndEmptiesOnCreate) {
     const std::wstring path = scratch(L"a.bin");
     {
-        BinaryFile f(path, BinaryFile::createTruncate);
-        f.write("hello world", 11);
+        FileChannel f(path, OpenMode::Output);
+        f.writeBytes(std::string_view("hello world", 11));
         f.close();
         f.close(); // closing twice is harmless
     }
     EXPECT_EQ("hello world", content(path));
     {
-        BinaryFile f(path, BinaryFile::createTruncate);
+        FileChannel f(path, OpenMode::Output);
         EXPECT_EQ(0u, f.size());
-        f.write("hi", 2);
+        f.writeBytes(std::string_view("hi", 2));
     }
     EXPECT_EQ("hi", content(path));
     {
-        BinaryFile f(path, BinaryFile::writeExisting); // no emptying: bytes are written over
-        f.write("H", 1);
+        FileChannel f(path, OpenMode::Update); // no emptying: bytes are written over
+        f.writeBytes(std::string_view("H", 1));
     }
     EXPECT_EQ("Hi", content(path));
     DeleteFileW(path.c_str());
 }
 
-TEST(BinaryFile, ErrorsAreCatalogueNumbers) {
+TEST(BlockFile, ErrorsAreCatalogueNumbers) {
     const std::wstring path = scratch(L"b.bin");
     const std::wstring missing = scratch(L"missing.bin");
     {
-        BinaryFile f(path, BinaryFile::createTruncate);
-        f.write("abc", 3);
+        FileChannel f(path, OpenMode::Output);
+        f.writeBytes(std::string_view("abc", 3));
     }
-    EXPECT_EQ(53, errorOf([&] { BinaryFile f(missing, BinaryFile::readExisting); }));
-    EXPECT_EQ(53, errorOf([&] { BinaryFile f(missing, BinaryFile::writeExisting); }));
-    EXPECT_EQ(76, errorOf([&] { BinaryFile f(scratch(L"no-folder\\x.bin"), BinaryFile::createTruncate); }));
+    EXPECT_EQ(53, errorOf([&] { FileChannel f(missing, OpenMode::Input); }));
+    EXPECT_EQ(53, errorOf([&] { FileChannel f(missing, OpenMode::Update); }));
+    EXPECT_EQ(76, errorOf([&] { FileChannel f(scratch(L"no-folder\\x.bin"), OpenMode::Output); }));
     EXPECT_EQ(62, errorOf([&] {
-        BinaryFile f(path, BinaryFile::readExisting);
+        FileChannel f(path, OpenMode::Input);
         char buf[4];
-        f.read(buf, 4);
+        f.readExact(buf, 4);
     }));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(missing.c_str())); // nothing was created
     DeleteFileW(path.c_str());
 }
 
-TEST(BinaryFile, RecognisesTheSameFileUnderAnotherName) {
+TEST(BlockFile, RecognisesTheSameFileUnderAnotherName) {
     const std::wstring path = scratch(L"same.bin");
-    BinaryFile f(path, BinaryFile::createTruncate);
+    FileChannel f(path, OpenMode::Output);
     std::wstring upper = path;
     for (auto& c : upper) c = static_cast<wchar_t>(towupper(c));
     size_t slash = path.rfind(L'\\');
@@ -92,8 +93,8 @@ TEST(BinaryFile, RecognisesTheSameFileUnderAnotherName) {
 TEST(FileReplacement, InOneStepOrNotAtAll) {
     const std::wstring source = scratch(L"src.bin"), target = scratch(L"dst.bin");
     auto make = [](const std::wstring& p, const char* text) {
-        BinaryFile f(p, BinaryFile::createTruncate);
-        f.write(text, static_cast<DWORD>(strlen(text)));
+        FileChannel f(p, OpenMode::Output);
+        f.writeBytes(text);
     };
     make(source, "new");
     make(target, "old content");

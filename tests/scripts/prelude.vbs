@@ -22,3 +22,29 @@ Sub Report()
     WScript.Echo zorPassed & " passed, " & zorFailed & " failed"
     If zorFailed > 0 Then WScript.Quit 1
 End Sub
+
+' Scratch files: a fresh folder under the temp folder, files written and read as text.
+Function ScratchDir(name)
+    Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
+    Dim root : root = fso.GetSpecialFolder(2) & "\zorvbs"
+    If Not fso.FolderExists(root) Then fso.CreateFolder root
+    ScratchDir = root & "\" & name & "\"
+    If fso.FolderExists(ScratchDir) Then fso.DeleteFolder Left(ScratchDir, Len(ScratchDir) - 1), True
+    fso.CreateFolder ScratchDir
+End Function
+Function FileText(path)
+    Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
+    FileText = "<missing>"
+    If Not fso.FileExists(path) Then Exit Function
+    FileText = ""
+    If fso.GetFile(path).Size > 0 Then FileText = fso.OpenTextFile(path, 1).ReadAll
+End Function
+Sub WriteText(path, text)
+    Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
+    Dim ts : Set ts = fso.CreateTextFile(path, True, False)
+    ts.Write text
+    ts.Close
+End Sub
+Function YMD(d)
+    YMD = Year(d) & Right("0" & Month(d), 2) & Right("0" & Day(d), 2)
+End Function

@@ -1,0 +1,53 @@
+#include "listing.h"
+#include "errors.h"
+
+namespace zor {
+
+DirListing::DirListing(std::wstring_view name, unsigned mask) : mask_(mask) {
+    if (name.empty()) return; // nothing is named, nothing is found
+    std::wstring pattern(name);
+    // A directory given with its separator is listed as its contents.
+    if (pattern.back() == L'\\' || pattern.back() == L'/') pattern += L'*';
+    find_ = FindFirstFileW(pattern.c_str(), &data_);
+    if (find_ == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES) return;
+        throw Error::fromWin32(code);
+    }
+    pending_ = true;
+}
+
+DirListing::~DirListing() {
+    if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
+}
+
+bool DirListing::admits(DWORD attributes) const {
+    const DWORD special = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+    return (attributes & special & ~static_cast<DWORD>(mask_)) == 0;
+}
+
+bool DirListing::next(DirEntry& entry) {
+    if (find_ == INVALID_HANDLE_VALUE) return false;
+    for (;;) {
+        if (!pending_ && !FindNextFileW(find_, &data_)) {
+            DWORD code = GetLastError();
+            if (code == ERROR_NO_MORE_FILES) return false;
+            throw Error::fromWin32(code);
+        }
+        pending_ = false;
+        if (!admits(data_.dwFileAttributes)) continue;
+        entry.name = data_.cFileName;
+        entry.attributes = data_.dwFileAttributes;
+        entry.lastWrite = data_.ftLastWriteTime;
+        entry.size = (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
+        return true;
+    }
+}
+
+bool anyEntry(std::wstring_view name, unsigned mask) {
+    DirListing listing(name, mask);
+    DirEntry entry;
+    return listing.next(entry);
+}
+
+} // namespace zor

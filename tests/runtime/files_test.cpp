@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+#include <functional>
+#include "runtime/files.h"
+#include "runtime/text.h"
+#include "scratch.h"
+
+using namespace test;
+using zor::FileChannel;
+using zor::OpenMode;
+
+
+TEST(FileChannel, OpenErrorsFollowTheCatalogue) {
+    std::wstring dir = scratchDir(L"channel-errors");
+    writeFile(dir + L"held.txt", "x");
+    HeldFile held(dir + L"held.txt");
+    ASSERT_TRUE(held.held());
+    struct Case {
+        std::wstring path;
+        OpenMode mode;
+        long error;
+    } cases[] = {
+        {dir + L"missing.txt", OpenMode::Input, 53},
+        {dir + L"no\\such\\file.txt", OpenMode::Input, 76},
+        {dir + L"no\\such\\file.txt", OpenMode::Output, 76},
+        {dir + L"no\\such\\file.txt", OpenMode::Append, 76},
+        {dir + L"no\\such\\file.txt", OpenMode::Binary, 76},
+        {dir.substr(0, dir.size() - 1), OpenMode::Input, 75},
+        {dir.substr(0, dir.size() - 1), OpenMode::Output, 75},
+        {dir + L"held.txt", OpenMode::Input, 70},
+        {dir + L"held.txt", OpenMode::Output, 70},
+        {dir + L"held.txt", OpenMode::Append, 70},
+        {dir + L"held.txt", OpenMode::Binary, 70},
+        {L"", OpenMode::Input, 52},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.error, errorOf([&] { FileChannel f(c.path, c.mode); })) << testing::PrintToString(c.path) << " mode " << int(c.mode);
+}
+
+TEST(FileChannel, OutputCreatesOrEmptiesAndWritesCrLfLines) {
+    std::wstring dir = scratchDir(L"channel-output");
+    std::wstring path = dir + L"out.txt";
+    writeFile(path, "old content that must go");
+    {
+        FileChannel f(path, OpenMode::Output);
+        f.writeLine(L"first");
+        f.writeText(L"sec");
+        f.writeLine(L"ond");
+        f.writeLine(L"");
+    }
+    EXPECT_EQ("first\r\nsecond\r\n\r\n", readFile(path));
+    { FileChannel f(dir + L"new.txt", OpenMode::Output); }
+    EXPECT_EQ("", readFile(dir + L"new.txt"));
+}
+
+TEST(FileChannel, OutputNeverEmptiesAHiddenFile) {
+    std::wstring dir = scratchDir(L"channel-hidden");
+    std::wstring path = dir + L"hidden.txt";
+    writeFile(path, "keep me");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(75, errorOf([&] { FileChannel f(path, OpenMode::Output); }));
+    EXPECT_EQ("keep me", readFile(path));
+}
+
+TEST(FileChannel, AppendWritesAtTheEndAndCreatesAMissingFile) {
+    std::wstring dir = scratchDir(L"channel-append");
+    writeFile(dir + L"log.txt", "a\r\n");
+    {
+        FileChannel f(dir + L"log.txt", OpenMode::Append);
+        f.writeLine(L"b");
+    }
+    EXPECT_EQ("a\r\nb\r\n", readFile(dir + L"log.txt"));
+    {
+        FileChannel f(dir + L"fresh.txt", OpenMode::Append);
+        f.writeLine(L"z");
+    }
+    EXPECT_EQ("z\r\n", readFile(dir + L"fresh.txt"));
+}
+
+TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
+    std::wstring dir = scratchDir(L"channel-binary");
+    std::wstring path = dir + L"data.bin";
+    std::string bytes(10000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+    writeFile(path, bytes);
+    FileChannel f(path, OpenMode::Binary);
+    EXPECT_EQ(10000u, f.size());
+    char block[4096];
+    std::vector<size_t> sizes;
+    std::string back;
+    for (;;) {
+        size_t n = f.readBytes(block, sizeof block);
+        sizes.push_back(n);
+        if (n == 0) break;
+        back.append(block, n);
+    }
+    EXPECT_EQ((std::vector<size_t>{4096, 4096, 1808, 0}), sizes);
+    EXPECT_EQ(bytes, back);
+    f.seek(4096);
+    f.writeBytes("XYZ");
+    f.close();
+    bytes.replace(4096, 3, "XYZ");
+    EXPECT_EQ(bytes, readFile(path));
+}
+
+TEST(FileChannel, BinaryCreatesAMissingFile) {
+    std::wstring dir = scratchDir(L"channel-binary-new");
+    {
+        FileChannel f(dir + L"new.bin", OpenMode::Binary);
+        EXPECT_EQ(0u, f.size());
+        char c;
+        EXPECT_EQ(0u, f.readBytes(&c, 1));
+    }
+    EXPECT_EQ("", readFile(dir + L"new.bin"));
+}
+
+TEST(FileChannel, NothingStaysOpenAfterAChannelGoes) {
+    std::wstring dir = scratchDir(L"channel-close");
+    std::wstring path = dir + L"f.txt";
+    writeFile(path, "abc");
+    for (OpenMode mode : {OpenMode::Input, OpenMode::Output, OpenMode::Append, OpenMode::Binary}) {
+        {
+            FileChannel f(path, mode);
+            EXPECT_FALSE(canOpenExclusively(path));
+        }
+        EXPECT_TRUE(canOpenExclusively(path)) << "mode " << int(mode);
+    }
+}
+
+TEST(ReadTextFile, ReadsTheWholeFileInTheAnsiCodePage) {
+    std::wstring dir = scratchDir(L"read-text");
+    std::string bytes = "caf\xe9\r\nline two\r";
+    writeFile(dir + L"t.txt", bytes);
+    std::wstring expected = zor::fromAnsi(bytes);
+    EXPECT_EQ(expected, zor::readTextFile(dir + L"t.txt"));
+    EXPECT_EQ(bytes.size(), expected.size()); // one UTF-16 unit per byte in a single-byte code page
+    if (GetACP() == 1252) {
+        EXPECT_EQ(L'\u00e9', expected[3]);
+    }
+    EXPECT_EQ(L"", zor::readTextFile((writeFile(dir + L"empty.txt", ""), dir + L"empty.txt")));
+    EXPECT_EQ(53, errorOf([&] { zor::readTextFile(dir + L"none.txt"); }));
+}
+
+TEST(ReadTextFile, ReadsSeveralMegabytesExactly) {
+    std::wstring dir = scratchDir(L"read-big");
+    std::string bytes;
+    for (int i = 0; i < 100000; ++i) bytes += "line " + std::to_string(i) + ", some text to make it longer\r\n";
+    ASSERT_GT(bytes.size(), 4000000u);
+    writeFile(dir + L"big.txt", bytes);
+    std::wstring text = zor::readTextFile(dir + L"big.txt");
+    EXPECT_EQ(std::wstring(bytes.begin(), bytes.end()), text);
+}
+
+TEST(FileOperations, DeleteAndRenameReportCatalogueErrors) {
+    std::wstring dir = scratchDir(L"file-ops");
+    writeFile(dir + L"a.txt", "a");
+    writeFile(dir + L"b.txt", "b");
+    EXPECT_EQ(58, errorOf([&] { zor::renameFile(dir + L"a.txt", dir + L"b.txt"); }));
+    EXPECT_EQ(53, errorOf([&] { zor::renameFile(dir + L"none.txt", dir + L"c.txt"); }));
+    EXPECT_EQ(0, errorOf([&] { zor::renameFile(dir + L"a.txt", dir + L"c.txt"); }));
+    EXPECT_EQ("a", readFile(dir + L"c.txt"));
+    EXPECT_EQ(53, errorOf([&] { zor::deleteFile(dir + L"none.txt"); }));
+    EXPECT_EQ(0, errorOf([&] { zor::deleteFile(dir + L"c.txt"); }));
+    EXPECT_FALSE(exists(dir + L"c.txt"));
+    HeldFile held(dir + L"b.txt");
+    EXPECT_EQ(70, errorOf([&] { zor::deleteFile(dir + L"b.txt"); }));
+}
+
+TEST(FileOperations, SamePathComparesFullPathsWithoutCase) {
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    std::wstring here(cwd);
+    if (here.back() != L'\\') here += L'\\';
+    EXPECT_TRUE(zor::samePath(L"app.log", here + L"APP.LOG"));
+    EXPECT_TRUE(zor::samePath(L"C:\\a\\b\\..\\c.log", L"c:\\A\\C.log"));
+    EXPECT_FALSE(zor::samePath(L"C:\\a\\c.log", L"C:\\a\\d.log"));
+}

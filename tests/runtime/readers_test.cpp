@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "runtime/errors.h"
+#include "runtime/readers.h"
+#include "scratch.h"
+
+using zor::TextReader;
+
+namespace {
+
+// The cases are ASCII, so each runs over UTF-16 text and over ANSI bytes alike.
+std::string bytes(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+std::wstring wide(std::string_view b) { return std::wstring(b.begin(), b.end()); }
+
+template <bool Lines>
+std::vector<std::wstring> readAll(const std::wstring& text, bool ansi) {
+    std::vector<std::wstring> out;
+    if (ansi) {
+        zor::AnsiReader r(bytes(text));
+        while (!r.atEnd()) out.push_back(wide(Lines ? r.line() : r.field()));
+    } else {
+        TextReader r(text);
+        while (!r.atEnd()) out.emplace_back(Lines ? r.line() : r.field());
+    }
+    return out;
+}
+
+long readError(void (*f)(TextReader&), const std::wstring& text) {
+    TextReader r(text);
+    return test::errorOf([&] { f(r); });
+}
+
+using Lines = std::vector<std::wstring>;
+
+} // namespace
+
+struct ReaderCase {
+    const wchar_t* text;
+    Lines expected;
+};
+
+TEST(LineReader, SplitsAtCrLfAndLoneCrAndKeepsLoneLf) {
+    const ReaderCase cases[] = {
+        {L"", {}},
+        {L"a", {L"a"}},
+        {L"a\r\n", {L"a"}},
+        {L"a\r\nb", {L"a", L"b"}},
+        {L"one\r\n\r\nthree\r\n", {L"one", L"", L"three"}},
+        {L"a\rb\r", {L"a", L"b"}},
+        {L"a\nb\r\n", {L"a\nb"}},
+        {L"a\n", {L"a\n"}},
+        {L"\r\n\r\n", {L"", L""}},
+        {L"\r\r\n", {L"", L""}},
+        {L"x,\"y\"  ", {L"x,\"y\"  "}},
+    };
+    for (const auto& c : cases)
+        for (bool ansi : {false, true})
+            EXPECT_EQ(c.expected, readAll<true>(c.text, ansi)) << testing::PrintToString(std::wstring(c.text)) << " ansi " << ansi;
+}
+
+TEST(FieldReader, SplitsAtCommasAndLineEndsAndUnquotes) {
+    const ReaderCase cases[] = {
+        {L"", {}},
+        {L"a,b\r\nc", {L"a", L"b", L"c"}},
+        {L"\"x\"", {L"x"}},
+        {L"\"x\"\r\n", {L"x"}},
+        {L"  a , b", {L"a ", L"b"}},
+        {L"\"a,b\" tail,c", {L"a,b", L"c"}},
+        {L"\"line\r\nbreak\"\r\nz", {L"line\r\nbreak", L"z"}},
+        {L"\"open", {L"open"}},
+        {L"a\nb", {L"a", L"b"}},
+        {L"a\rb", {L"a", L"b"}},
+        {L"\r\n\r\nx", {L"", L"", L"x"}},
+        {L"a,,b", {L"a", L"", L"b"}},
+        {L"a,", {L"a"}},
+        {L"Disk Error, retry\r\n", {L"Disk Error", L"retry"}},
+        {L"\ttab", {L"\ttab"}},
+        {L"\"\",x", {L"", L"x"}},
+    };
+    for (const auto& c : cases)
+        for (bool ansi : {false, true})
+            EXPECT_EQ(c.expected, readAll<false>(c.text, ansi)) << testing::PrintToString(std::wstring(c.text)) << " ansi " << ansi;
+}
+
+TEST(Readers, ReadingAtTheEndIsInputPastEndOfFile) {
+    EXPECT_EQ(62, readError([](TextReader& r) { r.line(); }, L""));
+    EXPECT_EQ(62, readError([](TextReader& r) { r.field(); }, L""));
+    EXPECT_EQ(62, readError([](TextReader& r) { r.line(); r.line(); }, L"a\r\n"));
+    EXPECT_EQ(62, readError([](TextReader& r) { r.field(); r.field(); }, L"a,"));
+    EXPECT_EQ(0, readError([](TextReader& r) { r.field(); r.field(); }, L"a,b"));
+}
+
+TEST(FieldReader, JoinFieldsGathersEveryFieldInPlace) {
+    const wchar_t* texts[] = {L"", L"a,b\r\nc", L"\"x, y\" z,w\r\n", L"  a , b\n\"q\"", L"\r\n\r\n", L"one"};
+    for (const wchar_t* text : texts) {
+        std::wstring expected;
+        size_t fields = 0;
+        TextReader byField(text);
+        while (!byField.atEnd()) {
+            expected += byField.field();
+            ++fields;
+        }
+        size_t steps = 0;
+        zor::AnsiReader reader(bytes(text));
+        EXPECT_EQ(bytes(expected), reader.joinFields([&] { ++steps; })) << testing::PrintToString(std::wstring(text));
+        EXPECT_EQ(fields, steps);
+        EXPECT_TRUE(reader.atEnd());
+    }
+}
+
+TEST(Readers, DelimitersAreFoundAtEveryOffset) {
+    // Bytes are scanned four at a time: put the delimiters at every offset within a word.
+    for (size_t n = 0; n < 12; ++n) {
+        std::wstring x(n, L'x'), y(n + 1, L'y'), z(n + 2, L'z'), w(n, L'w');
+        std::wstring last = L"e" + x;
+        std::wstring text = x + L"," + y + L"\r\n" + z + L"\n" + w + L"\r" + last;
+        for (bool ansi : {false, true}) {
+            EXPECT_EQ((std::vector<std::wstring>{x, y, z, w, last}), readAll<false>(text, ansi)) << n << " ansi " << ansi;
+            EXPECT_EQ((std::vector<std::wstring>{x + L"," + y, z + L"\n" + w, last}), readAll<true>(text, ansi)) << n;
+        }
+    }
+}

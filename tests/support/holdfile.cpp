@@ -1,0 +1,19 @@
+// Test helper: holdfile <path> <ready event> <release event>. Opens the file (creating it when
+// missing) with no sharing, signals "ready" and keeps it open until "release" is set.
+#include <windows.h>
+#include <shellapi.h>
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc != 4) return 2;
+    HANDLE file = CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
+    HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, argv[3]);
+    if (!ready || !release) return 3;
+    SetEvent(ready);
+    WaitForSingleObject(release, 120000);
+    CloseHandle(file);
+    return 0;
+}

@@ -1,0 +1,166 @@
+#include "scratch.h"
+#include "runtime/errors.h"
+#include <cwchar>
+#include <vector>
+
+namespace test {
+
+namespace {
+void removeTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = dir + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(path + L"\\");
+                RemoveDirectoryW(path.c_str());
+            } else {
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+}
+} // namespace
+
+long errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const zor::Error& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+std::wstring scratchDir(const std::wstring& name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring root = std::wstring(temp) + L"zortest\\";
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::wstring dir = root + name + L"\\";
+    removeTree(dir);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+std::string readFile(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string out(GetFileSize(h, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
+    out.resize(got);
+    CloseHandle(h);
+    return out;
+}
+
+bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool canOpenExclusively(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+void setLocalWriteTime(const std::wstring& path, SYSTEMTIME local) {
+    SYSTEMTIME utc;
+    TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+    FILETIME ft;
+    SystemTimeToFileTime(&utc, &ft);
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+}
+
+SYSTEMTIME localDaysAgo(int days) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    now.wHour = 12;
+    now.wMinute = now.wSecond = now.wMilliseconds = 0;
+    FILETIME ft;
+    SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER n{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    n.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
+    ft.dwLowDateTime = n.LowPart;
+    ft.dwHighDateTime = n.HighPart;
+    SYSTEMTIME out;
+    FileTimeToSystemTime(&ft, &out);
+    return out;
+}
+
+std::wstring yyyymmdd(const SYSTEMTIME& t) {
+    wchar_t s[16];
+    swprintf(s, 16, L"%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
+    return s;
+}
+
+namespace {
+LRESULT CALLBACK countingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_USER) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, GetWindowLongPtrW(hwnd, GWLP_USERDATA) + 1);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+} // namespace
+
+CountingWindow::CountingWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = countingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZorCountingWindow";
+    RegisterClassW(&wc); // fails harmlessly when already registered
+    hwnd_ = CreateWindowW(L"ZorCountingWindow", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+}
+
+CountingWindow::~CountingWindow() { DestroyWindow(hwnd_); }
+
+int CountingWindow::count() const { return static_cast<int>(GetWindowLongPtrW(hwnd_, GWLP_USERDATA)); }
+
+HeldFile::HeldFile(const std::wstring& path) {
+    static int counter = 0;
+    wchar_t base[64];
+    swprintf(base, 64, L"zor-held-%lu-%d", GetCurrentProcessId(), ++counter);
+    std::wstring readyName = std::wstring(base) + L"-ready", releaseName = std::wstring(base) + L"-release";
+    ready_ = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
+    release_ = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
+    wchar_t helper[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZOR_HOLDFILE", helper, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName;
+    std::vector<wchar_t> line(command.begin(), command.end());
+    line.push_back(L'\0');
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(helper, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    CloseHandle(pi.hThread);
+    process_ = pi.hProcess;
+    HANDLE both[] = {ready_, process_};
+    held_ = WaitForMultipleObjects(2, both, FALSE, 60000) == WAIT_OBJECT_0;
+}
+
+HeldFile::~HeldFile() {
+    SetEvent(release_);
+    if (process_) {
+        WaitForSingleObject(process_, 60000);
+        CloseHandle(process_);
+    }
+    CloseHandle(ready_);
+    CloseHandle(release_);
+}
+
+} // namespace test

@@ -1,0 +1,57 @@
+// Scratch folders and files for the C++ tests: fresh folders under the temp folder, files
+// written and read byte for byte, file times, a file held open by another process, and a
+// window that counts its messages.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+
+namespace test {
+
+// The catalogue number of the zor::Error that f throws, 0 when it throws none.
+long errorOf(const std::function<void()>& f);
+
+// A fresh, empty folder under the temp folder, ending in "\".
+std::wstring scratchDir(const std::wstring& name);
+
+void writeFile(const std::wstring& path, const std::string& bytes);
+std::string readFile(const std::wstring& path);   // "<missing>" when it cannot be opened
+bool exists(const std::wstring& path);             // anything at all, hidden or not
+bool canOpenExclusively(const std::wstring& path); // nobody holds it open
+
+// Sets a file's last-write time to a local date and time.
+void setLocalWriteTime(const std::wstring& path, SYSTEMTIME local);
+SYSTEMTIME localDaysAgo(int days); // noon of the day so many days before today
+std::wstring yyyymmdd(const SYSTEMTIME& t);
+
+// A message-only window of the calling thread that counts the WM_USER messages it receives.
+class CountingWindow {
+public:
+    CountingWindow();
+    CountingWindow(const CountingWindow&) = delete;
+    CountingWindow& operator=(const CountingWindow&) = delete;
+    ~CountingWindow();
+    HWND get() const { return hwnd_; }
+    void post() const { PostMessageW(hwnd_, WM_USER, 0, 0); }
+    int count() const;
+
+private:
+    HWND hwnd_;
+};
+
+// Another process opens the file (creating it when missing) with no sharing and holds it until
+// this object goes.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path);
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    ~HeldFile();
+    bool held() const { return held_; }
+
+private:
+    HANDLE process_ = nullptr, ready_ = nullptr, release_ = nullptr;
+    bool held_ = false;
+};
+
+} // namespace test

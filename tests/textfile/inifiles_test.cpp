@@ -1,0 +1,143 @@
+#include "textfiles.h"
+
+using namespace test;
+
+struct IniFiles : TextFiles {
+    std::wstring read(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+        Bstr r;
+        hr = tf->ReadIniFile(Bstr(file).get(), Bstr(section).get(), Bstr(key).get(), r.out());
+        return r.text();
+    }
+    bool write(const std::wstring& file, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+        VARIANT_BOOL r = 7;
+        hr = tf->WriteINIFile(Bstr(file).get(), Bstr(section).get(), Bstr(key).get(), Bstr(value).get(), &r);
+        return boolean(r);
+    }
+    bool create(const std::wstring& file, const VARIANT& header) {
+        VARIANT_BOOL r = 7;
+        hr = tf->CreateINIFile(Bstr(file).get(), header, &r);
+        return boolean(r);
+    }
+    bool blankLine(const std::wstring& file) {
+        VARIANT_BOOL r = 7;
+        hr = tf->WriteINIFileBlankLine(Bstr(file).get(), &r);
+        return boolean(r);
+    }
+};
+
+TEST_F(IniFiles, ReadIniFileTrimsAndGivesEmptyForWhatIsMissing) {
+    std::wstring dir = scratchDir(L"ini-read");
+    std::wstring ini = dir + L"app.ini";
+    writeFile(ini, "[General]\r\nColour=Blue   \r\nEmpty=\r\nLong=" + std::string(300, 'x') + "\r\n[Other]\r\nKey=v\r\n");
+    struct Case {
+        std::wstring file;
+        const wchar_t *section, *key, *value;
+    } cases[] = {
+        {ini, L"General", L"Colour", L"Blue"},
+        {ini, L"general", L"colour", L"Blue"}, // the platform matches names without regard to case
+        {ini, L"Other", L"Key", L"v"},
+        {ini, L"General", L"Key", L""},
+        {ini, L"Missing", L"Colour", L""},
+        {ini, L"General", L"Empty", L""},
+        {ini, L"", L"", L""},
+        {dir + L"missing.ini", L"General", L"Colour", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.value, read(c.file, c.section, c.key)) << testing::PrintToString(std::wstring(c.key));
+        EXPECT_EQ(S_OK, hr);
+    }
+    EXPECT_EQ(std::wstring(254, L'x'), read(ini, L"General", L"Long"));
+}
+
+TEST_F(IniFiles, WriteINIFileCreatesTheFileSectionAndKey) {
+    std::wstring dir = scratchDir(L"ini-write");
+    std::wstring ini = dir + L"app.ini";
+    EXPECT_TRUE(write(ini, L"General", L"Colour", L"Blue"));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ("[General]\r\nColour=Blue\r\n", readFile(ini));
+    EXPECT_TRUE(write(ini, L"General", L"Size", L"10"));
+    EXPECT_TRUE(write(ini, L"General", L"Colour", L"Red"));
+    EXPECT_EQ("[General]\r\nColour=Red\r\nSize=10\r\n", readFile(ini));
+    EXPECT_EQ(L"Red", read(ini, L"General", L"Colour"));
+}
+
+TEST_F(IniFiles, WriteINIFileThatThePlatformRefusesIsFalse) {
+    std::wstring dir = scratchDir(L"ini-write-fail");
+    EXPECT_FALSE(write(dir + L"no\\such\\dir\\app.ini", L"General", L"Colour", L"Blue"));
+    EXPECT_EQ(S_OK, hr);
+    writeFile(dir + L"held.ini", "[General]\r\n");
+    {
+        HeldFile held(dir + L"held.ini");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(write(dir + L"held.ini", L"General", L"Colour", L"Blue"));
+        EXPECT_EQ(S_OK, hr);
+        EXPECT_EQ(L"", read(dir + L"held.ini", L"General", L"Colour"));
+        EXPECT_EQ(S_OK, hr);
+    }
+    EXPECT_TRUE(canOpenExclusively(dir + L"held.ini"));
+}
+
+TEST_F(IniFiles, ANameWithoutAPathLivesInTheWindowsDirectory) {
+    const wchar_t* name = L"zortest-bare.ini";
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    std::wstring full = std::wstring(windows) + L"\\" + name;
+    DeleteFileW(full.c_str());
+    EXPECT_TRUE(write(name, L"General", L"Colour", L"Green"));
+    EXPECT_EQ("[General]\r\nColour=Green\r\n", readFile(full));
+    EXPECT_EQ(L"Green", read(name, L"General", L"Colour"));
+    DeleteFileW(full.c_str());
+}
+
+TEST_F(IniFiles, CreateINIFileEmptiesTheFileAndWritesTheHeader) {
+    std::wstring dir = scratchDir(L"ini-create");
+    writeFile(dir + L"a.ini", "[Old]\r\nKey=1\r\n");
+    Arg header(vstr(L"[General]")), none(vmissing());
+    EXPECT_TRUE(create(dir + L"a.ini", header));
+    EXPECT_EQ("[General]\r\n", readFile(dir + L"a.ini"));
+    writeFile(dir + L"b.ini", "[Old]\r\nKey=1\r\n");
+    EXPECT_TRUE(create(dir + L"b.ini", none));
+    EXPECT_EQ("", readFile(dir + L"b.ini"));
+    EXPECT_TRUE(create(dir + L"c.ini", none));
+    EXPECT_EQ("", readFile(dir + L"c.ini"));
+}
+
+TEST_F(IniFiles, CreateINIFileFailuresGiveFalse) {
+    std::wstring dir = scratchDir(L"ini-create-fail");
+    Arg header(vstr(L"[General]"));
+    EXPECT_FALSE(create(dir + L"no\\such\\dir\\a.ini", header));
+    EXPECT_EQ(S_OK, hr);
+    writeFile(dir + L"held.ini", "[Kept]\r\n");
+    {
+        HeldFile held(dir + L"held.ini");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(create(dir + L"held.ini", header));
+        EXPECT_EQ(S_OK, hr);
+    }
+    EXPECT_TRUE(canOpenExclusively(dir + L"held.ini"));
+    EXPECT_EQ("[Kept]\r\n", readFile(dir + L"held.ini"));
+}
+
+TEST_F(IniFiles, WriteINIFileBlankLineAppendsTwoLineEnds) {
+    std::wstring dir = scratchDir(L"ini-blank");
+    writeFile(dir + L"a.ini", "[General]\r\nColour=Blue\r\n");
+    EXPECT_TRUE(blankLine(dir + L"a.ini"));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ("[General]\r\nColour=Blue\r\n\r\n\r\n", readFile(dir + L"a.ini"));
+    EXPECT_FALSE(blankLine(dir + L"missing.ini"));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_FALSE(exists(dir + L"missing.ini"));
+}
+
+TEST_F(IniFiles, WriteINIFileBlankLineOnAFileInUseIsAnAutomationError) {
+    std::wstring dir = scratchDir(L"ini-blank-held");
+    writeFile(dir + L"a.ini", "[General]\r\n");
+    {
+        HeldFile held(dir + L"a.ini");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(blankLine(dir + L"a.ini"));
+        EXPECT_EQ(ctlError(70), hr);
+    }
+    EXPECT_TRUE(canOpenExclusively(dir + L"a.ini"));
+    EXPECT_EQ("[General]\r\n", readFile(dir + L"a.ini"));
+}

@@ -1,0 +1,417 @@
+#include <dispex.h>
+#include <shellapi.h>
+#include "callerobject.h"
+#include "textfiles.h"
+
+using namespace test;
+
+struct WholeFiles : TextFiles {
+    bool fileExists(const std::wstring& f) {
+        VARIANT_BOOL r = 7;
+        hr = tf->FileExists(Bstr(f).get(), &r);
+        return boolean(r);
+    }
+    bool dirExists(const std::wstring& f) {
+        VARIANT_BOOL r = 7;
+        hr = tf->DirExists(Bstr(f).get(), &r);
+        return boolean(r);
+    }
+    std::wstring readString(const std::wstring& f) {
+        Bstr r;
+        hr = tf->ReadTextFileString(Bstr(f).get(), r.out());
+        return r.text();
+    }
+    // The lines of ReadTextFileVariant, or {"<Null>"}; the array's shape is checked on the way.
+    std::vector<std::wstring> readLines(const std::wstring& f) {
+        Variant v;
+        hr = tf->ReadTextFileVariant(Bstr(f).get(), &v.get());
+        if (V_VT(&v.get()) == VT_NULL) return {L"<Null>"};
+        EXPECT_EQ(VT_ARRAY | VT_VARIANT, V_VT(&v.get()));
+        if (V_VT(&v.get()) != (VT_ARRAY | VT_VARIANT)) return {L"<not an array>"};
+        SAFEARRAY* a = V_ARRAY(&v.get());
+        LONG lo = -1, hi = -1;
+        EXPECT_EQ(1u, SafeArrayGetDim(a));
+        SafeArrayGetLBound(a, 1, &lo);
+        SafeArrayGetUBound(a, 1, &hi);
+        EXPECT_EQ(0, lo);
+        std::vector<std::wstring> out;
+        for (LONG i = lo; i <= hi; ++i) {
+            Variant e;
+            SafeArrayGetElement(a, &i, &e.get());
+            EXPECT_EQ(VT_BSTR, V_VT(&e.get()));
+            out.push_back(zor::str(V_BSTR(&e.get())));
+        }
+        return out;
+    }
+    bool setFileDate(const std::wstring& f, DATE d) {
+        VARIANT_BOOL r = 7;
+        hr = tf->SetFileDate(Bstr(f).get(), d, &r);
+        return boolean(r);
+    }
+    std::wstring shortName(const std::wstring& f) {
+        Bstr r;
+        hr = tf->GetShortName(Bstr(f).get(), r.out());
+        return r.text();
+    }
+};
+
+using Lines = std::vector<std::wstring>;
+
+// ---- FileExists, DirExists -------------------------------------------------------------------
+
+TEST_F(WholeFiles, ExistenceTestsTellFilesFromDirectoriesAndSkipHiddenEntries) {
+    std::wstring dir = scratchDir(L"exists");
+    writeFile(dir + L"a.txt", "a");
+    writeFile(dir + L"hidden.txt", "h");
+    SetFileAttributesW((dir + L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    writeFile(dir + L".dotfile", "d");
+    CreateDirectoryW((dir + L"sub").c_str(), nullptr);
+    CreateDirectoryW((dir + L"hiddendir").c_str(), nullptr);
+    SetFileAttributesW((dir + L"hiddendir").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    struct Case {
+        std::wstring name;
+        bool file, fileOrDir;
+    } cases[] = {
+        {dir + L"a.txt", true, true},         {dir + L"A.TXT", true, true},
+        {dir + L"hidden.txt", false, false},  {dir + L".dotfile", false, false},
+        {dir + L"sub", false, true},          {dir + L"sub\\", false, true},
+        {dir + L"hiddendir", false, false},   {dir + L"missing", false, false},
+        {dir + L"no\\such\\path", false, false},
+        {dir + L"*.txt", true, true},         {dir + L"?.txt", true, true},
+        {dir + L"*.zzz", false, false},       {dir, true, true},
+        {L"C:\\windows", false, true},        {L"", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.file, fileExists(c.name)) << testing::PrintToString(c.name);
+        EXPECT_EQ(S_OK, hr);
+        EXPECT_EQ(c.fileOrDir, dirExists(c.name)) << testing::PrintToString(c.name);
+        EXPECT_EQ(S_OK, hr);
+    }
+}
+
+TEST_F(WholeFiles, ExistenceTestsTakeBareNamesInTheCurrentDirectory) {
+    std::wstring dir = scratchDir(L"exists-bare");
+    writeFile(dir + L"here.txt", "x");
+    CreateDirectoryW((dir + L"sub").c_str(), nullptr);
+    wchar_t old[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, old);
+    SetCurrentDirectoryW(dir.c_str());
+    bool file = fileExists(L"here.txt"), sub = dirExists(L"sub"), subAsFile = fileExists(L"sub");
+    SetCurrentDirectoryW(old);
+    EXPECT_TRUE(file);
+    EXPECT_TRUE(sub);
+    EXPECT_FALSE(subAsFile);
+}
+
+// ---- ReadTextFileString ----------------------------------------------------------------------
+
+TEST_F(WholeFiles, ReadTextFileStringJoinsTheFields) {
+    std::wstring dir = scratchDir(L"read-string");
+    struct Case {
+        std::string bytes;
+        const wchar_t* text;
+    } cases[] = {
+        {"a,b\r\nc", L"abc"},
+        {"a,b\r\nc\r\n", L"abc"},
+        {"\"x\"", L"x"},
+        {"\"one, two\" rest,three\r\n", L"one, twothree"},
+        {"", L""},
+        {"  lead, trail  \r\n", L"leadtrail  "},
+        {"lone\rcr\nlf", L"lonecrlf"},
+        {"\r\n\r\n", L""},
+        {"\"multi\r\nline\"", L"multi\r\nline"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        std::wstring f = dir + L"f" + std::to_wstring(++n) + L".txt";
+        writeFile(f, c.bytes);
+        EXPECT_EQ(c.text, readString(f)) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(S_OK, hr);
+    }
+}
+
+TEST_F(WholeFiles, ReadTextFileStringReportsWhatWentWrongAsText) {
+    std::wstring dir = scratchDir(L"read-string-fail");
+    EXPECT_EQ(L"File Does Not Exist!!!", readString(dir + L"missing.txt"));
+    EXPECT_EQ(L"File Does Not Exist!!!", readString(dir)); // a directory is no file
+    writeFile(dir + L"held.txt", "x");
+    {
+        HeldFile held(dir + L"held.txt");
+        ASSERT_TRUE(held.held());
+        EXPECT_EQ(L"There was an error in the ReadTextFileString function: 70 ...Permission denied",
+                  readString(dir + L"held.txt"));
+        EXPECT_EQ(S_OK, hr);
+    }
+    EXPECT_TRUE(canOpenExclusively(dir + L"held.txt"));
+}
+
+TEST_F(WholeFiles, ReadTextFileStringReadsSeveralMegabytes) {
+    std::wstring dir = scratchDir(L"read-string-big");
+    std::string bytes;
+    std::wstring expected;
+    for (int i = 0; i < 80000; ++i) {
+        std::string n = std::to_string(i);
+        bytes += "line " + n + ",\"quoted " + n + "\"\r\n";
+        expected += L"line " + std::to_wstring(i) + L"quoted " + std::to_wstring(i);
+    }
+    ASSERT_GT(bytes.size(), 2000000u);
+    writeFile(dir + L"big.txt", bytes);
+    EXPECT_EQ(expected, readString(dir + L"big.txt"));
+}
+
+// ---- ReadTextFileVariant ---------------------------------------------------------------------
+
+TEST_F(WholeFiles, ReadTextFileVariantGivesOneElementPerLine) {
+    std::wstring dir = scratchDir(L"read-variant");
+    struct Case {
+        std::string bytes;
+        Lines lines;
+    } cases[] = {
+        {"one\r\n\r\nthree\r\n", {L"one", L"", L"three"}},
+        {"no line end", {L"no line end"}},
+        {"a\r\nb", {L"a", L"b"}},
+        {"lone\rcr", {L"lone", L"cr"}},
+        {"lone\nlf\r\n", {L"lone\nlf"}},
+        {"\r\n", {L""}},
+        {"a,\"b\"", {L"a,\"b\""}},
+        {"", {L"<Null>"}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        std::wstring f = dir + L"f" + std::to_wstring(++n) + L".txt";
+        writeFile(f, c.bytes);
+        EXPECT_EQ(c.lines, readLines(f)) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(S_OK, hr);
+    }
+}
+
+TEST_F(WholeFiles, ReadTextFileVariantIsNullForMissingOrBusyFiles) {
+    std::wstring dir = scratchDir(L"read-variant-fail");
+    EXPECT_EQ(Lines{L"<Null>"}, readLines(dir + L"missing.txt"));
+    writeFile(dir + L"held.txt", "x\r\n");
+    {
+        HeldFile held(dir + L"held.txt");
+        ASSERT_TRUE(held.held());
+        EXPECT_EQ(Lines{L"<Null>"}, readLines(dir + L"held.txt"));
+        EXPECT_EQ(S_OK, hr);
+    }
+    EXPECT_TRUE(canOpenExclusively(dir + L"held.txt"));
+    EXPECT_EQ(Lines{L"x"}, readLines(dir + L"held.txt"));
+}
+
+TEST_F(WholeFiles, ReadTextFileVariantReadsSeveralMegabytes) {
+    std::wstring dir = scratchDir(L"read-variant-big");
+    std::string bytes;
+    for (int i = 0; i < 100000; ++i) bytes += "entry " + std::to_string(i) + " with some more text on the line\r\n";
+    writeFile(dir + L"big.txt", bytes);
+    Lines lines = readLines(dir + L"big.txt");
+    ASSERT_EQ(100000u, lines.size());
+    EXPECT_EQ(L"entry 0 with some more text on the line", lines.front());
+    EXPECT_EQ(L"entry 99999 with some more text on the line", lines.back());
+}
+
+// ---- SetFileDate -----------------------------------------------------------------------------
+
+namespace {
+FILETIME fileTime(const std::wstring& f, int which) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    GetFileAttributesExW(f.c_str(), GetFileExInfoStandard, &d);
+    return which == 0 ? d.ftCreationTime : which == 1 ? d.ftLastAccessTime : d.ftLastWriteTime;
+}
+bool sameTime(FILETIME a, FILETIME b) { return CompareFileTime(&a, &b) == 0; }
+SYSTEMTIME utcParts(FILETIME ft) {
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&ft, &s);
+    return s;
+}
+DATE oleDate(int y, int mo, int d, int h, int mi, int s) {
+    SYSTEMTIME st{static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d),
+                  static_cast<WORD>(h), static_cast<WORD>(mi), static_cast<WORD>(s), 0};
+    DATE out = 0;
+    SystemTimeToVariantTime(&st, &out);
+    return out;
+}
+} // namespace
+
+TEST_F(WholeFiles, SetFileDateSetsTheLastWriteTimeAsUtcAndKeepsTheMilliseconds) {
+    std::wstring dir = scratchDir(L"set-date");
+    std::wstring f = dir + L"f.txt";
+    writeFile(f, "x");
+    // a known last-write time with milliseconds
+    HANDLE h = CreateFileW(f.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    SYSTEMTIME before{2020, 5, 0, 17, 8, 9, 10, 456};
+    FILETIME ft;
+    SystemTimeToFileTime(&before, &ft);
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+
+    EXPECT_TRUE(setFileDate(f, oleDate(1998, 12, 9, 14, 30, 15)));
+    EXPECT_EQ(S_OK, hr);
+    SYSTEMTIME after = utcParts(fileTime(f, 2));
+    EXPECT_EQ((std::vector<int>{1998, 12, 9, 14, 30, 15, 456}),
+              (std::vector<int>{after.wYear, after.wMonth, after.wDay, after.wHour, after.wMinute, after.wSecond,
+                                after.wMilliseconds}));
+    // (Wine reports the inode change time as the creation time, so that one cannot be compared.)
+    EXPECT_EQ("x", readFile(f));
+}
+
+TEST_F(WholeFiles, SetFileDateTakesTheDatesSecondsRounded) {
+    std::wstring dir = scratchDir(L"set-date-round");
+    writeFile(dir + L"f.txt", "x");
+    DATE d = oleDate(1998, 12, 9, 23, 59, 59) + 0.6 / 86400; // 23:59:59.6 is midnight
+    EXPECT_TRUE(setFileDate(dir + L"f.txt", d));
+    SYSTEMTIME after = utcParts(fileTime(dir + L"f.txt", 2));
+    EXPECT_EQ((std::vector<int>{1998, 12, 10, 0, 0, 0}),
+              (std::vector<int>{after.wYear, after.wMonth, after.wDay, after.wHour, after.wMinute, after.wSecond}));
+}
+
+TEST_F(WholeFiles, SetFileDateOnAFileThatCannotBeOpenedIsFalse) {
+    std::wstring dir = scratchDir(L"set-date-fail");
+    EXPECT_FALSE(setFileDate(dir + L"missing.txt", oleDate(1998, 12, 9, 0, 0, 0)));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_FALSE(exists(dir + L"missing.txt"));
+    writeFile(dir + L"held.txt", "x");
+    FILETIME old = fileTime(dir + L"held.txt", 2);
+    {
+        HeldFile held(dir + L"held.txt");
+        ASSERT_TRUE(held.held());
+        EXPECT_FALSE(setFileDate(dir + L"held.txt", oleDate(1998, 12, 9, 0, 0, 0)));
+        EXPECT_EQ(S_OK, hr);
+    }
+    EXPECT_TRUE(canOpenExclusively(dir + L"held.txt"));
+    EXPECT_TRUE(sameTime(old, fileTime(dir + L"held.txt", 2)));
+}
+
+TEST_F(WholeFiles, SetFileDateBeforeTheFileSystemsFirstDayIsFalse) {
+    std::wstring dir = scratchDir(L"set-date-early");
+    writeFile(dir + L"f.txt", "x");
+    FILETIME old = fileTime(dir + L"f.txt", 2);
+    EXPECT_FALSE(setFileDate(dir + L"f.txt", oleDate(1500, 1, 1, 0, 0, 0)));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_TRUE(sameTime(old, fileTime(dir + L"f.txt", 2)));
+    EXPECT_TRUE(canOpenExclusively(dir + L"f.txt"));
+}
+
+// ---- GetShortName ----------------------------------------------------------------------------
+
+namespace {
+std::wstring platformShortName(const std::wstring& f) {
+    wchar_t buffer[1024];
+    DWORD n = GetShortPathNameW(f.c_str(), buffer, 1024);
+    return std::wstring(buffer, n);
+}
+} // namespace
+
+TEST_F(WholeFiles, GetShortNameOfAnExistingFile) {
+    std::wstring dir = scratchDir(L"short-name");
+    std::wstring f = dir + L"a rather long file name.text";
+    writeFile(f, "keep");
+    std::wstring expected = platformShortName(f);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(expected, shortName(f));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ("keep", readFile(f));
+}
+
+TEST_F(WholeFiles, GetShortNameOfAFileInAFolderThatDoesNotExistYet) {
+    std::wstring dir = scratchDir(L"short-name-new");
+    std::wstring folder = dir + L"a new long folder";
+    std::wstring f = folder + L"\\another long file name.text";
+    // The expected form, from the platform, on a copy made and removed here.
+    CreateDirectoryW(folder.c_str(), nullptr);
+    writeFile(f, "");
+    std::wstring expected = platformShortName(f);
+    DeleteFileW(f.c_str());
+    RemoveDirectoryW(folder.c_str());
+    ASSERT_FALSE(expected.empty());
+
+    EXPECT_EQ(expected, shortName(f));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_FALSE(exists(f));
+    EXPECT_FALSE(exists(folder));
+}
+
+TEST_F(WholeFiles, GetShortNameKeepsWhatItDidNotCreate) {
+    std::wstring dir = scratchDir(L"short-name-keep");
+    std::wstring hidden = dir + L"hidden long file name.text";
+    writeFile(hidden, "secret");
+    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(platformShortName(hidden), shortName(hidden));
+    EXPECT_EQ("secret", readFile(hidden));
+    writeFile(dir + L"held long name.txt", "held");
+    {
+        HeldFile held(dir + L"held long name.txt");
+        ASSERT_TRUE(held.held());
+        EXPECT_EQ(platformShortName(dir + L"held long name.txt"), shortName(dir + L"held long name.txt"));
+    }
+    EXPECT_EQ("held", readFile(dir + L"held long name.txt"));
+    EXPECT_TRUE(exists(dir)); // the existing folder stays
+}
+
+TEST_F(WholeFiles, GetShortNameOfWhatCannotBeCreatedIsEmpty) {
+    std::wstring dir = scratchDir(L"short-name-none");
+    EXPECT_EQ(L"", shortName(dir + L"two\\levels\\name.txt"));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_FALSE(exists(dir + L"two"));
+    EXPECT_EQ(L"", shortName(L""));
+}
+
+// ---- ShellTextFile ---------------------------------------------------------------------------
+
+namespace {
+
+// The test prefix opens ".zorshell" files by copying them to "<name>.ran".
+void registerAssociation() {
+    HKEY key;
+    RegCreateKeyExW(HKEY_CLASSES_ROOT, L".zorshell", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"ZorTest.Shell"), 28);
+    RegCloseKey(key);
+    RegCreateKeyExW(HKEY_CLASSES_ROOT, L"ZorTest.Shell\\shell\\open\\command", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    std::wstring command = L"C:\\windows\\system32\\cmd.exe /c copy /y \"%1\" \"%1.ran\"";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+// The associated program runs on its own; wait for its result.
+std::string waitForFile(const std::wstring& path) {
+    for (int i = 0; i < 600 && !exists(path); ++i) Sleep(50);
+    Sleep(200);
+    return readFile(path);
+}
+
+} // namespace
+
+TEST_F(WholeFiles, ShellTextFileOpensTheFileWithItsAssociatedProgram) {
+    registerAssociation();
+    std::wstring dir = scratchDir(L"shell");
+    writeFile(dir + L"note.zorshell", "opened\r\n");
+    CallerObject form(false);
+    form.hwnd = 0;
+    LONG r = 0;
+    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zorshell").get(), &r);
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_GT(r, 32);
+    EXPECT_EQ(1, form.hwndReads);
+    EXPECT_EQ("opened\r\n", waitForFile(dir + L"note.zorshell.ran"));
+}
+
+TEST_F(WholeFiles, ShellTextFileResultsAndErrors) {
+    std::wstring dir = scratchDir(L"shell-fail");
+    writeFile(dir + L"note.zornoassoc", "x");
+    CallerObject form(false);
+    form.hwnd = 0;
+    LONG r = 0;
+    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r);
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(SE_ERR_NOASSOC, r);
+    hr = tf->ShellTextFile(&form, Bstr(dir + L"missing.txt").get(), &r);
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(SE_ERR_FNF, r);
+
+    form.hasHwnd = false;
+    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r);
+    EXPECT_EQ(ctlError(438), hr);
+    hr = tf->ShellTextFile(nullptr, Bstr(dir + L"note.zornoassoc").get(), &r);
+    EXPECT_EQ(ctlError(424), hr);
+}
