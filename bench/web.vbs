@@ -1,5 +1,6 @@
 ' ReadTextFile of a 1 MB text file against the same transformation written as a VBScript loop
-' (ReadLine, blank test, "<BR>"/"<P></P>"), in the same process. Prints the times and the ratio.
+' (read, split into lines, blank test, "<BR>"/"<P></P>") in the same process; Wine's
+' VBScript has no Join, so the loop concatenates in chunks. Prints the times and the ratio.
 '   cscript //nologo web.vbs <text file>
 Option Explicit
 Dim asp, fso, file, t0, ours, anchor, html, ts, line, i
@@ -7,27 +8,43 @@ file = WScript.Arguments(0)
 Set asp = CreateObject("ZorUtility.ASPFunctions")
 Set fso = CreateObject("Scripting.FileSystemObject")
 
+' Ours is short: the average of ten calls.
 t0 = Timer
-html = asp.ReadTextFile(file)
-ours = Timer - t0
+For i = 1 To 10
+    html = asp.ReadTextFile(file)
+Next
+ours = (Timer - t0) / 10
 
 t0 = Timer
-Dim parts(), n
-ReDim parts(1023) : n = 0
+' The file is read whole and split at its CR LF line ends (the generated file has no other line
+' ends), then each line is turned into HTML as the method does it. The pieces are gathered in
+' short chunks, so the loop does not copy the growing page once per line.
+Dim lines, n, text, chunk, loopHtml
 Set ts = fso.OpenTextFile(file, 1)
-Do While Not ts.AtEndOfStream
-    line = ts.ReadLine
-    If n > UBound(parts) Then ReDim Preserve parts(2 * n)
-    If Trim(line) = "" Then parts(n) = "<P></P>" Else parts(n) = line & "<BR>"
-    n = n + 1
-Loop
+text = ts.ReadAll
 ts.Close
-ReDim Preserve parts(n - 1)
-Dim loopHtml : loopHtml = Join(parts, "")
+If Right(text, 2) = vbCrLf Then text = Left(text, Len(text) - 2)
+lines = Split(text, vbCrLf)
+n = UBound(lines)
+loopHtml = ""
+chunk = ""
+For i = 0 To n
+    line = lines(i)
+    If Trim(line) = "" Then
+        chunk = chunk & "<P></P>"
+    Else
+        chunk = chunk & line & "<BR>"
+    End If
+    If i Mod 200 = 199 Then
+        loopHtml = loopHtml & chunk
+        chunk = ""
+    End If
+Next
+loopHtml = loopHtml & chunk
 anchor = Timer - t0
 
 If loopHtml <> html Then WScript.Echo "WARNING: the two results differ (" & Len(html) & " vs " & Len(loopHtml) & " characters)"
 If ours < 0.001 Then ours = 0.001
 WScript.Echo "ReadTextFile of " & FormatNumber(fso.GetFile(file).Size / 1048576, 2) & " MB: " & FormatNumber(ours, 3) & " s"
-WScript.Echo "VBScript ReadLine loop (anchor): " & FormatNumber(anchor, 3) & " s"
+WScript.Echo "VBScript loop over the lines (anchor): " & FormatNumber(anchor, 3) & " s"
 WScript.Echo "ratio anchor/ours: " & FormatNumber(anchor / ours, 1) & "x faster (target: at least 50x)"

@@ -1,32 +1,17 @@
 // ASPFunctions: the hit counter, the file date and the two HTML fragments, through IDispatch as a
 // page script calls them, with the files checked byte for byte.
 #include "client.h"
-#include <fstream>
+#include "scratch.h"
 #include <set>
-#include <sstream>
+#include <thread>
 
 using namespace test;
 
 namespace {
 
 std::wstring scratch(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring dir = std::wstring(temp) + L"zor_web_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(dir.c_str(), nullptr);
+    static const std::wstring dir = scratchDir(L"web");
     return dir + name;
-}
-
-void writeBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f << bytes;
-}
-
-std::string readBytes(const std::wstring& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
 }
 
 struct Web {
@@ -56,18 +41,6 @@ void expectLong(const Call& call, long n) {
     EXPECT_EQ(n, V_I4(&call.result.get()));
 }
 
-// Holds a file open with no sharing, as another program might.
-struct Held {
-    HANDLE h;
-    explicit Held(const std::wstring& path)
-        : h(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~Held() { release(); }
-    void release() {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        h = INVALID_HANDLE_VALUE;
-    }
-};
-
 } // namespace
 
 TEST(Counter, NewFileStartsAtIntegerOneThenCountsInLongs) {
@@ -79,11 +52,11 @@ TEST(Counter, NewFileStartsAtIntegerOneThenCountsInLongs) {
     EXPECT_EQ(S_OK, first.hr);
     ASSERT_EQ(VT_I2, V_VT(&first.result.get()));
     EXPECT_EQ(1, V_I2(&first.result.get()));
-    EXPECT_EQ("1\r\n", readBytes(f));
+    EXPECT_EQ("1\r\n", readFile(f));
     Call second;
     w.counter(second, f, vbool(true));
     expectLong(second, 2);
-    EXPECT_EQ("2\r\n", readBytes(f));
+    EXPECT_EQ("2\r\n", readFile(f));
     Call third;
     w.counter(third, f);
     expectLong(third, 2);
@@ -103,12 +76,12 @@ TEST(Counter, OnlyTrueIncrements) {
     } cases[] = {{vmissing(), false}, {vbool(false), false}, {vi2(1), false}, {vstr(L"yes"), false}, {empty, false},
                  {null, false}, {vi2(-1), true}, {vstr(L"-1"), true}, {vbool(true), true}};
     for (Case& c : cases) {
-        writeBytes(f, "7 visitors\r\nsecond line\r\n");
+        writeFile(f, "7 visitors\r\nsecond line\r\n");
         Call call;
         w.counter(call, f, c.v);
         VariantClear(&c.v);
         expectLong(call, c.counts ? 8 : 7);
-        EXPECT_EQ(c.counts ? std::string("8\r\n") : std::string("7 visitors\r\nsecond line\r\n"), readBytes(f));
+        EXPECT_EQ(c.counts ? std::string("8\r\n") : std::string("7 visitors\r\nsecond line\r\n"), readFile(f));
     }
 }
 
@@ -123,43 +96,43 @@ TEST(Counter, FirstLineIsReadByTheLeadingNumberRules) {
                  {"42", 42}, {"4\n2\r\n", 42}, {"7\r9\r\n", 7}, {"2147483646\r\n", 2147483646}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
-        writeBytes(f, c.content);
+        writeFile(f, c.content);
         Call call;
         w.counter(call, f);
         expectLong(call, c.value);
-        EXPECT_EQ(c.content, readBytes(f)) << "reading leaves the file as it was";
+        EXPECT_EQ(c.content, readFile(f)) << "reading leaves the file as it was";
     }
-    writeBytes(f, "  41 visitors\r\n");
+    writeFile(f, "  41 visitors\r\n");
     Call call;
     w.counter(call, f, vbool(true));
     expectLong(call, 42);
-    EXPECT_EQ("42\r\n", readBytes(f));
+    EXPECT_EQ("42\r\n", readFile(f));
 }
 
 TEST(Counter, FailuresAreErrorTextsAndKeepTheStoredCount) {
     Web w;
     std::wstring f = scratch(L"fail.cnt");
-    writeBytes(f, "");
+    writeFile(f, "");
     Call empty;
     w.counter(empty, f, vbool(true));
     EXPECT_EQ(S_OK, empty.hr);
     EXPECT_EQ(L"There was an error in the GetCounter function: 62 ...Input past end of file", empty.text());
-    EXPECT_EQ("", readBytes(f));
+    EXPECT_EQ("", readFile(f));
 
-    writeBytes(f, "2147483646\r\n");
+    writeFile(f, "2147483646\r\n");
     Call last;
     w.counter(last, f, vbool(true));
     expectLong(last, 2147483647);
-    EXPECT_EQ("2147483647\r\n", readBytes(f));
+    EXPECT_EQ("2147483647\r\n", readFile(f));
     Call over;
     w.counter(over, f, vbool(true));
     EXPECT_EQ(L"There was an error in the GetCounter function: 6 ...Overflow", over.text());
-    EXPECT_EQ("2147483647\r\n", readBytes(f)) << "the stored count stays readable and unchanged";
+    EXPECT_EQ("2147483647\r\n", readFile(f)) << "the stored count stays readable and unchanged";
     Call read;
     w.counter(read, f);
     expectLong(read, 2147483647);
 
-    writeBytes(f, "3000000000\r\n");
+    writeFile(f, "3000000000\r\n");
     Call big;
     w.counter(big, f);
     EXPECT_EQ(L"There was an error in the GetCounter function: 6 ...Overflow", big.text());
@@ -172,25 +145,27 @@ TEST(Counter, FailuresAreErrorTextsAndKeepTheStoredCount) {
 TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
     Web w;
     std::wstring f = scratch(L"held.cnt");
-    writeBytes(f, "5\r\n");
+    writeFile(f, "5\r\n");
     {
-        Held held(f);
+        HeldFile held(f);
+        ASSERT_TRUE(held.held());
         Call call;
         w.counter(call, f, vbool(true));
         EXPECT_EQ(L"There was an error in the GetCounter function: 70 ...Permission denied", call.text());
     }
-    EXPECT_EQ("5\r\n", readBytes(f));
+    EXPECT_EQ("5\r\n", readFile(f));
     // A holder that lets go within the retry time does not make the request fail.
-    auto* held = new Held(f);
-    HANDLE t = CreateThread(nullptr, 0, [](void* p) -> DWORD { ::Sleep(200); static_cast<Held*>(p)->release(); return 0; },
-                            held, 0, nullptr);
+    auto* held = new HeldFile(f);
+    ASSERT_TRUE(held->held());
+    std::thread letGo([held] {
+        ::Sleep(300);
+        delete held;
+    });
     Call call;
     w.counter(call, f, vbool(true));
     expectLong(call, 6);
-    WaitForSingleObject(t, INFINITE);
-    CloseHandle(t);
-    delete held;
-    EXPECT_EQ("6\r\n", readBytes(f));
+    letGo.join();
+    EXPECT_EQ("6\r\n", readFile(f));
 }
 
 TEST(Counter, ParallelProcessesLoseNoIncrement) {
@@ -216,21 +191,15 @@ TEST(Counter, ParallelProcessesLoseNoIncrement) {
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
-    EXPECT_EQ(std::to_string(processes * each) + "\r\n", readBytes(f));
+    EXPECT_EQ(std::to_string(processes * each) + "\r\n", readFile(f));
 }
 
 TEST(FileDate, LongDateOfTheLastChangeInLocalTime) {
     Web w;
     std::wstring f = scratch(L"dated.txt");
-    writeBytes(f, "x");
+    writeFile(f, "x");
     SYSTEMTIME st{1998, 12, 3, 9, 12, 0, 0, 0}; // noon, so no time zone moves the day
-    FILETIME local, utc;
-    SystemTimeToFileTime(&st, &local);
-    LocalFileTimeToFileTime(&local, &utc);
-    HANDLE h = CreateFileW(f.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    SetFileTime(h, nullptr, nullptr, &utc);
-    CloseHandle(h);
+    setLocalWriteTime(f, st);
     wchar_t expected[128];
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, expected, 128);
     std::wstring got = w.text(L"GetFileDate", {vstr(f.c_str())});
@@ -260,13 +229,13 @@ TEST(ReadTextFile, LinesBecomeHtmlText) {
                  {"Caf\xE9\r\n", L"Caf\x00E9<BR>"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
-        writeBytes(f, c.content);
+        writeFile(f, c.content);
         EXPECT_EQ(c.html, w.text(L"ReadTextFile", {vstr(f.c_str())}));
     }
     EXPECT_EQ(L"File Does Not Exist!!!", w.text(L"ReadTextFile", {vstr(scratch(L"none.txt").c_str())}));
-    writeBytes(f, "held\r\n");
+    writeFile(f, "held\r\n");
     {
-        Held held(f);
+        HeldFile held(f);
         EXPECT_EQ(L"There was an error in the ReadTextFile function: 70 ...Permission denied",
                   w.text(L"ReadTextFile", {vstr(f.c_str())}));
     }
@@ -277,7 +246,7 @@ TEST(ComboList, FilesOfADirectoryAsOptions) {
     Web w;
     std::wstring dir = scratch(L"combo");
     CreateDirectoryW(dir.c_str(), nullptr);
-    writeBytes(dir + L"\\report.txt", "r");
+    writeFile(dir + L"\\report.txt", "r");
     EXPECT_EQ(L"<select name='files'><option>report</select>",
               w.text(L"ComboListDirectory", {vstr(L"files"), vstr(dir.c_str())}));
     EXPECT_EQ(L"<select name='files'><option>report</select>",
@@ -296,9 +265,9 @@ TEST(ComboList, NamesAreEscapedAndOnlyOrdinaryFilesCount) {
     Web w;
     std::wstring dir = scratch(L"combo2");
     CreateDirectoryW(dir.c_str(), nullptr);
-    writeBytes(dir + L"\\it's&co.v1.txt", "x");
+    writeFile(dir + L"\\it's&co.v1.txt", "x");
     std::wstring hidden = dir + L"\\hidden.txt";
-    writeBytes(hidden, "h");
+    writeFile(hidden, "h");
     SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
     CreateDirectoryW((dir + L"\\sub.dir").c_str(), nullptr);
     EXPECT_EQ(L"<select name='a&#39;&gt;&lt;script&gt;&amp;&quot;'><option>it&#39;s&amp;co</select>",
@@ -320,7 +289,7 @@ TEST(ComboList, HundredsOfFilesInThePlatformsOrder) {
     std::set<std::wstring> expected;
     for (int i = 0; i < 300; ++i) {
         std::wstring stem = L"file" + std::to_wstring(i);
-        writeBytes(dir + L"\\" + stem + L".dat", "d");
+        writeFile(dir + L"\\" + stem + L".dat", "d");
         expected.insert(stem);
     }
     std::wstring html = w.text(L"ComboListDirectory", {vstr(L"m"), vstr(dir.c_str())});
