@@ -40,6 +40,7 @@ public:
     ~Bstr() { SysFreeString(b_); }
     BSTR get() const { return b_; }
     BSTR* out() { SysFreeString(b_); b_ = nullptr; return &b_; }
+    BSTR* inout() { return &b_; } // for an in-out parameter: the callee may replace the string
     BSTR release() { return std::exchange(b_, nullptr); }
     std::wstring text() const { return str(b_); }
 private:

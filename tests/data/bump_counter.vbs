@@ -1,0 +1,12 @@
+' Increments a hit counter n times: bump_counter.vbs <counter file> <n>. Exits 1 on an error text
+' (the request that creates the counter gets Integer 1, every other one a Long).
+Dim asp, i, r
+Set asp = CreateObject("ZorUtility.ASPFunctions")
+For i = 1 To CLng(WScript.Arguments(1))
+    r = asp.GetCounter(WScript.Arguments(0), True)
+    If VarType(r) <> vbLong And Not (VarType(r) = vbInteger And r = 1) Then
+        WScript.Echo "unexpected result: " & r
+        WScript.Quit 1
+    End If
+Next
+WScript.Quit 0
