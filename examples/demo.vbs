@@ -1,4 +1,6 @@
-' ZorUtility demonstration: what the path-string methods of TextFileFunctions make of a few paths.
+' ZorUtility demonstration: the path strings, log and INI files and whole-file reads of
+' TextFileFunctions, then the string, date, scrambling and web page helpers, each called by name
+' from VBScript as any script client calls them.
 Option Explicit
 Dim tf, paths, p, s
 Set tf = CreateObject("ZorUtility.TextFileFunctions")
@@ -18,7 +20,8 @@ Next
 Dim fso, dir, logf, ini, lines, i
 Set fso = CreateObject("Scripting.FileSystemObject")
 dir = fso.GetSpecialFolder(2) & "\zordemo\"
-If Not fso.FolderExists(dir) Then fso.CreateFolder dir
+If fso.FolderExists(dir) Then fso.DeleteFolder Left(dir, Len(dir) - 1), True
+fso.CreateFolder dir
 logf = dir & "app.log"
 WScript.Echo ""
 WScript.Echo "Log file " & logf
@@ -37,3 +40,41 @@ WScript.Echo "  WriteINIFile            = " & tf.WriteINIFile(ini, "General", "C
 WScript.Echo "  ReadIniFile             = " & tf.ReadIniFile(ini, "General", "Colour")
 WScript.Echo "  FileExists / DirExists  = " & tf.FileExists(ini) & " / " & tf.DirExists(dir)
 WScript.Echo "  GetShortName            = " & tf.GetShortName(dir & "a long file name.text")
+
+' Strings, numbers and dates.
+Dim vf, df
+Set vf = CreateObject("ZorUtility.VariousFunctions")
+Set df = CreateObject("ZorUtility.DateFunctions")
+WScript.Echo ""
+WScript.Echo "Strings, numbers and dates"
+WScript.Echo "  DataExists(""   "")            = " & vf.DataExists("   ")
+WScript.Echo "  ExtractDecimal(""12.345"", 2)  = " & vf.ExtractDecimal("12.345", 2)
+WScript.Echo "  ExtractRubbish(""AB-12 c!"")   = " & vf.ExtractRubbish("AB-12 c!")
+WScript.Echo "  GetLastDayInMonth(2000-02-01) = " & df.GetLastDayInMonth(DateSerial(2000, 2, 1))
+WScript.Echo "  GetLastDayInMonth(1900-02-10) = " & df.GetLastDayInMonth(DateSerial(1900, 2, 10))
+WScript.Echo "  IsLeapYear(1900)              = " & df.IsLeapYear(1900)
+Dim t0 : t0 = Timer
+vf.Sleep (0.25)
+WScript.Echo "  Sleep(0.25) waited about      " & FormatNumber(Timer - t0, 2) & " s"
+
+' Password-keyed scrambling of a string and a file.
+Dim ef, secret, plain
+Set ef = CreateObject("ZorUtility.EncryptFunctions")
+secret = ef.EncryptString("Meet me at noon", "swordfish")
+WScript.Echo ""
+WScript.Echo "Scrambling"
+WScript.Echo "  EncryptString                 = " & secret
+WScript.Echo "  DecryptString                 = " & ef.DecryptString(secret, "swordfish")
+WScript.Echo "  CryptFile (log -> .scr)       = " & ef.CryptFile(logf, dir & "app.scr", "swordfish")
+WScript.Echo "  CryptFile (.scr -> .txt)      = " & ef.CryptFile(dir & "app.scr", dir & "app.txt", "swordfish")
+WScript.Echo "  round trip equals the log     = " & (tf.ReadTextFileString(dir & "app.txt") = tf.ReadTextFileString(logf))
+
+' Web page helpers.
+Dim asp
+Set asp = CreateObject("ZorUtility.ASPFunctions")
+WScript.Echo ""
+WScript.Echo "Web page helpers"
+WScript.Echo "  GetCounter (a new visit)      = " & asp.GetCounter(dir & "hits.cnt", True)
+WScript.Echo "  GetFileDate(log)              = " & asp.GetFileDate(logf)
+WScript.Echo "  ReadTextFile(log)             = " & asp.ReadTextFile(logf)
+WScript.Echo "  ComboListDirectory            = " & asp.ComboListDirectory("files", dir, True)
