@@ -3,6 +3,7 @@
 #include <string>
 #include "runtime/errors.h"
 #include "runtime/files.h"
+#include "scratch.h"
 
 using zor::FileChannel;
 using zor::OpenMode;
@@ -10,20 +11,11 @@ using zor::OpenMode;
 namespace {
 
 std::wstring scratch(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"zor-files-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+    static const std::wstring dir = test::scratchDir(L"blockfiles");
+    return dir + name;
 }
 
-template <class F>
-long errorOf(F step) {
-    try {
-        step();
-    } catch (const zor::Error& e) {
-        return e.number;
-    }
-    return 0;
-}
+using test::errorOf;
 
 std::string content(const std::wstring& path) {
     FileChannel f(path, OpenMode::Input);
