@@ -1,4 +1,6 @@
 #include "EncryptFunctions.h"
+#include <algorithm>
+#include <optional>
 #include <vector>
 #include "keystream.h"
 #include "runtime/files.h"
@@ -38,6 +40,8 @@ unsigned readHex(std::wstring_view digits) {
 } // namespace
 
 STDMETHODIMP EncryptFunctions::EncryptString(BSTR strStringIn, BSTR strPassword, BSTR* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
     return untrapped([&] {
         static const wchar_t hex[] = L"0123456789ABCDEF";
         KeyStream keys(str(strPassword));
@@ -56,6 +60,8 @@ STDMETHODIMP EncryptFunctions::EncryptString(BSTR strStringIn, BSTR strPassword,
 }
 
 STDMETHODIMP EncryptFunctions::DecryptString(BSTR strStringIn, BSTR strPassword, BSTR* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
     return untrapped([&] {
         KeyStream keys(str(strPassword));
         std::wstring in = str(strStringIn);
@@ -82,27 +88,32 @@ void EncryptFunctions::CryptBuffer(std::span<unsigned char> block, std::wstring_
 // scramble it in place.
 STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR strPassword, VARIANT blnReplace,
                                          VARIANT_BOOL* result) {
+    if (!result) return E_POINTER;
     return trappedBool(result, [&] {
         const std::wstring fileIn = str(strFileIn), fileOut = str(strFileOut), password = str(strPassword);
-        FileChannel input(fileIn, OpenMode::Input); // a missing input creates nothing
+        // The input is opened for reading and writing, never created: a missing or read-only
+        // input fails before anything is written.
+        FileChannel input(fileIn, OpenMode::Update);
         const bool inPlace = input.isSameFileAs(fileOut);
-        FileChannel output(fileOut, inPlace ? OpenMode::Update : OpenMode::Output);
+        // An existing output is written over rather than emptied first (it may be a hidden or
+        // system file), then cut after the last block.
+        std::optional<FileChannel> separate;
+        if (!inPlace) separate.emplace(fileOut, OpenMode::Binary);
+        FileChannel& output = inPlace ? input : *separate;
 
         const unsigned long long length = input.size();
         std::vector<unsigned char> block(blockSize);
-        for (unsigned long long n = length / blockSize; n > 0; --n) {
-            input.readExact(block.data(), blockSize);
-            CryptBuffer(block, password);
-            output.writeBytes(std::string_view(reinterpret_cast<const char*>(block.data()), blockSize));
+        for (unsigned long long offset = 0; offset < length; offset += blockSize) {
+            std::span<unsigned char> part(block.data(), static_cast<size_t>(std::min<unsigned long long>(blockSize, length - offset)));
+            input.seek(offset);
+            input.readExact(part.data(), part.size());
+            CryptBuffer(part, password);
+            output.seek(offset);
+            output.writeBytes(std::string_view(reinterpret_cast<const char*>(part.data()), part.size()));
         }
-        if (DWORD r = static_cast<DWORD>(length % blockSize)) {
-            std::span<unsigned char> last(block.data(), r);
-            input.readExact(last.data(), r);
-            CryptBuffer(last, password);
-            output.writeBytes(std::string_view(reinterpret_cast<const char*>(last.data()), r));
-        }
+        output.cutHere();
+        if (separate) separate->close();
         input.close();
-        output.close();
 
         bool replace = !isMissing(blnReplace) && variantBool(blnReplace);
         if (replace && !inPlace) replaceFile(fileOut, fileIn);

@@ -131,6 +131,10 @@ bool FileChannel::isSameFileAs(std::wstring_view path) const {
            a.nFileIndexLow == b.nFileIndexLow;
 }
 
+void FileChannel::cutHere() {
+    if (!SetEndOfFile(h_)) throw Error::lastWin32();
+}
+
 void FileChannel::seek(std::uint64_t position) {
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(position);

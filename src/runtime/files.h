@@ -41,6 +41,8 @@ public:
     // Exactly n bytes; fewer left in the file is error 62.
     void readExact(void* buffer, std::size_t n);
     void seek(std::uint64_t position);
+    // Ends the file at the current position.
+    void cutHere();
 
     // Whether path names this very file, also through another spelling of its name.
     bool isSameFileAs(std::wstring_view path) const;

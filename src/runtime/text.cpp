@@ -26,7 +26,8 @@ unsigned char ansiCode(wchar_t c) {
     // Every ANSI code page agrees with ASCII below 128; only the rest needs the conversion.
     if (c < 128) return static_cast<unsigned char>(c);
     char bytes[2];
-    int n = WideCharToMultiByte(CP_ACP, 0, &c, 1, bytes, sizeof bytes, nullptr, nullptr);
+    // No best fit: a character the code page lacks is not its look-alike ("A" for U+0100).
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, bytes, sizeof bytes, nullptr, nullptr);
     return n == 1 ? static_cast<unsigned char>(bytes[0]) : '?';
 }
 

@@ -6,6 +6,7 @@ namespace zor {
 // Tries the day numbers 28 to 32 in the month of dteDate; the first that is no date ends the
 // trial in the trap, and the day before it is the last day of the month.
 STDMETHODIMP DateFunctions::GetLastDayInMonth(DATE dteDate, short* result) {
+    if (!result) return E_POINTER;
     short day = 0;
     return trapped(
         [&] {
@@ -18,6 +19,7 @@ STDMETHODIMP DateFunctions::GetLastDayInMonth(DATE dteDate, short* result) {
 
 // The plain every-fourth-year rule, without the century exceptions of the calendar.
 STDMETHODIMP DateFunctions::IsLeapYear(short intYear, VARIANT_BOOL* result) {
+    if (!result) return E_POINTER;
     return untrapped([&] { *result = vbool(intYear % 4 == 0); });
 }
 

@@ -8,10 +8,13 @@
 namespace zor {
 
 STDMETHODIMP VariousFunctions::DataExists(BSTR strData, VARIANT_BOOL* result) {
+    if (!result) return E_POINTER;
     return untrapped([&] { *result = vbool(!trimSpaces(str(strData)).empty()); });
 }
 
 STDMETHODIMP VariousFunctions::ExtractDecimal(BSTR strIN, short intDecimals, BSTR* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
     return untrapped([&] {
         if (intDecimals < 0) throw Error(errIllegalCall);
         std::wstring in = str(strIN);
@@ -39,6 +42,7 @@ STDMETHODIMP VariousFunctions::ExtractDecimal(BSTR strIN, short intDecimals, BST
 // Waits on the caller's thread and lets its window messages run. Between message-pump steps
 // the thread blocks until a message arrives or the time is up, so the wait costs no processor.
 STDMETHODIMP VariousFunctions::Sleep(double* Seconds, VARIANT_BOOL* result) {
+    if (!Seconds || !result) return E_POINTER;
     return untrapped([&] {
         const ClockApi& clock = clockApi();
         const double seconds = *Seconds;
@@ -60,6 +64,8 @@ STDMETHODIMP VariousFunctions::Sleep(double* Seconds, VARIANT_BOOL* result) {
 }
 
 STDMETHODIMP VariousFunctions::ExtractRubbish(BSTR strIN, BSTR* result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
     return untrapped([&] {
         std::wstring out;
         for (wchar_t c : str(strIN)) {

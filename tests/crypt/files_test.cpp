@@ -167,6 +167,19 @@ TEST(CryptFile, OutputIsExactlyAsLongAsTheInput) {
     EXPECT_EQ(0u, readFile(s(L"out.bin")).size());
 }
 
+TEST(CryptFile, AnExistingHiddenOrSystemOutputIsWrittenOver) {
+    Scratch s;
+    Bytes data = pseudoRandom(5000, 11);
+    writeFile(s(L"in.bin"), data);
+    for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
+        writeFile(s(L"out.bin"), Bytes(9000, 0xEE));
+        ASSERT_TRUE(SetFileAttributesW(s(L"out.bin").c_str(), attributes));
+        EXPECT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
+        EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
+        SetFileAttributesW(s(L"out.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
 TEST(CryptFile, MissingInputCreatesNothing) {
     Scratch s;
     EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"out.bin"), password));
@@ -226,8 +239,9 @@ TEST(CryptFile, FailedReplacementKeepsTheInput) {
     Scratch s;
     Bytes data = pseudoRandom(5000, 5);
     writeFile(s(L"locked.bin"), data);
-    // Another holder lets the file be read but not deleted or replaced.
-    HANDLE holder = CreateFileW(s(L"locked.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Another holder lets the file be read and written but not deleted or replaced.
+    HANDLE holder = CreateFileW(s(L"locked.bin").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
     VARIANT yes = vbool(true);
     VARIANT_BOOL result = cryptFile(s(L"locked.bin"), s(L"locked.out"), password, &yes);

@@ -30,6 +30,9 @@ TEST(Text, CodesAreThoseOfTheSystemCodePage) {
         EXPECT_EQ(128, zor::ansiCode(L'\u20ac'));
         EXPECT_EQ(L'\u20ac', zor::ansiChar(128));
         EXPECT_EQ('?', zor::ansiCode(L'\u4e00')); // no code in this page
+        // Characters the page lacks are not replaced by a look-alike that has a code.
+        for (wchar_t c : {L'\u0100', L'\u0131', L'\uff21', L'\uff11', L'\u2010'})
+            EXPECT_EQ('?', zor::ansiCode(c)) << static_cast<int>(c);
     }
 }
 

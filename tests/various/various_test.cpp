@@ -73,6 +73,8 @@ TEST(ExtractRubbish, KeepsOnlyAsciiLettersAndDigits) {
         {L"AB-12 c!", L"AB12c"}, {L"Caf\u00e9", L"Caf"}, {L"", L""}, {nullptr, L""},
         {L"09AZaz", L"09AZaz"},  {L"/:@[`{", L""},       {L"\t\r\n\x01\x7f", L""}, {L"\u00c5ngstr\u00f6m 42", L"ngstrm42"},
         {L"\u4e00x", L"x"},
+        // Letters and digits that only look like ASCII ones are removed too.
+        {L"\u0100\u0131\uff21\uff11y", L"y"},
     };
     auto vf = various();
     for (const auto& c : cases) {
@@ -223,3 +225,22 @@ TEST(Sleep, RunsTheCallersMessagesWhileWaiting) {
 }
 
 } // namespace
+
+TEST(NullPointers, EveryMethodAnswersEPointer) {
+    auto vf = various();
+    auto df = create<_DateFunctions>(L"DateFunctions");
+    auto ef = create<_EncryptFunctions>(L"EncryptFunctions");
+    Bstr a(L"a"), b(L"b");
+    double seconds = 0;
+    VARIANT_BOOL flag;
+    EXPECT_EQ(E_POINTER, vf->DataExists(a.get(), nullptr));
+    EXPECT_EQ(E_POINTER, vf->ExtractDecimal(a.get(), 1, nullptr));
+    EXPECT_EQ(E_POINTER, vf->Sleep(nullptr, &flag));
+    EXPECT_EQ(E_POINTER, vf->Sleep(&seconds, nullptr));
+    EXPECT_EQ(E_POINTER, vf->ExtractRubbish(a.get(), nullptr));
+    EXPECT_EQ(E_POINTER, df->GetLastDayInMonth(36000.0, nullptr));
+    EXPECT_EQ(E_POINTER, df->IsLeapYear(2000, nullptr));
+    EXPECT_EQ(E_POINTER, ef->EncryptString(a.get(), b.get(), nullptr));
+    EXPECT_EQ(E_POINTER, ef->DecryptString(a.get(), b.get(), nullptr));
+    EXPECT_EQ(E_POINTER, ef->CryptFile(a.get(), b.get(), b.get(), zor::missingArg(), nullptr));
+}
