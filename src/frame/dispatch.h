@@ -33,6 +33,7 @@ void skip(F&& step) noexcept {
     try {
         step();
     } catch (...) {
+        SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
     }
 }
 

@@ -3,6 +3,22 @@
 
 namespace zor {
 
+namespace {
+
+// A name with an ordinary file among its folders ("a.txt\b", "a.txt\b\c") names nothing that can
+// exist: it is missing, not invalid, although the platform may answer "invalid name" or "not a
+// directory".
+bool throughAFile(const std::wstring& name) {
+    for (size_t sep = name.find_last_of(L"\\/"); sep != std::wstring::npos && sep > 0;
+         sep = name.find_last_of(L"\\/", sep - 1)) {
+        DWORD a = GetFileAttributesW(name.substr(0, sep).c_str());
+        if (a != INVALID_FILE_ATTRIBUTES) return !(a & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    return false;
+}
+
+} // namespace
+
 DirListing::DirListing(std::wstring_view name, unsigned mask) : mask_(mask) {
     if (name.empty()) return; // nothing is named, nothing is found
     std::wstring pattern(name);
@@ -12,6 +28,7 @@ DirListing::DirListing(std::wstring_view name, unsigned mask) : mask_(mask) {
     if (find_ == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES) return;
+        if ((code == ERROR_INVALID_NAME || code == ERROR_DIRECTORY) && throughAFile(pattern)) return;
         throw Error::fromWin32(code);
     }
     pending_ = true;

@@ -78,6 +78,8 @@ TEST(ExistenceTests, OrdinaryFilesAndDirectories) {
         {L"hdir", false, false},     {L"missing.txt", false, false}, {L"no\\such\\x.txt", false, false},
         {L"*.log", true, true},      {L"*.zzz", false, false},       {L"sub\\*.txt", true, true},
         {L"", false, false},
+        // A file where a folder is expected: missing, not an invalid name.
+        {L"a.txt\\", false, false},     {L"a.txt\\x", false, false},    {L"a.txt\\x\\y.log", false, false},
     };
     for (const auto& c : cases) {
         std::wstring name = std::wstring(c.name).empty() ? L"" : dir + c.name;

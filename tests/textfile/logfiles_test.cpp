@@ -78,8 +78,8 @@ TEST_F(TextFiles, UpdateLogFileAppendsExactlyTheEntryAndCrLf) {
     EXPECT_TRUE(updateLog(dir + L"app.log", L""));
     EXPECT_TRUE(updateLog(dir + L"app.log", L"caf\u00e9, \"quoted\""));
     EXPECT_EQ(S_OK, hr);
-    EXPECT_EQ(GetACP() == 1252 ? "Started\r\na\r\nb\r\n\r\ncaf\xe9, \"quoted\"\r\n" : readFile(dir + L"app.log"),
-              readFile(dir + L"app.log"));
+    // The last entry's "é" is one byte in the system code page, whatever that page is.
+    EXPECT_EQ("Started\r\na\r\nb\r\n\r\ncaf" + zor::toAnsi(L"\u00e9") + ", \"quoted\"\r\n", readFile(dir + L"app.log"));
 }
 
 TEST_F(TextFiles, UpdateLogFileDoesNotCreateAMissingLog) {
