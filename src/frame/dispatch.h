@@ -159,6 +159,8 @@ private:
                 set(errorText(prefix, e, sep));
             } catch (const std::bad_alloc&) {
                 set(errorText(prefix, Error(errOutOfMemory), sep));
+            } catch (...) {
+                set(errorText(prefix, Error::fromHresult(E_UNEXPECTED), sep));
             }
             return S_OK;
         } catch (...) {

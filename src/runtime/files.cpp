@@ -18,15 +18,14 @@ bool isDirectory(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A failed open or rename: a directory where a file is expected is a path/file access error,
-// as the classic runtime reports it; the rest follows the Win32 code.
-Error fileError(DWORD code, const std::wstring& path) {
-    if (code == ERROR_ACCESS_DENIED && isDirectory(path)) return Error(errPathFileAccess);
-    if (path.empty()) return Error(errBadFileName);
+} // namespace
+
+Error fileError(DWORD code, std::wstring_view path) {
+    const std::wstring p = terminated(path);
+    if (code == ERROR_ACCESS_DENIED && isDirectory(p)) return Error(errPathFileAccess);
+    if (p.empty()) return Error(errBadFileName);
     return Error::fromWin32(code);
 }
-
-} // namespace
 
 FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
     std::wstring p = terminated(path);

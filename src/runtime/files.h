@@ -57,6 +57,10 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
+// The error of a failed open or rename of path: a directory where a file is expected is a
+// path/file access error (75), an empty name a bad file name (52); the rest follows the Win32 code.
+Error fileError(DWORD code, std::wstring_view path);
+
 // The whole text of a file opened for input, converted from the system ANSI code page once;
 // or its bytes as they are.
 std::wstring readTextFile(std::wstring_view path);

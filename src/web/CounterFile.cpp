@@ -1,4 +1,5 @@
 #include "CounterFile.h"
+#include "../runtime/files.h"
 #include "../runtime/leadingnumber.h"
 #include "../runtime/numbers.h"
 #include <string>
@@ -35,8 +36,14 @@ void writeAll(HANDLE h, const std::string& bytes) {
 bool CounterFile::createWithOne(std::wstring_view path) {
     HANDLE raw = openHeld(path, GENERIC_WRITE, 0, CREATE_NEW);
     if (raw == INVALID_HANDLE_VALUE) {
-        if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) return false;
-        throw Error::lastWin32();
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) throw fileError(code, path);
+        // Another request made it first: read it like any counter. A hidden or system file,
+        // which the existence test does not see, is not ours to count in or to empty.
+        const DWORD attributes = GetFileAttributesW(std::wstring(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+            throw Error(errPathFileAccess);
+        return false;
     }
     Handle h(raw);
     writeAll(h.get(), "1\r\n");
@@ -46,7 +53,7 @@ bool CounterFile::createWithOne(std::wstring_view path) {
 CounterFile::CounterFile(std::wstring_view path, bool forUpdate) {
     HANDLE raw = forUpdate ? openHeld(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING)
                            : openHeld(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    if (raw == INVALID_HANDLE_VALUE) throw Error::lastWin32();
+    if (raw == INVALID_HANDLE_VALUE) throw fileError(GetLastError(), path);
     h_ = Handle(raw);
 }
 

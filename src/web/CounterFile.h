@@ -14,6 +14,7 @@ public:
 
     // Creates a new counter holding 1 (the digit and CR LF). False when the file exists
     // already (another request made it first): the caller then reads it like any other.
+    // An existing hidden or system file is error 75: it is neither counted in nor emptied.
     static bool createWithOne(std::wstring_view path);
 
     CounterFile(std::wstring_view path, bool forUpdate);

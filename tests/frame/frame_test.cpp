@@ -111,7 +111,7 @@ TEST(Frame, DispidsFollowTheCatalogueWithGapsForPrivateProcedures) {
             EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, &n, 1, 0, &id));
             EXPECT_EQ(0x60030000 + m.offset, id) << std::string(m.name, m.name + wcslen(m.name));
         }
-        // Names are matched without regard to case, as automation clients expect.
+        // A name that is no member is refused.
         DISPID id = 0;
         LPOLESTR lower = const_cast<LPOLESTR>(L"nosuchmethod");
         EXPECT_EQ(DISP_E_UNKNOWNNAME, d->GetIDsOfNames(IID_NULL, &lower, 1, 0, &id));
@@ -119,6 +119,7 @@ TEST(Frame, DispidsFollowTheCatalogueWithGapsForPrivateProcedures) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     EXPECT_EQ(0x60030002, dispid(tf.get(), L"ExtractDirectoryPath"));
     EXPECT_EQ(0x6003000A, dispid(tf.get(), L"CreateINIFile"));
+    // Names are matched without regard to case, as automation clients expect.
     EXPECT_EQ(0x60030004, dispid(tf.get(), L"extractfilename"));
 }
 

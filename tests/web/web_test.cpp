@@ -140,6 +140,26 @@ TEST(Counter, FailuresAreErrorTextsAndKeepTheStoredCount) {
     Call missingPath;
     w.counter(missingPath, scratch(L"no\\such\\dir\\x.cnt"), vbool(true));
     EXPECT_EQ(L"There was an error in the GetCounter function: 76 ...Path not found", missingPath.text());
+
+    // The same error numbers as every other file operation of the library.
+    std::wstring dir = scratch(L"a_folder");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    Call folder;
+    w.counter(folder, dir, vbool(true));
+    EXPECT_EQ(L"There was an error in the GetCounter function: 75 ...Path/File access error", folder.text());
+    Call noName;
+    w.counter(noName, L"", vbool(true));
+    EXPECT_EQ(L"There was an error in the GetCounter function: 52 ...Bad file name or number", noName.text());
+
+    // A hidden counter is not seen by the existence test: it is neither counted in nor emptied.
+    std::wstring hidden = scratch(L"hidden.cnt");
+    writeFile(hidden, "5\r\n");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    Call hiddenCall;
+    w.counter(hiddenCall, hidden, vbool(true));
+    EXPECT_EQ(L"There was an error in the GetCounter function: 75 ...Path/File access error", hiddenCall.text());
+    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ("5\r\n", readFile(hidden));
 }
 
 TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
