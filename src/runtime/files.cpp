@@ -52,8 +52,8 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
         share = FILE_SHARE_READ;
         break;
     }
-    // An existing hidden or system file is never emptied by a channel: the classic runtime
-    // refuses it too, and the existence tests would not have seen the file.
+    // An existing hidden or system file is never emptied by a channel: the existence tests do
+    // not see such a file, so a caller could not have meant to replace it.
     if (mode == OpenMode::Output) {
         DWORD a = GetFileAttributesW(p.c_str());
         if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -142,7 +142,7 @@ void FileChannel::seek(std::uint64_t position) {
 
 std::string FileChannel::readAll() {
     std::uint64_t n = size();
-    // A 32-bit process cannot hold more; the classic runtime says "out of memory" too.
+    // A 32-bit process cannot hold more: out of memory.
     if (n > 0x40000000u) throw Error(errOutOfMemory);
     seek(0);
     std::string bytes;
