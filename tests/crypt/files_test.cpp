@@ -1,4 +1,5 @@
 #include "client.h"
+#include "scratch.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,51 +10,23 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// ---- scratch files ------------------------------------------------------------------------
+// ---- scratch files: the shared helpers, with the bytes as a vector ---------------------------
 
+// A fresh folder for one test; a name in it by call.
 struct Scratch {
-    std::wstring dir;
-    Scratch() {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        dir = std::wstring(temp) + L"zor-crypt-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(dir.c_str(), nullptr);
-    }
-    ~Scratch() {
-        WIN32_FIND_DATAW f;
-        HANDLE h = FindFirstFileW((dir + L"*").c_str(), &f);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring p = dir + f.cFileName;
-                if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryW(p.c_str());
-                else DeleteFileW(p.c_str());
-            } while (FindNextFileW(h, &f));
-            FindClose(h);
-        }
-        RemoveDirectoryW(dir.c_str());
-    }
+    std::wstring dir = scratchDir(L"crypt");
     std::wstring operator()(const wchar_t* name) const { return dir + name; }
 };
 
-bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 void writeFile(const std::wstring& path, const Bytes& data) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD done = 0;
-    if (!data.empty()) WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
-    CloseHandle(h);
-    ASSERT_EQ(data.size(), done);
+    test::writeFile(path, std::string(data.begin(), data.end()));
+    ASSERT_EQ(data.size(), test::readFile(path).size());
 }
 
 Bytes readFile(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return Bytes{0xDE, 0xAD}; // distinct from any content written here
-    Bytes data(GetFileSize(h, nullptr));
-    DWORD done = 0;
-    if (!data.empty()) ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
-    CloseHandle(h);
-    return data;
+    if (!exists(path)) return Bytes{0xDE, 0xAD}; // distinct from any content written here
+    std::string bytes = test::readFile(path);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 Bytes pseudoRandom(size_t n, uint32_t seed) {
