@@ -5,7 +5,7 @@
 #include <atomic>
 #include <new>
 #include "ZorUtility.h"
-#include "values.h"
+#include "results.h"
 
 namespace zor {
 
@@ -103,6 +103,9 @@ protected:
     Itf* self() { return this; }
     const wchar_t* progId() const { return progId_; }
 
+    // Each wrapper below that takes the out pointer checks it (E_POINTER when null), presets it
+    // (empty String, 0, False, Empty) and converts the value that the body returns into it.
+
     // Untrapped: a failure ends the method with 0x800A0000 + n and IErrorInfo.
     template <class F>
     HRESULT untrapped(F&& body) noexcept {
@@ -117,14 +120,38 @@ protected:
             return raiseError(Error::fromHresult(E_UNEXPECTED), __uuidof(Itf), progId_);
         }
     }
+    template <class R, class F>
+    HRESULT untrapped(R* result, F&& body) noexcept {
+        if (!result) return E_POINTER;
+        preset(result);
+        return untrapped([&] { assign(result, body()); });
+    }
 
-    // Trapped with a fixed result: onFailure sets the method's failure result; S_OK either way.
+    // Trapped with a fixed result: any failure gives `failure`; S_OK either way.
+    template <class R, class V, class F>
+    HRESULT trapped(R* result, V failure, F&& body) noexcept {
+        if (!result) return E_POINTER;
+        preset(result);
+        try {
+            assign(result, body());
+        } catch (...) {
+            SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
+            try {
+                assign(result, failure);
+            } catch (...) {
+                return E_OUTOFMEMORY;
+            }
+        }
+        return S_OK;
+    }
+
+    // Older forms, until every class returns values from its bodies.
     template <class F, class G>
     HRESULT trapped(F&& body, G&& onFailure) noexcept {
         try {
             body();
         } catch (...) {
-            SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
+            SetErrorInfo(0, nullptr);
             try {
                 onFailure();
             } catch (...) {
@@ -138,14 +165,19 @@ protected:
         return trapped(std::forward<F>(body), [&] { *result = VARIANT_FALSE; });
     }
 
-    // Trapped with an error text: the result is set to the text of the failure.
-    template <class F>
-    HRESULT trappedText(BSTR* result, std::wstring_view prefix, F&& body, std::wstring_view sep = L" ...") noexcept {
-        return trappedTextWith(std::forward<F>(body), [&](const std::wstring& t) { replaceBstr(result, t); }, prefix, sep);
-    }
-    template <class F>
-    HRESULT trappedText(VARIANT* result, std::wstring_view prefix, F&& body, std::wstring_view sep = L" ...") noexcept {
-        return trappedTextWith(std::forward<F>(body), [&](const std::wstring& t) { setString(result, t); }, prefix, sep);
+    // Trapped with an error text: a failure gives the text of the failure as the result.
+    template <class R, class F>
+    HRESULT trappedText(R* result, std::wstring_view prefix, F&& body, std::wstring_view sep = L" ...") noexcept {
+        if (!result) return E_POINTER;
+        preset(result);
+        return trappedTextWith(
+            [&] {
+                if constexpr (std::is_void_v<decltype(body())>)
+                    body(); // older bodies set the result themselves
+                else
+                    assign(result, body());
+            },
+                               [&](const std::wstring& t) { assign(result, std::wstring_view(t)); }, prefix, sep);
     }
 
 private:

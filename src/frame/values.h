@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 #include "../runtime/errors.h"
+#include "../runtime/handles.h"
 #include "../runtime/text.h"
 
 namespace zor {
@@ -62,6 +63,7 @@ public:
     Variant() { VariantInit(&v_); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
+    Variant(Variant&& o) noexcept : v_(o.v_) { VariantInit(&o.v_); }
     ~Variant() { VariantClear(&v_); }
     VARIANT* operator&() { return &v_; }
     VARIANT& get() { return v_; }
@@ -95,36 +97,7 @@ void setNull(VARIANT* out);
 // into the array; items is left empty.
 void setStringArray(VARIANT* out, std::vector<Bstr>& items);
 
-// ---- handles ------------------------------------------------------------------------------
-
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    Handle& operator=(Handle&& o) noexcept { std::swap(h_, o.h_); return *this; }
-    ~Handle() { close(); }
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void close() { if (h_) CloseHandle(std::exchange(h_, nullptr)); }
-    HANDLE release() { return std::exchange(h_, nullptr); }
-private:
-    HANDLE h_ = nullptr;
-};
-
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() { if (k_) RegCloseKey(k_); }
-    HKEY get() const { return k_; }
-    HKEY* out() { if (k_) RegCloseKey(k_); k_ = nullptr; return &k_; }
-private:
-    HKEY k_ = nullptr;
-};
+// ---- arrays and interfaces -----------------------------------------------------------------
 
 class SafeArray {
 public:

@@ -1,5 +1,4 @@
 #include "clock.h"
-#include "pump.h"
 
 namespace zor {
 
@@ -7,11 +6,6 @@ double secondsSinceMidnight() {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
-}
-
-ClockApi& clockApi() {
-    static ClockApi api{&secondsSinceMidnight, &waitForMessage};
-    return api;
 }
 
 } // namespace zor

@@ -1,6 +1,6 @@
 #include "files.h"
 #include "text.h"
-#include "../frame/values.h"
+#include "handles.h"
 #include <algorithm>
 #include <memory>
 #include <new>

@@ -48,34 +48,24 @@ STDMETHODIMP TextFileFunctions::ExtractDirectoryPath(BSTR strInputFile, BSTR* re
 }
 
 STDMETHODIMP TextFileFunctions::ExtractFilename(BSTR strInputFile, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::wstring w = str(strInputFile);
-        size_t last = w.rfind(L'\\');
-        *result = newBstr(last == std::wstring::npos ? std::wstring_view(w) : std::wstring_view(w).substr(last + 1));
+        return w.substr(w.rfind(L'\\') + 1); // npos + 1 is 0: no separator, the whole name
     });
 }
 
 STDMETHODIMP TextFileFunctions::ExtractFilenameNoExtension(BSTR strInputFile, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
-        Bstr input(str(strInputFile));
-        Bstr name;
-        check(self()->ExtractFilename(input.get(), name.out()));
-        std::wstring n = name.text();
-        *result = newBstr(std::wstring_view(n).substr(0, n.find(L'.')));
+    return untrapped(result, [&] {
+        std::wstring name = call(self(), &_TextFileFunctions::ExtractFilename, str(strInputFile));
+        return name.substr(0, name.find(L'.'));
     });
 }
 
 STDMETHODIMP TextFileFunctions::ExtractExtension(BSTR strInputFile, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::wstring w = str(strInputFile);
         size_t dot = w.find(L'.');
-        *result = newBstr(dot == std::wstring::npos ? std::wstring_view(w) : std::wstring_view(w).substr(dot + 1));
+        return dot == std::wstring::npos ? w : w.substr(dot + 1);
     });
 }
 
@@ -115,9 +105,7 @@ STDMETHODIMP TextFileFunctions::IsUNCName(BSTR strPathName, short* result) {
 // ---- calls through the object's own interface -------------------------------------------
 
 std::wstring TextFileFunctions::directoryPart(const std::wstring& path) {
-    Bstr in(path), out;
-    check(self()->ExtractDirectoryPath(in.get(), out.out()));
-    return out.text();
+    return call(self(), &_TextFileFunctions::ExtractDirectoryPath, path);
 }
 
 // ---- log files ----------------------------------------------------------------------------

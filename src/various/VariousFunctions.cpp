@@ -1,7 +1,7 @@
 #include "VariousFunctions.h"
 #include <algorithm>
 #include <cmath>
-#include "runtime/clock.h"
+#include "runtime/platform.h"
 #include "runtime/pump.h"
 #include "runtime/text.h"
 
@@ -44,7 +44,7 @@ STDMETHODIMP VariousFunctions::ExtractDecimal(BSTR strIN, short intDecimals, BST
 STDMETHODIMP VariousFunctions::Sleep(double* Seconds, VARIANT_BOOL* result) {
     if (!Seconds || !result) return E_POINTER;
     return untrapped([&] {
-        const ClockApi& clock = clockApi();
+        const PlatformApi& clock = platform();
         const double seconds = *Seconds;
         double start = clock.secondsSinceMidnight();
         double elapsed = clock.secondsSinceMidnight() - start;

@@ -1,4 +1,5 @@
 #include "client.h"
+#include "library.h"
 #include <thread>
 #include "runtime/clock.h"
 #include "various/VariousFunctions.h"
@@ -117,70 +118,47 @@ TEST(Sleep, LeavesAQuitMessageForTheCaller) {
 
 // ---- Sleep on a fake clock ----------------------------------------------------------------
 
-double g_now = 0;
-std::vector<DWORD> g_waits;
-
-double fakeClock() { return g_now; }
-void fakeWait(DWORD ms) {
-    g_waits.push_back(ms);
-    g_now += ms / 1000.0;
-    if (g_now >= 86400.0) g_now -= 86400.0; // midnight
-}
-
-// Swaps the fake clock in for one test; the object is made in this process so that it reads
-// this process's clock table.
-struct FakeClock {
-    zor::ClockApi saved = zor::clockApi();
-    explicit FakeClock(double start) {
-        g_now = start;
-        g_waits.clear();
-        zor::clockApi() = {&fakeClock, &fakeWait};
+// The in-process copy with a recorder: its Sleep reads the recorder's fake clock.
+class SleepOnFakeClock : public InProcessLibrary {
+protected:
+    double sleep(double start, double seconds) {
+        recorder.now = start;
+        recorder.waits.clear();
+        auto vf = make<zor::VariousFunctions, _VariousFunctions>();
+        VARIANT_BOOL result = VARIANT_TRUE;
+        EXPECT_EQ(S_OK, vf->Sleep(&seconds, &result));
+        EXPECT_EQ(VARIANT_FALSE, result);
+        double waited = 0;
+        for (DWORD ms : recorder.waits) waited += ms / 1000.0;
+        return waited;
     }
-    ~FakeClock() { zor::clockApi() = saved; }
 };
 
-ComPtr<_VariousFunctions> localVarious() {
-    ComPtr<_VariousFunctions> p;
-    EXPECT_EQ(S_OK, zor::createObject<zor::VariousFunctions>(__uuidof(_VariousFunctions), p.outVoid()));
-    return p;
-}
-
-double sleepOnFakeClock(double start, double seconds) {
-    FakeClock clock(start);
-    auto vf = localVarious();
-    VARIANT_BOOL result = VARIANT_TRUE;
-    EXPECT_EQ(S_OK, vf->Sleep(&seconds, &result));
-    EXPECT_EQ(VARIANT_FALSE, result);
-    double waited = 0;
-    for (DWORD ms : g_waits) waited += ms / 1000.0;
-    return waited;
-}
-
-TEST(Sleep, BlocksBetweenStepsUntilTheDeadline) {
+TEST_F(SleepOnFakeClock, BlocksBetweenStepsUntilTheDeadline) {
     // Each step blocks for the rest of the time, a second at most: no spinning.
-    double waited = sleepOnFakeClock(36000.0, 2.5);
-    EXPECT_EQ((std::vector<DWORD>{1000, 1000, 500}), g_waits);
+    double waited = sleep(36000.0, 2.5);
+    EXPECT_EQ((std::vector<DWORD>{1000, 1000, 500}), recorder.waits);
     EXPECT_DOUBLE_EQ(2.5, waited);
-    EXPECT_DOUBLE_EQ(36002.5, g_now);
+    EXPECT_DOUBLE_EQ(36002.5, recorder.now);
 }
 
-TEST(Sleep, WaitsTheRequestedTimeAcrossMidnight) {
-    double waited = sleepOnFakeClock(86399.0, 2.0);
+TEST_F(SleepOnFakeClock, WaitsTheRequestedTimeAcrossMidnight) {
+    double waited = sleep(86399.0, 2.0);
     EXPECT_DOUBLE_EQ(2.0, waited);
-    EXPECT_NEAR(1.0, g_now, 1e-9);
+    EXPECT_NEAR(1.0, recorder.now, 1e-9);
 
-    waited = sleepOnFakeClock(86399.75, 0.5);
+    waited = sleep(86399.75, 0.5);
     EXPECT_NEAR(0.5, waited, 1e-9);
-    EXPECT_NEAR(0.25, g_now, 1e-9);
+    EXPECT_NEAR(0.25, recorder.now, 1e-9);
 }
 
-TEST(Sleep, ZeroOrLessDoesNotWait) {
-    EXPECT_EQ(0.0, sleepOnFakeClock(100.0, 0.0));
-    EXPECT_TRUE(g_waits.empty());
-    EXPECT_EQ(0.0, sleepOnFakeClock(100.0, -5.0));
-    EXPECT_TRUE(g_waits.empty());
-    sleepOnFakeClock(100.0, 0.0001); // a tiny wait is one millisecond
-    EXPECT_EQ(std::vector<DWORD>{1}, g_waits);
+TEST_F(SleepOnFakeClock, ZeroOrLessDoesNotWait) {
+    EXPECT_EQ(0.0, sleep(100.0, 0.0));
+    EXPECT_TRUE(recorder.waits.empty());
+    EXPECT_EQ(0.0, sleep(100.0, -5.0));
+    EXPECT_TRUE(recorder.waits.empty());
+    sleep(100.0, 0.0001); // a tiny wait is one millisecond
+    EXPECT_EQ(std::vector<DWORD>{1}, recorder.waits);
 }
 
 // ---- Sleep keeps the caller's windows alive ---------------------------------------------
