@@ -107,10 +107,11 @@ void toEnd(OpenTable& t) {
 bool scan(State& st, OpenTable& t, ENGINE_HANDLE order, const Node* match) {
     const Index* index = indexOf(st, order);
     t.order = order;
-    for (;;) {
+    for (uint64_t walked = 0;; ++walked) {
         uint32_t r;
         if (index) {
             if (t.position.steps.empty()) break;
+            if (walked > index->capacity()) fail(ENGINE_CORRUPT_INDEX);
             r = index->recno(t.position);
         } else {
             if (t.recno > t.table->records()) break;

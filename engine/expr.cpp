@@ -21,6 +21,7 @@ struct Node {
     Value literal;
     const Field* field = nullptr;
     std::vector<Expression> args;
+    int height = 1;
 };
 
 void NodeDeleter::operator()(Node* n) const { delete n; }
@@ -30,9 +31,13 @@ namespace {
 
 [[noreturn]] void bad() { throw Failure{ENGINE_EXPRESSION}; }
 
-Expression node(Op op, Type type) {
-    Expression e(new Node{op, type, {}, nullptr, {}});
-    return e;
+Expression node(Op op, Type type) { return Expression(new Node{op, type, {}, nullptr, {}}); }
+
+// Evaluation recurses as deep as the tree: a long chain such as 1+1+...+1 is refused here.
+void adopt(Expression& parent, Expression child) {
+    parent->height = std::max(parent->height, child->height + 1);
+    if (parent->height > 100) bad();
+    parent->args.push_back(std::move(child));
 }
 
 bool isUpperAscii(char c) { return c >= 'A' && c <= 'Z'; }
@@ -112,8 +117,8 @@ private:
 
     static Expression binary(Op op, Type type, Expression a, Expression b) {
         Expression e = node(op, type);
-        e->args.push_back(std::move(a));
-        e->args.push_back(std::move(b));
+        adopt(e, std::move(a));
+        adopt(e, std::move(b));
         return e;
     }
 
@@ -142,7 +147,7 @@ private:
             --depth_;
             if (a->type != Type::Logical) bad();
             Expression e = node(Op::Not, Type::Logical);
-            e->args.push_back(std::move(a));
+            adopt(e, std::move(a));
             return e;
         }
         return relation();
@@ -196,7 +201,7 @@ private:
             Expression a = unary();
             if (a->type != Type::Number) bad();
             e = node(Op::Negate, Type::Number);
-            e->args.push_back(std::move(a));
+            adopt(e, std::move(a));
         } else if (take("+")) {
             e = unary();
             if (e->type != Type::Number) bad();
@@ -319,7 +324,7 @@ private:
                 for (int i = 0; i < n; ++i)
                     if (args[i]->type != f.args[i]) bad();
             Expression e = node(f.op, f.result);
-            e->args = std::move(args);
+            for (Expression& a : args) adopt(e, std::move(a));
             return e;
         }
         bad();

@@ -66,6 +66,8 @@ public:
     bool unique() const { return unique_; }
     bool descending() const { return descending_; }
     bool numeric() const { return typeOf(*key_) == Type::Number; }
+    // More keys than this in one walk means that pages are shared or looped: a damaged file.
+    uint64_t capacity() const { return file_.size() / 1024 * maxItems_; }
 
     // The key of a record as the index stores it, and a numeric key from its text.
     std::string keyOf(const Record& r) const;

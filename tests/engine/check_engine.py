@@ -215,8 +215,16 @@ for at in range(1024, len(cyclic), 1024):
         off = int.from_bytes(cyclic[at + 2 + 2 * i:at + 4 + 2 * i], "little")
         if off + 28 <= 1024:
             cyclic[at + off:at + off + 4] = (at).to_bytes(4, "little")  # every page its own child
+shared = bytearray(ntx_bytes)  # every child pointer names the same leaf: a walk that never ends
+leaf = 1024
+for at in range(1024, len(shared), 1024):
+    if int.from_bytes(shared[at + 68:at + 72], "little"):
+        for i in range(33):
+            off = int.from_bytes(shared[at + 2 + 2 * i:at + 4 + 2 * i], "little")
+            shared[at + off:at + off + 4] = (leaf if at != leaf else 0).to_bytes(4, "little")
 for name, body, codes in [("SHORT.NTX", ntx_bytes[:1000], {"1006"}), ("ROOT.NTX", bytes(root_out), {"1006"}),
                           ("PAGES.NTX", bytes(bad_pages), {"1006"}), ("CYCLE.NTX", bytes(cyclic), {"0", "1006"}),
+                          ("SHARED.NTX", bytes(shared), {"0", "1006"}),
                           ("NOISE.NTX", ntx_bytes[:1024] + bytes(rnd.randrange(256) for _ in range(len(ntx_bytes) - 1024)),
                            {"0", "1006"})]:
     code, h = probe("index", customer, damaged(name, body))
@@ -235,7 +243,7 @@ check(probe("index", customer, win(os.path.join(data, "NOSUCH.NTX")))[0] == "100
 
 for expr in ['CITY = ', '(CITY = "x"', 'NAME + 1 = 2', 'NOSUCH = 1', 'UPPER(NAME', '"abc', 'SUBSTR(NAME)', '.AND.',
              'BALANCE $ "x"', 'CITY', 'NOSUCHFN(1)', 'CITY = "x" .OR.', '0d20000230 = JOINED', '1 = 1 = 1', '',
-             '(' * 5000 + '.T.' + ')' * 5000, '!' * 300 + '.T.', 'CITY = "x" ) ']:
+             '(' * 5000 + '.T.' + ')' * 5000, '!' * 300 + '.T.', 'CITY = "x" ) ', '1' + '+1' * 30000 + ' > 0']:
     check(probe("locate", customer, expr)[0] == "1008", "locate %r" % expr[:30])
     if expr:
         check(probe("filter", customer, expr)[0] == "1008", "filter %r" % expr[:30])
