@@ -50,15 +50,22 @@ typedef uint32_t ENGINE_HANDLE;
 #define ENGINE_OUT_OF_MEMORY 1011
 #define ENGINE_BUFFER_TOO_SMALL 1012 /* an out array or buffer is too short; its length is set */
 
-/* Codes the calls take. */
-#define ENGINE_TABLE_NTX 1   /* dBase table with .ntx indexes: the only table type offered */
-#define ENGINE_STRING_KEY 2  /* AdsSeek data type: the key is text */
-#define ENGINE_SOFT_SEEK 1   /* AdsSeek: no match leaves the record on the next key in order */
-#define ENGINE_EXACT_SEEK 2  /* AdsSeek: no match leaves the table at its end */
+/* The values that calls take. */
+#define ENGINE_NO_CONNECTION 0      /* AdsOpenTable connection: none (the only one offered) */
+#define ENGINE_TABLE_NTX 1          /* table type: dBase table with .ntx indexes (the only one) */
+#define ENGINE_OEM_CHARACTERS 2     /* character type: OEM text */
+#define ENGINE_COMPATIBLE_LOCKING 0 /* lock type */
+#define ENGINE_IGNORE_RIGHTS 2      /* check-rights */
+#define ENGINE_DEFAULT_OPTIONS 0    /* options */
+#define ENGINE_STRING_KEY 2         /* AdsSeek data type: the key is text (the only one offered) */
+#define ENGINE_SOFT_SEEK 1          /* AdsSeek: no match leaves the record on the next key in order */
+#define ENGINE_EXACT_SEEK 2         /* AdsSeek: no match leaves the table at its end */
+#define ENGINE_FORWARD 1            /* AdsLocate: search forward (the only direction offered) */
 
-/* Opens a table file read-only. connection must be 0. alias, character type (1 or 2), lock type,
- * check-rights and options are accepted and have no effect. A name without extension gets
- * ".dbf". The table starts on its first record. */
+/* Opens a table file read-only. connection must be 0 and the table type ENGINE_TABLE_NTX; alias,
+ * character type, lock type, check-rights and options are accepted and have no effect (text is
+ * compared byte by byte; nothing is written, so nothing is locked). A name without extension
+ * gets ".dbf". The table starts on its first record. */
 uint32_t ENGINE_CALL AdsOpenTable(ENGINE_HANDLE connection, const char* name, const char* alias,
                                   uint16_t tableType, uint16_t charType, uint16_t lockType,
                                   uint16_t checkRights, uint32_t options, ENGINE_HANDLE* table);
@@ -89,7 +96,7 @@ uint32_t ENGINE_CALL AdsSetFilter(ENGINE_HANDLE table, const char* expression);
 
 /* Searches from the top of the handle's order for the first record the filter shows for which
  * expression is true; *found is 1 and the record current, or 0 and the table at its end.
- * forward must be 1. */
+ * forward must be ENGINE_FORWARD. */
 uint32_t ENGINE_CALL AdsLocate(ENGINE_HANDLE table, const char* expression, uint16_t forward,
                                uint16_t* found);
 

@@ -36,14 +36,9 @@ struct State {
 };
 
 SRWLOCK lock = SRWLOCK_INIT;
-State* state = nullptr; // made on first use, so that loading the DLL does no work
+State state; // unloading the DLL closes what is still open
 
 [[noreturn]] void fail(uint32_t code) { throw Failure{code}; }
-
-State& current() {
-    if (!state) state = new State;
-    return *state;
-}
 
 // Runs one call under the lock and turns every failure into its result code.
 template <class F>
@@ -51,7 +46,7 @@ uint32_t run(F&& body) noexcept {
     AcquireSRWLockExclusive(&lock);
     uint32_t code = ENGINE_OK;
     try {
-        body(current());
+        body(state);
     } catch (const Failure& f) {
         code = f.code;
     } catch (const std::bad_alloc&) {
@@ -152,12 +147,11 @@ using namespace engine;
 extern "C" {
 
 uint32_t ENGINE_CALL AdsOpenTable(ENGINE_HANDLE connection, const char* name, const char*, uint16_t tableType,
-                                  uint16_t charType, uint16_t, uint16_t, uint32_t, ENGINE_HANDLE* table) {
+                                  uint16_t, uint16_t, uint16_t, uint32_t, ENGINE_HANDLE* table) {
     return run([&](State& st) {
         if (!table) fail(ENGINE_BAD_ARGUMENT);
         if (connection) fail(ENGINE_BAD_HANDLE);
         if (tableType != ENGINE_TABLE_NTX) fail(ENGINE_NOT_SUPPORTED);
-        if (charType != 1 && charType != 2) fail(ENGINE_BAD_ARGUMENT);
         OpenTable t;
         t.table = std::make_unique<Table>(fileName(name, ".dbf"));
         ENGINE_HANDLE h = ++st.last;
@@ -239,7 +233,7 @@ uint32_t ENGINE_CALL AdsLocate(ENGINE_HANDLE table, const char* expression, uint
     return run([&](State& st) {
         OpenTable& t = tableOf(st, table);
         if (!found) fail(ENGINE_BAD_ARGUMENT);
-        if (forward != 1) fail(ENGINE_NOT_SUPPORTED);
+        if (forward != ENGINE_FORWARD) fail(ENGINE_NOT_SUPPORTED);
         Expression e = parse(text(expression), t.table->fields());
         if (typeOf(*e) != Type::Logical) fail(ENGINE_EXPRESSION);
         t.locate = std::move(e);

@@ -23,7 +23,9 @@ AdvDataAccess::~AdvDataAccess() {
 STDMETHODIMP AdvDataAccess::OpenACETable(BSTR strTable, LONG* result) {
     return untrapped(result, [&] {
         ENGINE_HANDLE handle = 0;
-        uint32_t code = engine().AdsOpenTable(0, ansi(strTable).c_str(), "", 1, 2, 0, 2, 0, &handle);
+        uint32_t code = engine().AdsOpenTable(ENGINE_NO_CONNECTION, ansi(strTable).c_str(), "", ENGINE_TABLE_NTX,
+                                              ENGINE_OEM_CHARACTERS, ENGINE_COMPATIBLE_LOCKING,
+                                              ENGINE_IGNORE_RIGHTS, ENGINE_DEFAULT_OPTIONS, &handle);
         return code == 0 ? long(handle) : 0L;
     });
 }
@@ -51,7 +53,8 @@ STDMETHODIMP AdvDataAccess::SeekACERecord(LONG lngIndexHandle, BSTR strSeek, VAR
     return untrapped(result, [&] {
         uint16_t found = 0;
         // Key length 8 whatever the key: the engine reads the key up to its end or 8 bytes.
-        uint32_t code = engine().AdsSeek(ENGINE_HANDLE(lngIndexHandle), ansi(strSeek).c_str(), 8, 2, 2, &found);
+        uint32_t code = engine().AdsSeek(ENGINE_HANDLE(lngIndexHandle), ansi(strSeek).c_str(), 8, ENGINE_STRING_KEY,
+                                         ENGINE_EXACT_SEEK, &found);
         return code == 0 && found == 1;
     });
 }
@@ -71,7 +74,7 @@ STDMETHODIMP AdvDataAccess::LocateACERecord(LONG lngTableHandle, BSTR strFilter,
         uint16_t found = 0;
         uint32_t code;
         if (*blnLocateFilter == VARIANT_FALSE) {
-            code = engine().AdsLocate(ENGINE_HANDLE(lngTableHandle), ansi(strFilter).c_str(), 1, &found);
+            code = engine().AdsLocate(ENGINE_HANDLE(lngTableHandle), ansi(strFilter).c_str(), ENGINE_FORWARD, &found);
             *blnLocateFilter = VARIANT_TRUE; // whatever the outcome: later calls continue
         } else {
             code = engine().AdsContinue(ENGINE_HANDLE(lngTableHandle), &found);
