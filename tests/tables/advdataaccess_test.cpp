@@ -81,48 +81,45 @@ struct Recorder {
     ENGINE_HANDLE handle = 0x51;  // what the open calls write
     uint16_t found = 1;           // what seek, locate and continue write
 
-    static std::string q(const char* s) { return s ? "\"" + std::string(s) + "\"" : "NULL"; }
-    static uint32_t log(std::string line) {
-        current->calls.push_back(std::move(line));
+    // One line per call: the name, then the arguments (strings quoted, out values as they came in).
+    static std::string text(const char* s) { return s ? "\"" + std::string(s) + "\"" : "NULL"; }
+    static std::string text(unsigned long n) { return std::to_string(n); }
+    template <class... A>
+    static uint32_t log(const char* name, A... args) {
+        std::string line = name + std::string("(");
+        ((line += text(args) + ", "), ...);
+        if (sizeof...(args)) line.resize(line.size() - 2);
+        current->calls.push_back(line + ")");
         return current->code;
+    }
+    template <class... A>
+    static uint32_t answer(uint16_t* f, const char* name, A... args) {
+        uint32_t code = log(name, args..., (unsigned long)*f);
+        *f = current->found;
+        return code;
     }
     static uint32_t __stdcall openTable(ENGINE_HANDLE c, const char* name, const char* alias, uint16_t type, uint16_t chars,
                                         uint16_t lock, uint16_t rights, uint32_t options, ENGINE_HANDLE* t) {
         *t = current->handle;
-        char b[128];
-        snprintf(b, sizeof b, ", %u, %u, %u, %u, %u, %u)", type, chars, lock, rights, options, t != nullptr);
-        return log("AdsOpenTable(" + std::to_string(c) + ", " + q(name) + ", " + q(alias) + b);
+        return log("AdsOpenTable", c, name, alias, type, chars, lock, rights, options);
     }
-    static uint32_t __stdcall closeTable(ENGINE_HANDLE t) { return log("AdsCloseTable(" + std::to_string(t) + ")"); }
+    static uint32_t __stdcall closeTable(ENGINE_HANDLE t) { return log("AdsCloseTable", t); }
     static uint32_t __stdcall openIndex(ENGINE_HANDLE t, const char* name, ENGINE_HANDLE* handles, uint16_t* n) {
-        std::string line = "AdsOpenIndex(" + std::to_string(t) + ", " + q(name) + ", [" + std::to_string(handles[0]) +
-                           "], " + std::to_string(*n) + ")";
+        uint32_t code = log("AdsOpenIndex", t, name, handles[0], *n);
         handles[0] = current->handle;
-        return log(line);
+        return code;
     }
-    static uint32_t __stdcall closeIndex(ENGINE_HANDLE i) { return log("AdsCloseIndex(" + std::to_string(i) + ")"); }
+    static uint32_t __stdcall closeIndex(ENGINE_HANDLE i) { return log("AdsCloseIndex", i); }
     static uint32_t __stdcall seek(ENGINE_HANDLE i, const char* key, uint16_t length, uint16_t type, uint16_t how,
-                                   uint16_t* found) {
-        std::string line = "AdsSeek(" + std::to_string(i) + ", " + q(key) + ", " + std::to_string(length) + ", " +
-                           std::to_string(type) + ", " + std::to_string(how) + ", " + std::to_string(*found) + ")";
-        *found = current->found;
-        return log(line);
+                                   uint16_t* f) {
+        return answer(f, "AdsSeek", i, key, length, type, how);
     }
-    static uint32_t __stdcall setFilter(ENGINE_HANDLE t, const char* e) {
-        return log("AdsSetFilter(" + std::to_string(t) + ", " + q(e) + ")");
+    static uint32_t __stdcall setFilter(ENGINE_HANDLE t, const char* e) { return log("AdsSetFilter", t, e); }
+    static uint32_t __stdcall exit() { return log("AdsApplicationExit"); }
+    static uint32_t __stdcall locate(ENGINE_HANDLE t, const char* e, uint16_t forward, uint16_t* f) {
+        return answer(f, "AdsLocate", t, e, forward);
     }
-    static uint32_t __stdcall exit() { return log("AdsApplicationExit()"); }
-    static uint32_t __stdcall locate(ENGINE_HANDLE t, const char* e, uint16_t forward, uint16_t* found) {
-        std::string line = "AdsLocate(" + std::to_string(t) + ", " + q(e) + ", " + std::to_string(forward) + ", " +
-                           std::to_string(*found) + ")";
-        *found = current->found;
-        return log(line);
-    }
-    static uint32_t __stdcall next(ENGINE_HANDLE t, uint16_t* found) {
-        std::string line = "AdsContinue(" + std::to_string(t) + ", " + std::to_string(*found) + ")";
-        *found = current->found;
-        return log(line);
-    }
+    static uint32_t __stdcall next(ENGINE_HANDLE t, uint16_t* f) { return answer(f, "AdsContinue", t); }
     const zor::EngineCalls calls_{openTable, closeTable, openIndex, closeIndex, seek, setFilter, exit, locate, next};
 
     Recorder() {
@@ -179,8 +176,8 @@ TEST_F(Recorded, EachMethodMakesItsOneCall) {
     EXPECT_EQ(9, index);
     EXPECT_TRUE(t.closeAll());
     EXPECT_EQ((std::vector<std::string>{
-                  "AdsOpenTable(0, \"C:\\data\\CUSTOMER.DBF\", \"\", 1, 2, 0, 2, 0, 1)",
-                  "AdsOpenIndex(7, \"CUSTNAME.NTX\", [0], 1)", "AdsSeek(9, \"SMI\", 8, 2, 2, 0)",
+                  "AdsOpenTable(0, \"C:\\data\\CUSTOMER.DBF\", \"\", 1, 2, 0, 2, 0)",
+                  "AdsOpenIndex(7, \"CUSTNAME.NTX\", 0, 1)", "AdsSeek(9, \"SMI\", 8, 2, 2, 0)",
                   "AdsSeek(9, \"ABCDEFGHIJKL\", 8, 2, 2, 0)", "AdsSetFilter(7, \"CITY = \"Lon\"\")", "AdsCloseIndex(9)",
                   "AdsCloseTable(7)", "AdsApplicationExit()"}),
               calls());
