@@ -171,7 +171,7 @@ check(probe("locate", g, "EMPTY(NOTES)")[0] == "1008", "a memo field in an expre
 # ---- expressions ----------------------------------------------------------------------------------
 cases = [  # on CUSTOMER record 4: " Leading Space", Ho Chi Minh Cit, 19940508, F, -183.24
     ("UPPER(NAME)", " LEADING SPACE      "), ("LOWER(CITY)", "ho chi minh cit"), ("TRIM(NAME) + '|'", " Leading Space|"),
-    ("ALLTRIM(NAME)", "Leading Space"), ("LTRIM(NAME)", "Leading Space      "), ("LEFT(CITY, 2)", "Ho"),
+    ("RTRIM(CITY) + '|'", "Ho Chi Minh Cit|"), ("ALLTRIM(NAME)", "Leading Space"), ("LTRIM(NAME)", "Leading Space      "), ("LEFT(CITY, 2)", "Ho"),
     ("RIGHT(TRIM(CITY), 3)", "Cit"), ("SUBSTR(CITY, 4, 3)", "Chi"), ("SUBSTR(CITY, -3)", "Cit"),
     ("SUBSTR(CITY, 40)", ""), ("LEFT(CITY, -1)", ""), ("STR(BALANCE)", "   -183.24"), ("STR(BALANCE, 5)", " -183"),
     ("STR(BALANCE, 3)", "***"), ("STR(CUSTNO, 8, 1)", "559004.0"), ("VAL('  12.5xyz') * 2", "25.0"),
@@ -179,7 +179,7 @@ cases = [  # on CUSTOMER record 4: " Leading Space", Ho Chi Minh Cit, 19940508, 
     ("DTOS(CTOD('1/2/99'))", "19990102"), ("YEAR(JOINED) + MONTH(JOINED) + DAY(JOINED)", "2007"),
     ("JOINED - 0d19940501", "7"), ("DTOS(JOINED + 30)", "19940607"), ("JOINED > {^1994-05-07}", "T"),
     ("EMPTY(CITY) .OR. EMPTY(0) .AND. .NOT. EMPTY(.T.)", "T"), ("'Chi' $ CITY", "T"), ("'' $ CITY", "F"),
-    ("CITY = 'Ho Chi'", "T"), ("CITY == 'Ho Chi'", "F"), ("'Ho' = CITY", "F"), ("CITY <> 'Ho'", "F"), ("CITY # 'Hz'", "T"),
+    ("CITY = 'Ho Chi'", "T"), ("CITY == 'Ho Chi'", "F"), ("'Ho' = CITY", "F"), ("CITY <> 'Ho'", "F"), ("CITY != 'Ho'", "F"), ("CITY # 'Hz'", "T"),
     ("CITY < 'Ho D'", "T"), ("CITY >= 'Ho Chi Minh Cit'", "T"), ("RECNO() = 4 .AND. !DELETED()", "T"),
     ("-BALANCE / 0", "0.00"), ("(1 + 2) * 3 - 4 / 2", "7.00"), ("ACTIVE = .F.", "T"), ("EOF()", "F")]
 probe("locate", customer, "RECNO() = 4")
