@@ -10,8 +10,6 @@
 namespace engine {
 namespace {
 
-struct OpenIndex;
-
 struct OpenTable {
     std::unique_ptr<Table> table;
     std::vector<ENGINE_HANDLE> indexes;
