@@ -5,7 +5,8 @@ namespace zor {
 
 class AdvDataAccess final : public DispatchObject<_AdvDataAccess> {
 public:
-    AdvDataAccess() : DispatchObject(L"ZorUtility.AdvDataAccess") {}
+    AdvDataAccess();
+    ~AdvDataAccess() override;
     STDMETHODIMP OpenACETable(BSTR strTable, LONG *result) override;
     STDMETHODIMP CloseACETable(LONG *lngTableHandle, VARIANT_BOOL *result) override;
     STDMETHODIMP OpenACEIndex(LONG lngTableHandle, BSTR strIndex, LONG *result) override;

@@ -1,0 +1,232 @@
+#include "files.h"
+#include <cstring>
+#include "ace32.h"
+
+namespace engine {
+
+namespace {
+constexpr uint32_t pageSize = 1024;
+constexpr size_t maxDepth = 64; // deeper than any real tree; stops a page cycle
+[[noreturn]] void corruptTable() { throw Failure{ENGINE_CORRUPT_TABLE}; }
+[[noreturn]] void corruptIndex() { throw Failure{ENGINE_CORRUPT_INDEX}; }
+} // namespace
+
+MappedFile::MappedFile(const std::string& path) {
+    file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE) {
+        DWORD e = GetLastError();
+        throw Failure{e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_INVALID_NAME
+                          ? uint32_t(ENGINE_FILE_NOT_FOUND) : uint32_t(ENGINE_FILE_ERROR)};
+    }
+    LARGE_INTEGER size;
+    // Devices (CON, NUL, pipes) are no tables; a view of more than 1 GB would not fit.
+    if (GetFileType(file_) != FILE_TYPE_DISK || !GetFileSizeEx(file_, &size) || size.QuadPart > (1LL << 30)) {
+        CloseHandle(file_);
+        throw Failure{ENGINE_FILE_ERROR};
+    }
+    size_ = uint64_t(size.QuadPart);
+    if (size_ == 0) return; // an empty file cannot be mapped; the readers find it too short
+    mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping_) view_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
+    if (!view_) {
+        if (mapping_) CloseHandle(mapping_);
+        CloseHandle(file_);
+        throw Failure{ENGINE_FILE_ERROR};
+    }
+}
+
+MappedFile::~MappedFile() {
+    if (view_) UnmapViewOfFile(view_);
+    if (mapping_) CloseHandle(mapping_);
+    CloseHandle(file_);
+}
+
+// ---- tables -----------------------------------------------------------------------------
+
+Table::Table(const std::string& path) : file_(path) {
+    size_t slash = path.find_last_of("\\/:");
+    folder_ = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const uint8_t* d = file_.data();
+    uint64_t size = file_.size();
+    if (size < 33) corruptTable();
+    records_ = uint32_t(d[4] | d[5] << 8 | d[6] << 16) | uint32_t(d[7]) << 24;
+    headerSize_ = uint32_t(d[8] | d[9] << 8);
+    recordSize_ = uint32_t(d[10] | d[11] << 8);
+    if (headerSize_ < 33 || headerSize_ > size || recordSize_ < 2) corruptTable();
+    uint32_t offset = 0;
+    for (uint32_t at = 32; at < headerSize_ && d[at] != 0x0D; at += 32) {
+        if (at + 32 > headerSize_) corruptTable();
+        const uint8_t* f = d + at;
+        Field field;
+        field.name.assign(reinterpret_cast<const char*>(f), strnlen(reinterpret_cast<const char*>(f), 11));
+        for (char& c : field.name)
+            if (c >= 'a' && c <= 'z') c = char(c - 32);
+        field.type = char(f[11]);
+        field.length = f[16];
+        field.decimals = f[17];
+        if (field.type == 'C') { // long character fields keep the high byte of the length there
+            field.length |= uint32_t(f[17]) << 8;
+            field.decimals = 0;
+        }
+        if (field.name.empty() || field.length == 0) corruptTable();
+        field.offset = offset;
+        offset += field.length;
+        fields_.push_back(field);
+    }
+    if (fields_.empty() || offset + 1 != recordSize_) corruptTable();
+    if (uint64_t(headerSize_) + uint64_t(records_) * recordSize_ > size) corruptTable(); // truncated
+    blank_.assign(recordSize_, ' ');
+}
+
+Record Table::record(uint32_t recno) const {
+    if (recno == 0 || recno > records_)
+        return Record{&fields_, reinterpret_cast<const uint8_t*>(blank_.data()), recno, true};
+    return Record{&fields_, file_.data() + headerSize_ + uint64_t(recno - 1) * recordSize_, recno, false};
+}
+
+// ---- indexes ----------------------------------------------------------------------------
+
+Index::Index(const std::string& path, const Table& table) : file_(path), table_(table) {
+    if (file_.size() < pageSize) corruptIndex();
+    root_ = u32(4);
+    itemSize_ = u16(12);
+    keySize_ = u16(14);
+    keyDecimals_ = u16(16);
+    maxItems_ = u16(18);
+    const char* text = reinterpret_cast<const char*>(file_.data() + 22);
+    keyText_.assign(text, strnlen(text, 256));
+    unique_ = file_.data()[278] != 0;
+    descending_ = file_.data()[280] != 0;
+    if (keySize_ == 0 || keySize_ > 256 || itemSize_ != keySize_ + 8 || maxItems_ < 2 ||
+        2 + 2 * (maxItems_ + 1) + uint64_t(maxItems_) * itemSize_ > pageSize)
+        corruptIndex();
+    try {
+        key_ = parse(keyText_, table.fields());
+    } catch (const Failure&) {
+        throw Failure{ENGINE_INDEX_MISMATCH};
+    }
+    // The key of the blank record shows whether the expression makes keys of this size.
+    Value v = evaluate(*key_, table.record(0));
+    bool fits = v.type == Type::String ? v.text.size() <= keySize_
+              : v.type == Type::Date ? keySize_ == 8 : v.type == Type::Logical ? keySize_ == 1 : true;
+    if (!fits) throw Failure{ENGINE_INDEX_MISMATCH};
+    count(root_); // checks the root page
+}
+
+uint16_t Index::u16(uint64_t at) const {
+    if (at + 2 > file_.size()) corruptIndex();
+    return uint16_t(file_.data()[at] | file_.data()[at + 1] << 8);
+}
+
+uint32_t Index::u32(uint64_t at) const { return u16(at) | uint32_t(u16(at + 2)) << 16; }
+
+uint32_t Index::count(uint32_t page) const {
+    if (page < pageSize || uint64_t(page) + pageSize > file_.size()) corruptIndex();
+    uint32_t n = u16(page);
+    if (n > maxItems_) corruptIndex();
+    return n;
+}
+
+uint64_t Index::item(uint32_t page, uint32_t i) const {
+    uint32_t at = u16(uint64_t(page) + 2 + 2 * i);
+    if (at < 2 || at + itemSize_ > pageSize) corruptIndex();
+    return uint64_t(page) + at;
+}
+
+uint32_t Index::child(uint32_t page, uint32_t i) const { return u32(item(page, i)); }
+
+void Index::push(Position& p, uint32_t page, uint32_t i) const {
+    if (p.steps.size() >= maxDepth) corruptIndex();
+    count(page);
+    p.steps.push_back({page, i});
+}
+
+// Goes down to the first key of the subtree before the current item.
+void Index::leftmost(Position& p) const {
+    for (uint32_t c; (c = child(p.steps.back().page, p.steps.back().item)) != 0;) push(p, c, 0);
+}
+
+// Climbs out of pages whose keys are all visited; the position then names a key or the end.
+void Index::settle(Position& p) const {
+    while (!p.steps.empty() && p.steps.back().item >= count(p.steps.back().page)) p.steps.pop_back();
+}
+
+void Index::first(Position& p) const {
+    p.steps.clear();
+    push(p, root_, 0);
+    leftmost(p);
+    settle(p);
+}
+
+void Index::next(Position& p) const {
+    if (p.steps.empty()) return;
+    ++p.steps.back().item;
+    leftmost(p);
+    settle(p);
+}
+
+void Index::seek(Position& p, const std::string& key, uint32_t recno) const {
+    p.steps.clear();
+    size_t n = std::min<size_t>(key.size(), keySize_);
+    for (uint32_t page = root_;;) {
+        push(p, page, 0);
+        uint32_t items = count(page), i = 0;
+        for (; i < items; ++i) {
+            uint64_t at = item(page, i);
+            int c = std::memcmp(file_.data() + at + 8, key.data(), n);
+            if (descending_) c = -c;
+            if (c == 0 && recno) {
+                uint32_t r = u32(at + 4);
+                c = r < recno ? -1 : r > recno ? 1 : 0;
+            }
+            if (c >= 0) break;
+        }
+        p.steps.back().item = i;
+        page = child(page, i);
+        if (!page) break;
+    }
+    settle(p);
+}
+
+uint32_t Index::recno(const Position& p) const {
+    uint32_t r = u32(item(p.steps.back().page, p.steps.back().item) + 4);
+    if (r == 0 || r > table_.records()) corruptIndex(); // a key of another table
+    return r;
+}
+
+const char* Index::key(const Position& p) const {
+    return reinterpret_cast<const char*>(file_.data() + item(p.steps.back().page, p.steps.back().item) + 8);
+}
+
+std::string Index::keyOf(const Record& r) const {
+    Value v = evaluate(*key_, r);
+    std::string k;
+    switch (v.type) {
+    case Type::String: k = v.text; break;
+    case Type::Date: k = dtos(v.day); break;
+    case Type::Logical: k = v.logical ? "T" : "F"; break;
+    case Type::Number: k = numberKey(v.number); break;
+    }
+    k.resize(keySize_, ' ');
+    return k;
+}
+
+std::string Index::numericKey(const std::string& text) const {
+    size_t i = text.find_first_not_of(' ');
+    return numberKey(i == std::string::npos ? 0 : std::strtod(text.c_str() + i, nullptr));
+}
+
+// Numbers are ordered as text: blanks become zeros, and a negative number's digits are mirrored
+// below '0' so that larger magnitudes sort first.
+std::string Index::numberKey(double n) const {
+    std::string k = str(n, int(keySize_), int(keyDecimals_));
+    bool negative = k.find('-') != std::string::npos;
+    for (char& c : k) {
+        if (c == ' ' || c == '-') c = '0';
+        if (negative && c >= '0' && c <= '9') c = char('0' - (c - '0') - 4);
+    }
+    return k;
+}
+
+} // namespace engine

@@ -1,0 +1,34 @@
+' AdvDataAccess from VBScript: the types a script sees, and how the in-out flag of
+' LocateACERecord travels from a script (a variable by reference is refused by the standard
+' dispatch; a value in parentheses or a literal goes by value).
+Dim ada, data, t, ix, flag, n, r
+data = CreateObject("WScript.Shell").Environment("PROCESS")("ZOR_TESTDATA") & "\xbase\"
+Set ada = CreateObject("ZorUtility.AdvDataAccess")
+t = ada.OpenACETable(data & "CUSTOMER.DBF")
+Eq VarType(t), vbLong, "a table handle is a Long"
+Ok t <> 0, "the fixture table opens"
+Eq ada.OpenACETable(data & "NOSUCH.DBF"), CLng(0), "a missing table gives 0"
+ix = ada.OpenACEIndex(t, data & "CUSTNAME.NTX")
+Eq ada.SeekACERecord(ix, "SMITH"), True, "seek found"
+Eq ada.SeekACERecord(ix, "Smith"), False, "seek not found"
+Eq ada.SeekACERecord(Empty, Empty), False, "an Empty handle and key"
+
+flag = False
+On Error Resume Next
+r = ada.LocateACERecord(t, "CITY = ""Lon""", flag)
+Eq Err.Number, CLng(13), "a variable by reference is a type mismatch"
+Err.Clear
+r = ada.LocateACERecord(t, "CITY = ""Lon""", (flag))
+Eq Err.Number, CLng(0), "the flag in parentheses goes by value"
+On Error GoTo 0
+Eq r, True, "the first London"
+Eq flag, False, "the script's variable is unchanged"
+' Stepping from a script: False once, then True literals continue.
+n = 1
+Do While ada.LocateACERecord(t, "", True)
+    n = n + 1
+Loop
+Eq n, 70, "every London from a script"
+Eq ada.CloseACETable((t)), True, "close"
+Eq ada.CloseACETable((t)), False, "a closed handle"
+Report
