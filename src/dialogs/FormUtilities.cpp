@@ -30,7 +30,8 @@ NOTIFYICONDATAA BuildNotifyIconData(HWND hWnd, UINT uID, UINT uFlags, UINT uCall
     data.uFlags = uFlags;
     data.uCallbackMessage = uCallbackMessage;
     data.hIcon = hIcon;
-    // The tip, a NUL and spaces in 64 characters; longer text is cut, so 63 characters show.
+    // The tip, a NUL and spaces in 64 characters; longer text is cut at 64, of which the shell
+    // shows 63. In a double-byte code page the field takes the first 64 bytes.
     std::wstring tip(strTip.substr(0, tipLength));
     tip += L'\0';
     tip.resize(tipLength, L' ');
