@@ -12,15 +12,9 @@
 #include <string>
 #include <vector>
 #include "ZorUtility.h"
+#include "timing.h"
 
 namespace {
-
-double now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // User and kernel time of the calling thread, the one that waits.
 double processorSeconds() {

@@ -3,9 +3,6 @@
 namespace zor {
 
 // Not built yet: every method answers E_NOTIMPL.
-STDMETHODIMP FormFunctions::AddIconToSysTray(IDispatch *, BSTR, LONG, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP FormFunctions::DeleteIconFromSysTray(IDispatch *, LONG, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP FormFunctions::CenterForm(IDispatch *, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP FormFunctions::GetUserDetails(BSTR *, BSTR *, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP FormFunctions::DisplayAbout(BSTR, BSTR, BSTR, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP FormFunctions::DisplayZORAbout(BSTR, BSTR, VARIANT_BOOL *) { return E_NOTIMPL; }

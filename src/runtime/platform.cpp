@@ -1,6 +1,7 @@
 #include "platform.h"
 #include "clock.h"
 #include "pump.h"
+#include "screen.h"
 
 namespace zor {
 
@@ -11,6 +12,7 @@ const PlatformApi& realPlatform() {
         &::mciSendStringA, &::mciGetDeviceIDA, &::mciSendCommandA,
         &::waveOutGetVolume, &::waveOutSetVolume, &::midiOutGetVolume, &::midiOutSetVolume,
         &::Shell_NotifyIconA,
+        &screenSizeInTwips,
     };
     return api;
 }

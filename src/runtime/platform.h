@@ -10,6 +10,11 @@
 
 namespace zor {
 
+// A size in twips (1440 to the inch).
+struct TwipSize {
+    double width, height;
+};
+
 struct PlatformApi {
     // The clock: seconds since local midnight, and a wait that wakes for window messages.
     double (*secondsSinceMidnight)();
@@ -34,6 +39,9 @@ struct PlatformApi {
 
     // The notification area.
     BOOL(WINAPI* Shell_NotifyIconA)(DWORD message, NOTIFYICONDATAA* data);
+
+    // The whole primary display, in twips.
+    TwipSize (*screenSizeInTwips)();
 };
 
 // The real platform calls.

@@ -96,6 +96,7 @@ BOOL WINAPI fakeShellNotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
     if (data) rec().icons.push_back(*data);
     return rec().result;
 }
+zor::TwipSize fakeScreenSizeInTwips() { return rec().screen; }
 } // namespace
 
 PlatformRecorder::PlatformRecorder() : saved_(zor::platform()) {
@@ -108,6 +109,7 @@ PlatformRecorder::PlatformRecorder() : saved_(zor::platform()) {
         &fakeMciSendStringA, &fakeMciGetDeviceIDA, &fakeMciSendCommandA,
         &fakeWaveOutGetVolume, &fakeWaveOutSetVolume, &fakeMidiOutGetVolume, &fakeMidiOutSetVolume,
         &fakeShellNotifyIconA,
+        &fakeScreenSizeInTwips,
     };
 }
 

@@ -43,6 +43,7 @@ public:
     MMRESULT volumeResult = 0; // what the volume calls return
     BOOL result = TRUE;        // ExitWindowsEx, the token calls, Shell_NotifyIconA
     LUID privilegeId{0x13, 0}; // what LookupPrivilegeValueA reports
+    zor::TwipSize screen{15360, 11520}; // the screen size reported: 1024 x 768 pixels at 96 dpi
 
     // The records passed, byte for byte.
     std::vector<TOKEN_PRIVILEGES> privileges;
