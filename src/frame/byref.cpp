@@ -1,5 +1,7 @@
 #include "byref.h"
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <utility>
 
 namespace zor {
@@ -26,26 +28,39 @@ VARTYPE referencedType(const ELEMDESC& e) {
 
 bool isVariantRef(const VARIANTARG& a) { return V_VT(&a) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&a); }
 
-class FuncDesc {
-public:
-    FuncDesc(ITypeInfo* info, DISPID id, WORD flags) : info_(info) {
-        TYPEATTR* attr = nullptr;
-        if (FAILED(info->GetTypeAttr(&attr))) return;
-        WORD count = attr->cFuncs;
-        info->ReleaseTypeAttr(attr);
-        for (UINT i = 0; i < count && !fd_; ++i) {
-            FUNCDESC* fd = nullptr;
-            if (FAILED(info->GetFuncDesc(i, &fd))) continue;
-            if (fd->memid == id && (fd->invkind & flags)) fd_ = fd;
-            else info->ReleaseFuncDesc(fd);
-        }
-    }
-    ~FuncDesc() { if (fd_) info_->ReleaseFuncDesc(fd_); }
-    const FUNCDESC* get() const { return fd_; }
-private:
-    ITypeInfo* info_;
-    FUNCDESC* fd_ = nullptr;
+// The declared reference types of a method's parameters (VT_EMPTY where no conversion applies),
+// looked up once per method: the type descriptions live as long as the process.
+struct MethodRefs {
+    ITypeInfo* info;
+    DISPID id;
+    WORD flags;
+    std::vector<VARTYPE> types;
 };
+std::mutex refsLock;
+std::deque<MethodRefs> refsCache;
+
+const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags) {
+    std::lock_guard<std::mutex> guard(refsLock);
+    for (const auto& m : refsCache)
+        if (m.info == info && m.id == id && m.flags == flags) return &m.types;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) return nullptr;
+    WORD count = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < count; ++i) {
+        FUNCDESC* fd = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &fd))) continue;
+        if (fd->memid == id && (fd->invkind & flags)) {
+            MethodRefs m{info, id, flags, {}};
+            for (SHORT p = 0; p < fd->cParams; ++p) m.types.push_back(referencedType(fd->lprgelemdescParam[p]));
+            info->ReleaseFuncDesc(fd);
+            refsCache.push_back(std::move(m));
+            return &refsCache.back().types; // entries are never removed; a deque keeps them in place
+        }
+        info->ReleaseFuncDesc(fd);
+    }
+    return nullptr;
+}
 
 // Stores a value into the storage that a typed reference points at, converted to its type.
 void writeThrough(VARIANT* target, const VARIANT& value) {
@@ -75,9 +90,8 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
     for (UINT i = 0; i < params->cArgs && !any; ++i) any = isVariantRef(params->rgvarg[i]);
     if (!any) return S_OK; // the common case costs one pass over the arguments
 
-    FuncDesc fd(info, id, flags);
-    if (!fd.get()) return S_OK; // the standard dispatch reports an unknown member itself
-    const FUNCDESC& f = *fd.get();
+    const std::vector<VARTYPE>* refs = parameterRefs(info, id, flags);
+    if (!refs) return S_OK; // the standard dispatch reports an unknown member itself
 
     args_.assign(params->rgvarg, params->rgvarg + params->cArgs);
     converted_.reserve(params->cArgs);
@@ -86,8 +100,8 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
         // Named arguments come first and carry their parameter's position; the positional
         // ones follow in reverse order.
         long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(params->cArgs - 1 - i);
-        if (position < 0 || position >= f.cParams) continue;
-        VARTYPE vt = referencedType(f.lprgelemdescParam[position]);
+        if (position < 0 || position >= static_cast<long>(refs->size())) continue;
+        VARTYPE vt = (*refs)[position];
         if (vt == VT_EMPTY) continue;
         VARIANT* target = V_VARIANTREF(&args_[i]);
         Converted c{target, {}};
