@@ -23,7 +23,7 @@ bool convertible(VARTYPE vt) {
 VARTYPE referencedType(const ELEMDESC& e) {
     if (!(e.paramdesc.wParamFlags & PARAMFLAG_FOUT) || e.tdesc.vt != VT_PTR || !e.tdesc.lptdesc) return VT_EMPTY;
     VARTYPE vt = e.tdesc.lptdesc->vt;
-    return convertible(vt) ? vt : VT_EMPTY;
+    return convertible(vt) ? vt : VARTYPE(VT_EMPTY);
 }
 
 bool isVariantRef(const VARIANTARG& a) { return V_VT(&a) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&a); }
