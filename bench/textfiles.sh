@@ -5,9 +5,10 @@
 # reads that file. Prints ratios. Run after scripts/setup.sh (or scripts/test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ -f build/ZorUtility.dll ] || { echo "build first: bash scripts/setup.sh" >&2; exit 1; }
+build="${ZOR_BUILD:-build}" # build64 for the 64-bit library
+[ -f "$build"/ZorUtility.dll ] || { echo "build first: bash scripts/setup.sh" >&2; exit 1; }
 
-temp="build/wineprefix/drive_c/users/root/Temp/zorbench"
+temp="$build/wineprefix/drive_c/users/root/Temp/zorbench"
 mkdir -p "$temp"
 big="$temp/big.log"
 needle="NEEDLE-ON-THE-LAST-LINE"
@@ -41,9 +42,9 @@ VBS
 
 run() {
     bash scripts/with-display.sh bash -c '
-        build/wine-run.sh cscript //nologo "$1" "$2" "$3"
+        "$build"/wine-run.sh cscript //nologo "$1" "$2" "$3"
         temp="$4"; rm -f "$temp/ready" "$temp/go" "$temp/done" "$temp/end"
-        build/wine-run.sh cscript //nologo "$5" "$2" "$6" &
+        "$build"/wine-run.sh cscript //nologo "$5" "$2" "$6" &
         waitfor() { for _ in $(seq 600); do [ -f "$1" ] && return 0; sleep 0.05; done; return 1; }
         waitfor "$temp/ready"
         pid=$(pgrep -f "^C:.*cscript.exe .*memory.vbs" | head -1)

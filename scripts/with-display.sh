@@ -1,10 +1,12 @@
 #!/bin/bash
 # Runs a command with an Xvfb display and one persistent wineserver for the build's prefix, and
-# ends both afterwards. Windows (dialogs, forms) need the display; the server makes each Wine
+# ends both afterwards. The build folder is build/ (32-bit) unless ZOR_BUILD names another, such
+# as build64/; the prefix, made by the build, knows its own architecture. Windows (dialogs, forms) need the display; the server makes each Wine
 # start cheap.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-export WINEPREFIX="$PWD/build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$PWD/${ZOR_BUILD:-build}/wineprefix" WINEDEBUG=-all
+unset WINEARCH
 export WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
 display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &

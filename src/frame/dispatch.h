@@ -5,6 +5,7 @@
 #include <atomic>
 #include <new>
 #include "ZorUtility.h"
+#include "byref.h"
 #include "results.h"
 
 namespace zor {
@@ -91,8 +92,14 @@ public:
         ComPtr<ITypeInfo> ti;
         HRESULT hr = interfaceTypeInfo(__uuidof(Itf), ti.out());
         if (FAILED(hr)) return hr;
+        // A script variable given for a typed by-reference parameter is converted first.
+        ByRefArgs byRef;
+        hr = byRef.prepare(ti.get(), id, flags, params, argErr);
+        if (FAILED(hr)) return hr;
         // A method's failure comes back as DISP_E_EXCEPTION with EXCEPINFO filled from IErrorInfo.
-        return ti->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
+        hr = ti->Invoke(static_cast<Itf*>(this), id, flags, byRef.params(params), result, excep, argErr);
+        if (hr == S_OK || hr == DISP_E_EXCEPTION) byRef.writeBack(); // the method ran
+        return hr;
     }
 
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {

@@ -146,7 +146,7 @@ extern "C" HRESULT WINAPI DllUnregisterServer() {
             deleteTree(L"Interface\\" + guidText(*c.iid));
         }
         // Whatever the type library's own unregistration manages, its key goes too.
-        UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+        UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
         deleteTree(L"TypeLib\\" + guidText(LIBID_ZorUtility));
         return S_OK;
     } catch (...) {

@@ -130,7 +130,7 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
     ASSERT_EQ(S_OK, lib->GetLibAttr(&attr));
     EXPECT_EQ(1, attr->wMajorVerNum);
     EXPECT_EQ(0, attr->wMinorVerNum);
-    EXPECT_EQ(SYS_WIN32, attr->syskind);
+    EXPECT_EQ(sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32, attr->syskind); // the build's own platform
     EXPECT_EQ(0u, attr->lcid);
     // Only the "has a disk image" flag that every compiled type library carries.
     EXPECT_EQ(LIBFLAG_FHASDISKIMAGE, attr->wLibFlags);

@@ -124,17 +124,17 @@ TEST(Paths, SeparatorMethodsChangeTheirArgumentInPlace) {
     EXPECT_EQ(E_POINTER, tf->AddDirSep(nullptr));
 }
 
-TEST(Paths, ScriptVariableByReferenceIsRefusedByStandardDispatch) {
-    // A script passes its variable as VT_BYREF|VT_VARIANT; the standard type-library dispatch
-    // does not coerce that to a typed in-out String and the method never runs.
+TEST(Paths, ScriptVariableByReferenceIsConvertedAndWrittenBack) {
+    // A script passes its variable as VT_BYREF|VT_VARIANT: the method runs on a String copy and
+    // the variable receives the result.
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     VARIANT inner = vstr(L"C:\\temp"), ref;
     V_VT(&ref) = VT_BYREF | VT_VARIANT;
     V_VARIANTREF(&ref) = &inner;
     Call call;
     invoke(call, tf.get(), L"AddDirSep", {ref});
-    EXPECT_EQ(DISP_E_TYPEMISMATCH, call.hr);
-    EXPECT_EQ(L"C:\\temp", zor::str(V_BSTR(&inner)));
+    EXPECT_EQ(S_OK, call.hr);
+    EXPECT_EQ(L"C:\\temp\\", zor::str(V_BSTR(&inner)));
     VariantClear(&inner);
 }
 

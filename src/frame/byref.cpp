@@ -1,0 +1,140 @@
+#include "byref.h"
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <utility>
+
+namespace zor {
+
+namespace {
+
+// The by-reference parameter types that a Variant can be converted into.
+bool convertible(VARTYPE vt) {
+    switch (vt) {
+    case VT_BSTR: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_BOOL: case VT_DATE: case VT_CY:
+    case VT_UI1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The declared type behind a typed reference parameter, VT_EMPTY for any other parameter.
+VARTYPE referencedType(const ELEMDESC& e) {
+    if (!(e.paramdesc.wParamFlags & PARAMFLAG_FOUT) || e.tdesc.vt != VT_PTR || !e.tdesc.lptdesc) return VT_EMPTY;
+    VARTYPE vt = e.tdesc.lptdesc->vt;
+    return convertible(vt) ? vt : VARTYPE(VT_EMPTY);
+}
+
+bool isVariantRef(const VARIANTARG& a) { return V_VT(&a) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&a); }
+
+// The declared reference types of a method's parameters (VT_EMPTY where no conversion applies),
+// looked up once per method: the type descriptions live as long as the process.
+struct MethodRefs {
+    ITypeInfo* info;
+    DISPID id;
+    WORD flags;
+    std::vector<VARTYPE> types;
+};
+std::mutex refsLock;
+std::deque<MethodRefs> refsCache;
+
+const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags) {
+    std::lock_guard<std::mutex> guard(refsLock);
+    for (const auto& m : refsCache)
+        if (m.info == info && m.id == id && m.flags == flags) return &m.types;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) return nullptr;
+    WORD count = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < count; ++i) {
+        FUNCDESC* fd = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &fd))) continue;
+        if (fd->memid == id && (fd->invkind & flags)) {
+            MethodRefs m{info, id, flags, {}};
+            for (SHORT p = 0; p < fd->cParams; ++p) m.types.push_back(referencedType(fd->lprgelemdescParam[p]));
+            info->ReleaseFuncDesc(fd);
+            refsCache.push_back(std::move(m));
+            return &refsCache.back().types; // entries are never removed; a deque keeps them in place
+        }
+        info->ReleaseFuncDesc(fd);
+    }
+    return nullptr;
+}
+
+// Stores a value into the storage that a typed reference points at, converted to its type.
+void writeThrough(VARIANT* target, const VARIANT& value) {
+    VARTYPE vt = V_VT(target) & ~VT_BYREF;
+    if (!convertible(vt) || !V_BYREF(target)) return;
+    Variant v;
+    if (FAILED(VariantChangeType(&v, const_cast<VARIANT*>(&value), 0, vt))) return;
+    if (vt == VT_BSTR) {
+        SysFreeString(*V_BSTRREF(target));
+        *V_BSTRREF(target) = std::exchange(V_BSTR(&v), nullptr);
+        V_VT(&v) = VT_EMPTY;
+        return;
+    }
+    size_t size = vt == VT_UI1 ? 1 : (vt == VT_I2 || vt == VT_BOOL) ? 2 : (vt == VT_I4 || vt == VT_R4) ? 4 : 8;
+    memcpy(V_BYREF(target), &v.get().bVal, size);
+}
+
+} // namespace
+
+ByRefArgs::~ByRefArgs() {
+    for (auto& c : converted_) VariantClear(&c.value);
+}
+
+HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params, UINT* argErr) {
+    if (!params || !params->rgvarg) return S_OK;
+    bool any = false;
+    for (UINT i = 0; i < params->cArgs && !any; ++i) any = isVariantRef(params->rgvarg[i]);
+    if (!any) return S_OK; // the common case costs one pass over the arguments
+
+    const std::vector<VARTYPE>* refs = parameterRefs(info, id, flags);
+    if (!refs) return S_OK; // the standard dispatch reports an unknown member itself
+
+    args_.assign(params->rgvarg, params->rgvarg + params->cArgs);
+    converted_.reserve(params->cArgs);
+    for (UINT i = 0; i < params->cArgs; ++i) {
+        if (!isVariantRef(args_[i])) continue;
+        // Named arguments come first and carry their parameter's position; the positional
+        // ones follow in reverse order.
+        long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(params->cArgs - 1 - i);
+        if (position < 0 || position >= static_cast<long>(refs->size())) continue;
+        VARTYPE vt = (*refs)[position];
+        if (vt == VT_EMPTY) continue;
+        VARIANT* target = V_VARIANTREF(&args_[i]);
+        Converted c{target, {}};
+        VariantInit(&c.value);
+        // VariantChangeType looks through a nested reference itself.
+        if (FAILED(VariantChangeType(&c.value, target, 0, vt))) {
+            if (argErr) *argErr = i;
+            return DISP_E_TYPEMISMATCH;
+        }
+        converted_.push_back(c);
+        VARIANTARG& a = args_[i];
+        V_VT(&a) = VT_BYREF | vt;
+        V_BYREF(&a) = &converted_.back().value.bstrVal; // the value's storage, whatever its type
+    }
+    copy_ = *params;
+    copy_.rgvarg = args_.data();
+    return S_OK;
+}
+
+void ByRefArgs::writeBack() {
+    for (auto& c : converted_) {
+        VARIANT* target = c.target;
+        // A reference held inside the caller's Variant is written through.
+        while (V_VT(target) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(target)) target = V_VARIANTREF(target);
+        if (V_ISBYREF(target)) {
+            writeThrough(target, c.value); // the caller's own typed storage keeps its type
+            continue;
+        }
+        VariantClear(target);
+        *target = c.value; // the temporary's value moves to the caller
+        VariantInit(&c.value);
+    }
+    converted_.clear();
+}
+
+} // namespace zor

@@ -1,0 +1,84 @@
+// Script variables (references to Variants) given to typed by-reference parameters, through
+// the registered DLL's IDispatch.
+#include "library.h"
+
+using namespace test;
+
+namespace {
+
+VARIANT refTo(VARIANT* inner) {
+    VARIANT r;
+    V_VT(&r) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&r) = inner;
+    return r;
+}
+
+// Calls a one-parameter method with a reference to `inner`, positionally or as a named argument.
+HRESULT callWithRef(IDispatch* d, const wchar_t* method, const wchar_t* param, VARIANT* inner, bool named,
+                    UINT* argErr = nullptr) {
+    const wchar_t* names[] = {method, param};
+    DISPID ids[2];
+    EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names), 2, 0, ids));
+    VARIANT arg = refTo(inner);
+    DISPPARAMS p{&arg, named ? &ids[1] : nullptr, 1, named ? 1u : 0u};
+    Variant result;
+    UINT err = 99;
+    HRESULT hr = d->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &p, &result, nullptr, &err);
+    if (argErr) *argErr = err;
+    return hr;
+}
+
+TEST_F(RegisteredLibrary, VariantReferencesTakeTheDeclaredTypeBothWays) {
+    auto tf = make<IDispatch>(L"TextFileFunctions");
+    auto vf = make<IDispatch>(L"VariousFunctions");
+    struct Case {
+        IDispatch* d;
+        const wchar_t *method, *param;
+        VARIANT in;
+        bool named;
+        VARTYPE outType;
+        const wchar_t* outText;
+    } cases[] = {
+        {tf.get(), L"AddDirSep", L"strPathName", vstr(L"C:\\a"), false, VT_BSTR, L"C:\\a\\"},
+        {tf.get(), L"AddDirSep", L"strPathName", vstr(L"C:\\b"), true, VT_BSTR, L"C:\\b\\"},
+        {tf.get(), L"AddURLDirSep", L"strPathName", vi4(7), false, VT_BSTR, L"7/"},
+        {vf.get(), L"Sleep", L"Seconds", vi2(0), false, VT_R8, L"0"},
+        {vf.get(), L"Sleep", L"Seconds", vstr(L"0.01"), true, VT_R8, L"0.01"},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << zor::str(const_cast<BSTR>(c.method)) << (c.named ? " named" : ""));
+        EXPECT_EQ(S_OK, callWithRef(c.d, c.method, c.param, &c.in, c.named));
+        EXPECT_EQ(c.outType, V_VT(&c.in));
+        EXPECT_EQ(std::wstring(c.outText), zor::variantText(c.in));
+        VariantClear(&c.in);
+    }
+}
+
+TEST_F(RegisteredLibrary, AReferenceInsideTheVariantIsWrittenThroughWithItsOwnType) {
+    auto tf = make<IDispatch>(L"TextFileFunctions");
+    BSTR s = SysAllocString(L"C:\\z");
+    VARIANT typed;
+    V_VT(&typed) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&typed) = &s;
+    EXPECT_EQ(S_OK, callWithRef(tf.get(), L"AddDirSep", L"strPathName", &typed, false));
+    EXPECT_EQ(VT_BYREF | VT_BSTR, V_VT(&typed));
+    EXPECT_EQ(L"C:\\z\\", zor::str(s));
+    SysFreeString(s);
+}
+
+TEST_F(RegisteredLibrary, AValueThatCannotBeConvertedIsATypeMismatchBeforeTheMethodRuns) {
+    auto vf = make<IDispatch>(L"VariousFunctions");
+    VARIANT bad[] = {vstr(L"abc"), vstr(L""), {}};
+    V_VT(&bad[2]) = VT_NULL;
+    for (auto& v : bad) {
+        UINT argErr = 99;
+        DWORD start = GetTickCount();
+        EXPECT_EQ(DISP_E_TYPEMISMATCH, callWithRef(vf.get(), L"Sleep", L"Seconds", &v, false, &argErr));
+        EXPECT_EQ(0u, argErr);
+        EXPECT_LT(GetTickCount() - start, 500u);
+        EXPECT_NE(VT_R8, V_VT(&v)); // left as it was
+        VariantClear(&v);
+    }
+}
+
+} // namespace
