@@ -60,15 +60,16 @@ bool openAndPlay(std::wstring_view deviceType, std::wstring_view name, std::wstr
 
 // Jumps to the track `offset` away from the current one, through one reply buffer; a reply
 // without a number (no drive, no disc, no such track) ends the jump.
-void jumpTrack(long offset) {
+bool jumpTrack(long offset) {
     CallBuffer reply(replyLength);
     send(reply, L"status cdaudio current track");
     double track = leadingNumber(reply.text());
-    if (track == 0) return;
+    if (track == 0) return true;
     send(reply, L"status cdaudio position track " + decimal(roundToInteger32(track + offset)));
     long position = roundToInteger32(leadingNumber(reply.text())); // error 6 when it does not fit
-    if (position == 0) return;
+    if (position == 0) return true;
     send(reply, L"play cdaudio from " + decimal(position));
+    return true;
 }
 
 // Both 16-bit channels of a volume word moved by one step, held at 0 and 0xFFFF.
@@ -77,18 +78,22 @@ DWORD stepped(DWORD volume, long step) {
     return level(LOWORD(volume)) | level(HIWORD(volume)) << 16;
 }
 
-void stepWaveVolume(long step) {
+// The volume starts at 0, which is what a failed read leaves to work on.
+bool stepWaveVolume(long step) {
     HWAVEOUT mapper = reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(WAVE_MAPPER));
     DWORD volume = 0;
     platform().waveOutGetVolume(mapper, &volume);
     platform().waveOutSetVolume(mapper, stepped(volume, step));
+    return true;
 }
 
-void stepMidiVolume(long step) {
+// The MIDI device is the one open under the alias "midi" (0 when none is).
+bool stepMidiVolume(long step) {
     HMIDIOUT device = reinterpret_cast<HMIDIOUT>(static_cast<UINT_PTR>(platform().mciGetDeviceIDA("midi")));
     DWORD volume = 0;
     platform().midiOutGetVolume(device, &volume);
     platform().midiOutSetVolume(device, stepped(volume, step));
+    return true;
 }
 
 } // namespace
@@ -148,17 +153,11 @@ STDMETHODIMP MDIFunctions::PlayCD(VARIANT_BOOL* result) {
 }
 
 STDMETHODIMP MDIFunctions::PrevCDTrack(VARIANT_BOOL* result) {
-    return untrapped(result, [&] {
-        jumpTrack(-1);
-        return true;
-    });
+    return untrapped(result, [&] { return jumpTrack(-1); });
 }
 
 STDMETHODIMP MDIFunctions::NextCDTrack(VARIANT_BOOL* result) {
-    return untrapped(result, [&] {
-        jumpTrack(+1);
-        return true;
-    });
+    return untrapped(result, [&] { return jumpTrack(+1); });
 }
 
 STDMETHODIMP MDIFunctions::EjectCD(VARIANT_BOOL* result) {
@@ -175,31 +174,19 @@ STDMETHODIMP MDIFunctions::EjectCD(VARIANT_BOOL* result) {
 // ---- volume --------------------------------------------------------------------------------
 
 STDMETHODIMP MDIFunctions::IncreaseWavVolume(VARIANT_BOOL* result) {
-    return untrapped(result, [&] {
-        stepWaveVolume(+volumeStep);
-        return true;
-    });
+    return untrapped(result, [&] { return stepWaveVolume(+volumeStep); });
 }
 
 STDMETHODIMP MDIFunctions::DecreaseWavVolume(VARIANT_BOOL* result) {
-    return untrapped(result, [&] {
-        stepWaveVolume(-volumeStep);
-        return true;
-    });
+    return untrapped(result, [&] { return stepWaveVolume(-volumeStep); });
 }
 
 STDMETHODIMP MDIFunctions::IncreaseMIDIVolume(VARIANT_BOOL* result) {
-    return untrapped(result, [&] {
-        stepMidiVolume(+volumeStep);
-        return true;
-    });
+    return untrapped(result, [&] { return stepMidiVolume(+volumeStep); });
 }
 
 STDMETHODIMP MDIFunctions::DecreaseMIDIVolume(VARIANT_BOOL* result) {
-    return untrapped(result, [&] {
-        stepMidiVolume(-volumeStep);
-        return true;
-    });
+    return untrapped(result, [&] { return stepMidiVolume(-volumeStep); });
 }
 
 } // namespace zor
