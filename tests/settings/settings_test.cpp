@@ -7,12 +7,12 @@ using namespace test;
 
 namespace {
 
-const std::string mainSection = "HKCU\\Software\\VB and VBA Program Settings\\ZorTest\\Main";
+const std::wstring root = L"Software\\VB and VBA Program Settings\\";
 
-// The line that `reg query` prints for a value of the section "Main".
-std::string regQuery(const std::string& key) {
+// The line that `reg query` prints for a value of the section ZorTest\Main.
+std::string regQuery(const std::wstring& key) {
     std::string out;
-    FILE* p = _popen(("reg query \"" + mainSection + "\" /v \"" + key + "\"").c_str(), "r");
+    FILE* p = _popen(zor::toAnsi(L"reg query \"HKCU\\" + root + L"ZorTest\\Main\" /v \"" + key + L"\"").c_str(), "r");
     static char line[12000];
     while (p && fgets(line, sizeof line, p)) if (strstr(line, "REG_SZ")) out = line;
     if (p) _pclose(p);
@@ -23,89 +23,85 @@ class SettingsStore : public RegisteredLibrary {
 protected:
     ComPtr<_RegistryFunctions> rf = make<_RegistryFunctions>(L"RegistryFunctions");
     void SetUp() override {
-        for (std::wstring app : {L"ZorTest", L"ZorTestOther"})
-            RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + app).c_str());
+        for (std::wstring app : {L"ZorTest", L"ZorTestOther"}) RegDeleteTreeW(HKEY_CURRENT_USER, (root + app).c_str());
     }
     void TearDown() override { SetUp(); }
-
-    void save(const std::wstring& app, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-        VARIANT_BOOL r = 0;
-        EXPECT_EQ(S_OK, rf->SaveRegSetting(Bstr(app).get(), Bstr(section).get(), Bstr(key).get(), Bstr(value).get(), &r));
-        EXPECT_EQ(VARIANT_TRUE, r);
-    }
-    // The value read: a String, or "<Empty>" for Empty.
-    std::wstring get(const std::wstring& app, const std::wstring& section, const std::wstring& key) {
+    Variant all(const wchar_t* section) {
         Variant v;
-        EXPECT_EQ(S_OK, rf->GetRegSetting(Bstr(app).get(), Bstr(section).get(), Bstr(key).get(), &v));
-        EXPECT_TRUE(V_VT(&v.get()) == VT_BSTR || V_VT(&v.get()) == VT_EMPTY);
-        return V_VT(&v.get()) == VT_BSTR ? zor::str(V_BSTR(&v.get())) : L"<Empty>";
-    }
-    void remove(const wchar_t* section, const wchar_t* key) {
-        VARIANT_BOOL r = 0;
-        Bstr k = key ? Bstr(key) : Bstr();
-        EXPECT_EQ(S_OK, rf->DeleteRegSetting(Bstr(L"ZorTest").get(), Bstr(section).get(), k.get(), &r));
-        EXPECT_EQ(VARIANT_TRUE, r);
+        EXPECT_EQ(S_OK, rf->GetAllRegSettings(Bstr(L"ZorTest").get(), Bstr(section).get(), &v));
+        return v;
     }
 };
 
-TEST_F(SettingsStore, ValuesRoundTripAsRegistryStrings) {
-    const struct {
-        std::wstring key, value;
-        std::string listed; // as `reg query` shows it
-    } values[] = {
-        {L"Plain", L"value", "    Plain    REG_SZ    value\n"},
-        {L"Spaces", L"  two words ", "    Spaces    REG_SZ      two words \n"},
-        {L"Empty", L"", "    Empty    REG_SZ    \n"},
-        {L"Long", std::wstring(10000, L'x'), "    Long    REG_SZ    " + std::string(10000, 'x') + "\n"},
-        {L"Other", L"caf\u00e9 \u20ac"},
-        {L"NUL", std::wstring(L"a\0b", 3)},
-        {std::wstring(16383, L'k'), L"longest key name"},
-    };
-    for (const auto& v : values) {
-        save(L"ZorTest", L"Main", v.key, L"first");
-        save(L"ZorTest", L"Main", v.key, v.value); // replaces
-        EXPECT_EQ(v.value, get(L"ZorTest", L"Main", v.key)) << v.listed;
-        if (!v.listed.empty()) EXPECT_EQ(v.listed, regQuery(zor::toAnsi(v.key)));
+// One step on the store: 's' saves, 'g' reads and expects `value` ("<Empty>" for Empty), 'd'
+// deletes (the whole section when there is no key), 'q' expects `value` from `reg query`.
+struct Step {
+    char op;
+    std::wstring app, section, key, value;
+};
+const std::wstring tenThousand(10000, L'x'), nul(L"a\0b", 3), longestKey(16383, L'k'), sectionNul(L"Ma\0in", 5);
+const Step steps[] = {
+    {'s', L"ZorTest", L"Main", L"Plain", L"first"},          {'s', L"ZorTest", L"Main", L"Plain", L"value"},
+    {'g', L"ZorTest", L"Main", L"Plain", L"value"},          {'q', L"", L"", L"Plain", L"value"},
+    {'s', L"ZorTest", L"Main", L"Spaces", L" two words "},   {'q', L"", L"", L"Spaces", L" two words "},
+    {'s', L"ZorTest", L"Main", L"Empty", L""},               {'q', L"", L"", L"Empty", L""},
+    {'g', L"ZorTest", L"Main", L"Empty", L""},               {'s', L"ZorTest", L"Main", L"Long", tenThousand},
+    {'g', L"ZorTest", L"Main", L"Long", tenThousand},        {'q', L"", L"", L"Long", tenThousand},
+    {'s', L"ZorTest", L"Main", L"Other", L"caf\u00e9 \u20ac"}, {'g', L"ZorTest", L"Main", L"Other", L"caf\u00e9 \u20ac"},
+    {'s', L"ZorTest", L"Main", L"NUL", nul},                 {'g', L"ZorTest", L"Main", L"NUL", nul},
+    {'s', L"ZorTest", L"Main", longestKey, L"v"},            {'g', L"ZorTest", L"Main", longestKey, L"v"},
+    {'g', L"ZorTest", L"MAIN", L"PLAIN", L"value"}, // the registry ignores case
+    // Missing keys, sections and applications read as empty Strings.
+    {'g', L"ZorTest", L"Main", L"Missing", L""}, {'g', L"ZorTest", L"Missing", L"Plain", L""},
+    {'g', L"ZorTestOther", L"Main", L"Plain", L""},
+    // Names that the registry cannot hold: the read fails, and nothing is written anywhere.
+    {'s', L"", L"Main", L"Plain", L"w"},                     {'g', L"", L"Main", L"Plain", L"<Empty>"},
+    {'s', L"ZorTest", L"", L"Plain", L"w"},                  {'g', L"ZorTest", L"Main", L"", L"<Empty>"},
+    {'s', L"ZorTest", std::wstring(256, L's'), L"k", L"w"},  {'g', L"ZorTest", std::wstring(256, L's'), L"k", L"<Empty>"},
+    {'s', L"ZorTest", L"Main", longestKey + L"k", L"w"},     {'g', L"ZorTest", L"Main", longestKey + L"k", L"<Empty>"},
+    {'s', L"ZorTest", sectionNul, L"Plain", L"w"},           {'g', L"ZorTest", L"Ma", L"Plain", L""},
+    {'s', std::wstring(1000000, L'a'), L"M", L"k", L"w"},    {'g', std::wstring(1000000, L'a'), L"M", L"k", L"<Empty>"},
+    {'g', L"ZorTest", L"Main", L"Plain", L"value"},          {'g', L"ZorTest", L"Main", longestKey, L"v"},
+    // Deletion of one key, of a key that was never there, and of the section.
+    {'d', L"ZorTest", L"Main", L"Plain"},                    {'g', L"ZorTest", L"Main", L"Plain", L""},
+    {'d', L"ZorTest", L"Main", L"Never saved"},              {'g', L"ZorTest", L"Main", L"Empty", L""},
+    {'g', L"ZorTest", L"Main", L"Long", tenThousand},        {'d', L"ZorTest", L"Main", L""},
+    {'g', L"ZorTest", L"Main", L"Long", L""},                {'d', L"ZorTest", L"Main", L""},
+};
+
+TEST_F(SettingsStore, StepsOnTheStore) {
+    for (const auto& s : steps) {
+        Bstr app(s.app), section(s.section), key(s.key), value(s.value);
+        VARIANT_BOOL done = 0;
+        Variant read;
+        const std::string what = std::string(1, s.op) + " " + zor::toAnsi(s.key.substr(0, 12));
+        if (s.op == 's') EXPECT_EQ(S_OK, rf->SaveRegSetting(app.get(), section.get(), key.get(), value.get(), &done)) << what;
+        if (s.op == 'd') EXPECT_EQ(S_OK, rf->DeleteRegSetting(app.get(), section.get(), s.key.empty() ? nullptr : key.get(), &done));
+        if (s.op == 's' || s.op == 'd') EXPECT_EQ(VARIANT_TRUE, done) << what;
+        if (s.op == 'q') EXPECT_EQ("    " + zor::toAnsi(s.key) + "    REG_SZ    " + zor::toAnsi(s.value) + "\n", regQuery(s.key));
+        if (s.op != 'g') continue;
+        EXPECT_EQ(S_OK, rf->GetRegSetting(app.get(), section.get(), key.get(), &read));
+        EXPECT_EQ(s.value == L"<Empty>" ? VT_EMPTY : VT_BSTR, V_VT(&read.get())) << what;
+        if (V_VT(&read.get()) == VT_BSTR) EXPECT_EQ(s.value, zor::str(V_BSTR(&read.get()))) << what;
     }
-    system(("reg add \"" + mainSection + "\" /v Outside /d \"from reg\" /f >NUL").c_str());
-    EXPECT_EQ(L"from reg", get(L"ZorTest", L"Main", L"Outside"));
 }
 
-TEST_F(SettingsStore, MissingAndInvalidNames) {
-    save(L"ZorTest", L"Main", L"Key", L"v");
-    const std::wstring longSection(256, L's'), withNul(L"Ma\0in", 5);
-    const struct {
-        std::wstring app, section, key, read;
-    } cases[] = {
-        {L"ZorTest", L"Main", L"Missing", L""}, {L"ZorTest", L"Missing", L"Key", L""}, {L"ZorTestOther", L"Main", L"Key", L""},
-        {L"ZorTest", L"MAIN", L"KEY", L"v"}, // the registry ignores case
-        // names that the registry cannot hold: the read fails, and nothing is written
-        {L"", L"Main", L"Key", L"<Empty>"}, {L"ZorTest", L"", L"Key", L"<Empty>"}, {L"ZorTest", L"Main", L"", L"<Empty>"},
-        {L"ZorTest", longSection, L"Key", L"<Empty>"}, {L"ZorTest", L"Main", std::wstring(16384, L'k'), L"<Empty>"},
-        {L"ZorTest", withNul, L"Key", L"<Empty>"}, {std::wstring(1000000, L'a'), L"Main", L"Key", L"<Empty>"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.read, get(c.app, c.section, c.key)) << c.section.substr(0, 9) << "/" << c.key.substr(0, 9);
-        save(c.app, c.section, c.key, L"written");
-        EXPECT_EQ(c.read == L"<Empty>" ? c.read : L"written", get(c.app, c.section, c.key));
-    }
-    EXPECT_EQ(L"", get(L"ZorTest", L"Ma", L"Key"));                // not the name cut at its NUL
-    EXPECT_EQ(L"", get(L"ZorTest", L"Main", std::wstring(16383, L'k'))); // nor cut to the limit
-}
-
-TEST_F(SettingsStore, ListingAndDeletion) {
+TEST_F(SettingsStore, SectionListing) {
+    EXPECT_EQ(VT_EMPTY, V_VT(&all(L"List").get()));
     const std::map<std::wstring, std::wstring> keys = {{L"One", L"1"}, {L"Two", L"two words"}, {L"Three", L""}};
-    for (const auto& [k, v] : keys) save(L"ZorTest", L"List", k, v);
-    Variant list;
-    EXPECT_EQ(S_OK, rf->GetAllRegSettings(Bstr(L"ZorTest").get(), Bstr(L"List").get(), &list));
+    for (const auto& [k, v] : keys) {
+        VARIANT_BOOL done;
+        rf->SaveRegSetting(Bstr(L"ZorTest").get(), Bstr(L"List").get(), Bstr(k).get(), Bstr(v).get(), &done);
+    }
+    Variant list = all(L"List");
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, V_VT(&list.get()));
     SAFEARRAY* a = V_ARRAY(&list.get());
     LONG b[4] = {};
     SafeArrayGetLBound(a, 1, &b[0]), SafeArrayGetUBound(a, 1, &b[1]), SafeArrayGetLBound(a, 2, &b[2]), SafeArrayGetUBound(a, 2, &b[3]);
     EXPECT_EQ(2u, SafeArrayGetDim(a));
-    EXPECT_EQ((std::vector<LONG>{0, 2, 0, 1}), std::vector<LONG>(b, b + 4));
+    ASSERT_EQ((std::vector<LONG>{0, 2, 0, 1}), std::vector<LONG>(b, b + 4)); // rows: keys; columns: name, value
     std::map<std::wstring, std::wstring> listed;
-    for (LONG row = 0; row <= b[1]; ++row) {
+    for (LONG row = 0; row < 3; ++row) {
         Variant cell[2];
         for (LONG col = 0; col < 2; ++col) {
             LONG at[2] = {row, col};
@@ -115,16 +111,6 @@ TEST_F(SettingsStore, ListingAndDeletion) {
         listed[zor::str(V_BSTR(&cell[0].get()))] = zor::str(V_BSTR(&cell[1].get()));
     }
     EXPECT_EQ(keys, listed);
-
-    remove(L"List", L"Two");
-    remove(L"List", L"Never saved");
-    EXPECT_EQ(L"", get(L"ZorTest", L"List", L"Two"));
-    EXPECT_EQ(L"1", get(L"ZorTest", L"List", L"One"));
-    remove(L"List", nullptr); // no key: the whole section
-    remove(L"List", nullptr); // and again, when it is gone
-    Variant gone;
-    EXPECT_EQ(S_OK, rf->GetAllRegSettings(Bstr(L"ZorTest").get(), Bstr(L"List").get(), &gone));
-    EXPECT_EQ(VT_EMPTY, V_VT(&gone.get()));
 }
 
 } // namespace
