@@ -22,8 +22,17 @@ std::wstring checkedName(BSTR b, size_t limit) {
     return name;
 }
 
+// An application or section name with an empty part ("\", "A\", "A\\B") would lead out of its
+// level: into the store's root, or from a section into its application's key.
+std::wstring checkedKeyName(BSTR b) {
+    std::wstring name = checkedName(b, maxKeyName);
+    if (name.front() == L'\\' || name.back() == L'\\' || name.find(L"\\\\") != std::wstring::npos)
+        throw Error(errIllegalCall);
+    return name;
+}
+
 std::wstring sectionPath(BSTR strAppName, BSTR strSection) {
-    return storeRoot + checkedName(strAppName, maxKeyName) + L"\\" + checkedName(strSection, maxKeyName);
+    return storeRoot + checkedKeyName(strAppName) + L"\\" + checkedKeyName(strSection);
 }
 
 void checkStore(LONG status) {

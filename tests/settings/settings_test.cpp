@@ -61,7 +61,9 @@ const Step steps[] = {
     {'s', L"ZorTest", L"Main", longestKey + L"k", L"w"},     {'g', L"ZorTest", L"Main", longestKey + L"k", L"<Empty>"},
     {'s', L"ZorTest", sectionNul, L"Plain", L"w"},           {'g', L"ZorTest", L"Ma", L"Plain", L""},
     {'s', std::wstring(1000000, L'a'), L"M", L"k", L"w"},    {'g', std::wstring(1000000, L'a'), L"M", L"k", L"<Empty>"},
-    {'g', L"ZorTest", L"Main", L"Plain", L"value"},          {'g', L"ZorTest", L"Main", longestKey, L"v"},
+    {'s', L"\\", L"ZorTest\\Main", L"Plain", L"w"},          {'s', L"ZorTest\\", L"\\Main", L"Plain", L"w"},
+    {'d', L"ZorTest", L"Main\\", L""},                       {'g', L"ZorTest", L"Main", L"Plain", L"value"},
+    {'g', L"ZorTest", L"Main", longestKey, L"v"},
     // Deletion of one key, of a key that was never there, and of the section.
     {'d', L"ZorTest", L"Main", L"Plain"},                    {'g', L"ZorTest", L"Main", L"Plain", L""},
     {'d', L"ZorTest", L"Main", L"Never saved"},              {'g', L"ZorTest", L"Main", L"Empty", L""},
