@@ -84,6 +84,7 @@ Variant readSection(const std::wstring& path) {
     checkStore(RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &nameChars,
                                 &dataBytes, nullptr, nullptr));
     std::vector<std::pair<Bstr, Bstr>> rows;
+    rows.reserve(count);
     std::vector<wchar_t> name(nameChars + 1), data(dataBytes / sizeof(wchar_t) + 1);
     for (DWORD i = 0;;) {
         DWORD nameLength = static_cast<DWORD>(name.size()), type = 0;

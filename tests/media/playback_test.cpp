@@ -28,7 +28,7 @@ void writeWave(const std::wstring& path) {
     writeFile(path, d);
 }
 
-TEST_F(RegisteredLibrary, WaveFilesPlayReplaceEachOtherAndStop) {
+TEST_F(RegisteredLibrary, WaveReallyPlaysAndOtherMediaAnswerTrue) {
     ASSERT_GE(waveOutGetNumDevs(), 1u) << "no null audio output: HOME must hold its .asoundrc";
     std::wstring dir = scratchDir(L"media files");
     auto m = make<_MDIFunctions>(L"MDIFunctions");
@@ -45,19 +45,13 @@ TEST_F(RegisteredLibrary, WaveFilesPlayReplaceEachOtherAndStop) {
         EXPECT_EQ(VARIANT_TRUE, r);
         EXPECT_EQ("error 281", ask("status sound mode")); // no such alias: closed
     }
-}
-
-TEST_F(RegisteredLibrary, MethodsWithoutDevicesAnswerTrue) {
-    auto m = make<_MDIFunctions>(L"MDIFunctions");
+    // MIDI and CD audio have no device here: every method answers True all the same.
     for (const wchar_t* name : {L"StopMIDI", L"PlayCD", L"NextCDTrack", L"PrevCDTrack", L"EjectCD", L"StopCD",
                                 L"IncreaseWavVolume", L"DecreaseWavVolume", L"IncreaseMIDIVolume", L"DecreaseMIDIVolume"}) {
         Call c;
         invoke(c, m.get(), name);
-        EXPECT_EQ(S_OK, c.hr) << name;
-        EXPECT_EQ(VT_BOOL, V_VT(&c.result.get())) << name;
-        EXPECT_EQ(VARIANT_TRUE, V_BOOL(&c.result.get())) << name;
+        EXPECT_TRUE(c.hr == S_OK && V_VT(&c.result.get()) == VT_BOOL && V_BOOL(&c.result.get()) == VARIANT_TRUE) << name;
     }
-    VARIANT_BOOL r = 0;
     EXPECT_EQ(S_OK, m->PlayMIDIFile(Bstr(L"C:\\no such folder\\tune.mid").get(), &r));
     EXPECT_EQ(VARIANT_TRUE, r);
 }
