@@ -1,0 +1,107 @@
+// Multimedia calls as the platform receives them, recorded: every command string byte for byte.
+#include <optional>
+#include "callerobject.h"
+#include "library.h"
+#include "media/MDIFunctions.h"
+
+using namespace test;
+
+namespace {
+
+// The log in short, lines joined by " | ": a bare command is mciSendStringA(command, 128, 0).
+std::string shortLog(const std::vector<std::string>& calls) {
+    const std::string pre = "mciSendStringA(\"", post = "\", 128, 0)";
+    std::string log;
+    for (std::string c : calls) {
+        if (c.starts_with(pre) && c.ends_with(post)) c = c.substr(pre.size(), c.size() - pre.size() - post.size());
+        log += (log.empty() ? "" : " | ") + c;
+    }
+    return log;
+}
+
+struct Case {
+    const wchar_t* method;
+    std::optional<std::wstring> file; // PlayAVIFile also gets a frame whose hwnd is `volume`
+    std::string log;
+    std::deque<std::string> replies = {};
+    DWORD volume = 0;
+    unsigned long hr = S_OK;
+};
+
+const std::string W = "stop sound | close sound | ", M = "stop midi | close midi | ", V = "stop movie | close movie | ",
+                  CD = "stop cdaudio | close cdaudio", TRACK = "status cdaudio current track";
+const std::wstring longest = L"C:\\" + std::wstring(252, L'x') + L".wav"; // the path limit less one
+
+// Each Play method first runs its own Stop method, whose two commands open its log.
+const Case cases[] = {
+    {L"PlayWavFile", L"C:\\media\\ding.wav", W + "open waveaudio!C:\\media\\ding.wav alias sound | play sound"},
+    {L"PlayWavFile", L"", W + "open waveaudio! alias sound | play sound"},
+    {L"PlayWavFile", L"C:\\my sounds\\a.wav", W + "open \"waveaudio!C:\\my sounds\\a.wav\" alias sound | play sound"},
+    {L"PlayWavFile", longest, W + "open waveaudio!" + zor::toAnsi(longest) + " alias sound | play sound"},
+    {L"PlayWavFile", longest + L"x", "stop sound | close sound"},
+    {L"PlayWavFile", std::wstring(1000000, L'a'), "stop sound | close sound"},
+    {L"PlayWavFile", std::wstring(L"a.wav\0 alias x", 14), "stop sound | close sound"},
+    {L"PlayWavFile", L"a\" b.wav", "stop sound | close sound"},
+    {L"PlayMIDIFile", L"C:\\m\\t.mid", M + "open sequencer!C:\\m\\t.mid alias midi | play midi"},
+    {L"PlayMIDIFile", L"C:\\My Music\\t.mid", M + "open \"sequencer!C:\\My Music\\t.mid\" alias midi | play midi"},
+    {L"PlayAVIFile", L"C:\\clips\\intro.avi",
+     V + "open AVIvideo!C:\\clips\\intro.avi alias movie parent 1234 style child | play movie", {}, 1234},
+    {L"PlayAVIFile", L"", V + "open AVIvideo! alias movie parent -5 style child | play movie", {}, DWORD(-5)},
+    {L"PlayCD", {}, CD + " | open cdaudio | set cdaudio time format milliseconds | play cdaudio"},
+    {L"EjectCD", {},
+     CD + " | open cdaudio | mciGetDeviceIDA(\"cdaudio\") | mciSendCommandA(3, 0x0000080D, 0x00000100, 0x00000000) | " + CD},
+    {L"NextCDTrack", {}, TRACK},
+    {L"PrevCDTrack", {}, TRACK, {"no disc"}},
+    {L"NextCDTrack", {}, TRACK, {"0"}},
+    {L"NextCDTrack", {}, TRACK + " | status cdaudio position track 4 | play cdaudio from 185000", {"3", "185000"}},
+    {L"PrevCDTrack", {}, TRACK + " | status cdaudio position track 2 | play cdaudio from 61000", {" 3\n", "61000 ms"}},
+    {L"PrevCDTrack", {}, TRACK + " | status cdaudio position track 0", {"1", "0"}},
+    {L"NextCDTrack", {}, TRACK + " | status cdaudio position track 4 | play cdaudio from 12", {"2.5", "12.5"}},
+    {L"NextCDTrack", {}, TRACK + " | status cdaudio position track 4", {"3", "2147483648"}, 0, 0x800A0006},
+    {L"NextCDTrack", {}, TRACK, {"2147483647"}, 0, 0x800A0006},
+    {L"IncreaseWavVolume", {}, "waveOutGetVolume(-1) | waveOutSetVolume(-1, 0x0FFF0FFF)", {}, 0x00000000},
+    {L"DecreaseWavVolume", {}, "waveOutGetVolume(-1) | waveOutSetVolume(-1, 0x70017001)", {}, 0x80008000},
+    {L"IncreaseWavVolume", {}, "waveOutGetVolume(-1) | waveOutSetVolume(-1, 0x6FFF2FFF)", {}, 0x60002000},
+    {L"IncreaseWavVolume", {}, "waveOutGetVolume(-1) | waveOutSetVolume(-1, 0xFFFFFFFF)", {}, 0xF000F801},
+    {L"DecreaseWavVolume", {}, "waveOutGetVolume(-1) | waveOutSetVolume(-1, 0x00010000)", {}, 0x10000800},
+    {L"IncreaseMIDIVolume", {}, "mciGetDeviceIDA(\"midi\") | midiOutGetVolume(3) | midiOutSetVolume(3, 0x22336677)", {}, 0x12345678},
+    {L"DecreaseMIDIVolume", {}, "mciGetDeviceIDA(\"midi\") | midiOutGetVolume(3) | midiOutSetVolume(3, 0x02354679)", {}, 0x12345678},
+};
+
+TEST_F(InProcessLibrary, EveryCommandIsExact) {
+    auto m = make<zor::MDIFunctions, _MDIFunctions>();
+    recorder.deviceId = 3; // what the device look-ups answer
+    for (const auto& c : cases) {
+        recorder.calls.clear();
+        recorder.mciReplies = c.replies;
+        recorder.volume = c.volume;
+        CallerObject frame(true); // a script object as the form's frame
+        frame.hwnd = static_cast<long>(c.volume);
+        Variant file, frameArg;
+        std::vector<VARIANT> args;
+        if (c.file) {
+            V_VT(&file) = VT_BSTR, V_BSTR(&file) = SysAllocStringLen(c.file->data(), c.file->size());
+            args.push_back(file.get());
+        }
+        if (wcscmp(c.method, L"PlayAVIFile") == 0) {
+            V_VT(&frameArg) = VT_DISPATCH, V_DISPATCH(&frameArg) = &frame;
+            args.push_back(frameArg.get());
+        }
+        Call call;
+        invoke(call, m.get(), c.method, args);
+        EXPECT_EQ(c.hr, static_cast<unsigned long>(call.hr == DISP_E_EXCEPTION ? call.excep.scode : call.hr)) << c.log;
+        const VARIANT& result = call.result.get();
+        EXPECT_TRUE(c.hr || (V_VT(&result) == VT_BOOL && V_BOOL(&result) == VARIANT_TRUE)) << c.log;
+        EXPECT_EQ(c.log, shortLog(recorder.calls));
+    }
+    // A frame that is missing or has no window handle fails after the stop, before any open.
+    recorder.calls.clear();
+    CallerObject noHandle(false);
+    noHandle.hasHwnd = false;
+    VARIANT_BOOL r;
+    EXPECT_EQ(0x800A01A8, static_cast<unsigned long>(m->PlayAVIFile(nullptr, nullptr, &r)));
+    EXPECT_EQ(0x800A01B6, static_cast<unsigned long>(m->PlayAVIFile(nullptr, &noHandle, &r)));
+    EXPECT_EQ("stop movie | close movie | stop movie | close movie", shortLog(recorder.calls));
+}
+
+} // namespace
