@@ -14,15 +14,16 @@ namespace {
 
 constexpr UINT iconId = 1;
 constexpr UINT iconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP; // 7
-constexpr DWORD firstRecordSize = 88;                         // the record's first, ANSI form
 constexpr size_t tipLength = 64;
+// The record's first, ANSI form: 88 bytes in a 32-bit process, wider handles in a 64-bit one.
+constexpr DWORD firstRecordSize = offsetof(NOTIFYICONDATAA, szTip) + tipLength;
 constexpr long minimized = 1;
 
 // The notification-icon record in its first form. It lives in the platform's full structure,
 // zeroed beyond its 88 bytes, so the tip field is followed by a NUL even when it is full.
 NOTIFYICONDATAA BuildNotifyIconData(HWND hWnd, UINT uID, UINT uFlags, UINT uCallbackMessage, HICON hIcon,
                                     std::wstring_view strTip) {
-    static_assert(offsetof(NOTIFYICONDATAA, szTip) + tipLength == firstRecordSize);
+    static_assert(sizeof(void*) == 8 || firstRecordSize == 88);
     NOTIFYICONDATAA data{};
     data.cbSize = firstRecordSize;
     data.hWnd = hWnd;

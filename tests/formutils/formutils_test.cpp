@@ -1,3 +1,4 @@
+#include <cstddef>
 // The form utilities with a form written in C++: the notification-icon records byte for byte,
 // what is done to the form and in which order, the centring arithmetic, and missing members.
 #include "library.h"
@@ -42,12 +43,22 @@ struct FakeForm : IDispatch {
     }
 };
 
-// The 88 bytes of a record for the form's window 0x1234, identifier 1, flags 7.
+// The record's first form: 88 bytes in a 32-bit process (six 32-bit fields and the tip).
+constexpr size_t recordSize = offsetof(NOTIFYICONDATAA, szTip) + 64;
+static_assert(sizeof(void*) == 8 || recordSize == 88);
+
+// The bytes of a record for the form's window 0x1234, identifier 1, flags 7.
 std::string record(uint32_t message, uint32_t icon, const std::string& tip) {
-    uint32_t head[] = {88, 0x1234, 1, 7, message, icon};
-    return std::string(reinterpret_cast<const char*>(head), sizeof head) + tip;
+    NOTIFYICONDATAA head{};
+    head.cbSize = recordSize;
+    head.hWnd = reinterpret_cast<HWND>(0x1234);
+    head.uID = 1;
+    head.uFlags = 7;
+    head.uCallbackMessage = message;
+    head.hIcon = reinterpret_cast<HICON>(static_cast<uintptr_t>(icon));
+    return std::string(reinterpret_cast<const char*>(&head), offsetof(NOTIFYICONDATAA, szTip)) + tip;
 }
-std::string passed(const NOTIFYICONDATAA& d) { return std::string(reinterpret_cast<const char*>(&d), 88); }
+std::string passed(const NOTIFYICONDATAA& d) { return std::string(reinterpret_cast<const char*>(&d), recordSize); }
 std::string shown(const std::string& s) { return s + '\0' + std::string(63 - s.size(), ' '); }
 
 struct FormUtilities : InProcessLibrary {
@@ -136,7 +147,7 @@ TEST(FormUtilitiesShell, TheIconLivesFromAddToDelete) {
     FakeForm form;
     form.values[0].get() = vi4(static_cast<long>(reinterpret_cast<intptr_t>(window.get())));
     auto exists = [&] {
-        NOTIFYICONDATAA probe{88, window.get(), 1};
+        NOTIFYICONDATAA probe{recordSize, window.get(), 1};
         return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
     };
     auto ff = create<_FormFunctions>(L"FormFunctions");
