@@ -48,14 +48,14 @@ constexpr size_t recordSize = offsetof(NOTIFYICONDATAA, szTip) + 64;
 static_assert(sizeof(void*) == 8 || recordSize == 88);
 
 // The bytes of a record for the form's window 0x1234, identifier 1, flags 7.
-std::string record(uint32_t message, uint32_t icon, const std::string& tip) {
+std::string record(uint32_t message, int32_t icon, const std::string& tip) {
     NOTIFYICONDATAA head{};
     head.cbSize = recordSize;
     head.hWnd = reinterpret_cast<HWND>(0x1234);
     head.uID = 1;
     head.uFlags = 7;
     head.uCallbackMessage = message;
-    head.hIcon = reinterpret_cast<HICON>(static_cast<uintptr_t>(icon));
+    head.hIcon = reinterpret_cast<HICON>(static_cast<intptr_t>(icon)); // a Long handle is sign-extended
     return std::string(reinterpret_cast<const char*>(&head), offsetof(NOTIFYICONDATAA, szTip)) + tip;
 }
 std::string passed(const NOTIFYICONDATAA& d) { return std::string(reinterpret_cast<const char*>(&d), recordSize); }
