@@ -244,6 +244,28 @@ TEST(Logon, ABlankNameIsAnsweredWithAMessageBox) {
     EXPECT_EQ(L"dave", result.name); // the blank name was selected, typing replaced it
 }
 
+TEST(Logon, WritesBothReferencesThroughIDispatch) {
+    Bstr name(L"old"), password(L"old");
+    Call call;
+    Caller caller([&](_FormFunctions* f) {
+        VARIANT n, p;
+        V_VT(&n) = V_VT(&p) = VT_BSTR | VT_BYREF;
+        V_BSTRREF(&n) = name.inout();
+        V_BSTRREF(&p) = password.inout();
+        invoke(call, f, L"GetUserDetails", {n, p});
+    });
+    HWND dlg = dialogOf(caller.id(), L"Logon");
+    ASSERT_TRUE(dlg);
+    type(controls(dlg, L"Edit")[0], L"eve");
+    key(controls(dlg, L"Edit")[0], VK_RETURN);
+    caller.join();
+    ASSERT_EQ(S_OK, call.hr);
+    EXPECT_EQ(VT_BOOL, V_VT(&call.result.get()));
+    EXPECT_EQ(VARIANT_TRUE, V_BOOL(&call.result.get()));
+    EXPECT_EQ(L"eve", name.text());
+    EXPECT_EQ(L"", password.text());
+}
+
 TEST(Logon, RefusesMissingReferences) {
     auto f = create<_FormFunctions>(L"FormFunctions");
     Bstr s;
