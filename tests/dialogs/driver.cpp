@@ -68,8 +68,9 @@ BOOL CALLBACK matchChild(HWND w, LPARAM p) {
 HWND dialogOf(DWORD thread, const std::wstring& caption, HWND not_) {
     Search s{thread, caption, not_};
     waitFor([&] {
+        s.found = nullptr;
         EnumWindows(matchTop, reinterpret_cast<LPARAM>(&s));
-        return s.found != nullptr;
+        return s.found && IsChild(s.found, focusOf(thread));
     });
     return s.found;
 }

@@ -32,7 +32,8 @@ private:
 
 bool waitFor(const std::function<bool()>& condition, DWORD ms = 10000);
 
-// The caller's visible window with this caption, other than `not_` (waits for it to appear).
+// The caller's window with this caption, other than `not_`, once it is up: visible, with the
+// focus on one of its controls.
 HWND dialogOf(DWORD thread, const std::wstring& caption, HWND not_ = nullptr);
 // Its controls of one window class, in creation (tab) order, nested ones included.
 std::vector<HWND> controls(HWND dialog, const wchar_t* cls);
