@@ -1,11 +1,176 @@
-// The four dialogs through the registered DLL, each run on a caller thread and driven from the
-// test thread with keys, clicks and the close box.
-#include "driver.h"
-#include "frame/values.h"
+// The four dialogs through the registered DLL, each shown by a client's thread and driven from
+// the test thread as a user would: keys, clicks and the close box.
+#include <atomic>
+#include <functional>
+#include <thread>
+#include "client.h"
+#include "dialogs/frmAbout.h"
 
 using namespace test;
 
 namespace {
+
+std::wstring textOf(HWND w) {
+    wchar_t buf[512] = L"";
+    GetWindowTextW(w, buf, 512);
+    return buf;
+}
+
+// A client's thread: it creates FormFunctions through the registered DLL and makes its calls,
+// which show the dialogs, while the test thread drives them.
+class Caller {
+public:
+    explicit Caller(std::function<void(_FormFunctions*)> body)
+        : body_(std::move(body)), thread_([this] {
+              id_ = GetCurrentThreadId();
+              CoInitialize(nullptr);
+              if (auto f = create<_FormFunctions>(L"FormFunctions")) body_(f.get());
+              CoUninitialize();
+              done_ = true;
+          }) {
+        while (!id_) Sleep(0);
+    }
+    ~Caller() { join(); }
+    DWORD id() const { return id_; }
+    void join();
+
+private:
+    std::function<void(_FormFunctions*)> body_;
+    std::atomic<DWORD> id_{0};
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+bool waitFor(const std::function<bool()>& condition, DWORD ms = 10000);
+
+// Waits for the calls to return; a dialog still open after 10 s is ended with a quit message,
+// so that a failed test does not hang.
+void Caller::join() {
+    if (!thread_.joinable()) return;
+    if (!waitFor([&] { return done_.load(); })) {
+        ADD_FAILURE() << "the dialog did not close";
+        while (!waitFor([&] { return done_.load(); }, 100)) PostThreadMessageW(id_, WM_QUIT, 0, 0);
+    }
+    thread_.join();
+}
+
+bool waitFor(const std::function<bool()>& condition, DWORD ms) {
+    for (DWORD start = GetTickCount(); !condition();) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+struct Search {
+    DWORD thread;
+    std::wstring caption;
+    HWND not_;
+    HWND found = nullptr;
+};
+BOOL CALLBACK matchTop(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<Search*>(p);
+    if (w != s->not_ && GetWindowThreadProcessId(w, nullptr) == s->thread && IsWindowVisible(w) && textOf(w) == s->caption) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+struct Children {
+    std::wstring cls;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK matchChild(HWND w, LPARAM p) {
+    auto* c = reinterpret_cast<Children*>(p);
+    wchar_t name[64];
+    GetClassNameW(w, name, 64);
+    if (_wcsicmp(name, c->cls.c_str()) == 0) c->found.push_back(w);
+    return TRUE;
+}
+
+HWND focusOf(DWORD thread) {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// The caller's window with this caption, other than not_, once it is up: visible, with the
+// focus on one of its controls.
+HWND dialogOf(DWORD thread, const std::wstring& caption, HWND not_ = nullptr) {
+    Search s{thread, caption, not_};
+    waitFor([&] {
+        s.found = nullptr;
+        EnumWindows(matchTop, reinterpret_cast<LPARAM>(&s));
+        return s.found && IsChild(s.found, focusOf(thread));
+    });
+    return s.found;
+}
+
+// The dialog's controls of one window class in creation (tab) order, nested ones included.
+std::vector<HWND> controls(HWND dialog, const wchar_t* cls) {
+    Children c{cls};
+    EnumChildWindows(dialog, matchChild, reinterpret_cast<LPARAM>(&c));
+    return c.found;
+}
+
+HWND controlWithText(HWND dialog, const wchar_t* cls, const std::wstring& text) {
+    for (HWND w : controls(dialog, cls))
+        if (IsWindowVisible(w) && textOf(w) == text) return w;
+    return nullptr;
+}
+
+RECT placeIn(HWND dialog, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool isBold(HWND control) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf.lfWeight >= FW_BOLD;
+}
+
+// Keys are posted, so that the dialog manager sees them; BM_CLICK as a mouse click.
+void key(HWND target, UINT vk) {
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+void type(HWND target, const std::wstring& text) {
+    for (wchar_t ch : text) PostMessageW(target, WM_CHAR, ch, 1);
+}
+
+void press(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+
+void closeBox(HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }
+
+// Saves the dialog as the X server shows it to artifacts/<name>.png, by xwd and convert in a
+// native shell that Wine starts for us.
+void screenshot(HWND dialog, const std::string& name) {
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    std::string dir;
+    for (const wchar_t* p = cwd + 2; *p; ++p) dir += *p == L'\\' ? '/' : static_cast<char>(*p);
+    dir += "/artifacts";
+    CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(200); // for the X server to show what was drawn
+    RECT r;
+    GetWindowRect(dialog, &r);
+    std::string out = dir + "/" + name + ".png";
+    DeleteFileA(("Z:" + out).c_str());
+    std::string cmd = "Z:\\bin\\sh -c \"xwd -root -silent | convert xwd:- -crop " + std::to_string(r.right - r.left) + "x" +
+                      std::to_string(r.bottom - r.top) + "+" + std::to_string(r.left) + "+" + std::to_string(r.top) +
+                      " png:" + out + ".tmp && mv " + out + ".tmp " + out + "\"";
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(waitFor([&] { return GetFileAttributesA(("Z:" + out).c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        << "no screenshot " << out;
+}
 
 SYSTEMTIME today() {
     SYSTEMTIME t;
@@ -156,13 +321,25 @@ TEST(Calendar, KeepsTheChosenDateForLaterCallsOnItsThreadOnly) {
 // ---- logon ---------------------------------------------------------------------------------
 
 namespace {
+// A client's call of GetUserDetails through the vtable, or by name through IDispatch.
 struct Logon {
     HRESULT hr = E_FAIL;
     VARIANT_BOOL ok = 7;
     std::wstring name = L"old name", password = L"old password";
-    void call(_FormFunctions* f) {
+    void call(_FormFunctions* f, bool byName = false) {
         Bstr n(name), p(password);
-        hr = f->GetUserDetails(n.inout(), p.inout(), &ok);
+        if (byName) {
+            VARIANT refs[2];
+            V_VT(&refs[0]) = V_VT(&refs[1]) = VT_BSTR | VT_BYREF;
+            V_BSTRREF(&refs[0]) = n.inout();
+            V_BSTRREF(&refs[1]) = p.inout();
+            Call c;
+            invoke(c, f, L"GetUserDetails", {refs[0], refs[1]});
+            hr = c.hr;
+            ok = V_VT(&c.result.get()) == VT_BOOL ? V_BOOL(&c.result.get()) : 7;
+        } else {
+            hr = f->GetUserDetails(n.inout(), p.inout(), &ok);
+        }
         name = n.text();
         password = p.text();
     }
@@ -170,11 +347,11 @@ struct Logon {
 } // namespace
 
 TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
-    struct Case { std::wstring name, password, wantName, wantPassword; };
-    for (const Case& c : {Case{L"abcdefghijklm", L"1234567890123", L"abcdefghijkl", L"123456789012"},
-                          Case{L" bob ", L"", L" bob ", L""}}) {
+    struct Case { std::wstring name, password, wantName, wantPassword; bool byName; };
+    for (const Case& c : {Case{L"abcdefghijklm", L"1234567890123", L"abcdefghijkl", L"123456789012", false},
+                          Case{L" bob ", L"", L" bob ", L"", true}}) {
         Logon result;
-        Caller caller([&](_FormFunctions* f) { result.call(f); });
+        Caller caller([&](_FormFunctions* f) { result.call(f, c.byName); });
         HWND dlg = dialogOf(caller.id(), L"Logon");
         ASSERT_TRUE(dlg);
         std::vector<HWND> boxes = controls(dlg, L"Edit");
@@ -242,28 +419,6 @@ TEST(Logon, ABlankNameIsAnsweredWithAMessageBox) {
     caller.join();
     EXPECT_EQ(VARIANT_TRUE, result.ok);
     EXPECT_EQ(L"dave", result.name); // the blank name was selected, typing replaced it
-}
-
-TEST(Logon, WritesBothReferencesThroughIDispatch) {
-    Bstr name(L"old"), password(L"old");
-    Call call;
-    Caller caller([&](_FormFunctions* f) {
-        VARIANT n, p;
-        V_VT(&n) = V_VT(&p) = VT_BSTR | VT_BYREF;
-        V_BSTRREF(&n) = name.inout();
-        V_BSTRREF(&p) = password.inout();
-        invoke(call, f, L"GetUserDetails", {n, p});
-    });
-    HWND dlg = dialogOf(caller.id(), L"Logon");
-    ASSERT_TRUE(dlg);
-    type(controls(dlg, L"Edit")[0], L"eve");
-    key(controls(dlg, L"Edit")[0], VK_RETURN);
-    caller.join();
-    ASSERT_EQ(S_OK, call.hr);
-    EXPECT_EQ(VT_BOOL, V_VT(&call.result.get()));
-    EXPECT_EQ(VARIANT_TRUE, V_BOOL(&call.result.get()));
-    EXPECT_EQ(L"eve", name.text());
-    EXPECT_EQ(L"", password.text());
 }
 
 TEST(Logon, RefusesMissingReferences) {
@@ -344,4 +499,34 @@ TEST(About, MakersBoxTakesTheAppNameAsCaptionAndScrollsItsCredits) {
     caller.join();
     EXPECT_EQ(S_OK, hr);
     EXPECT_EQ(VARIANT_FALSE, shown);
+}
+
+TEST(CreditsScroll, RestsThreeTicksThenPassesTheWholePictureAndRestsAgain) {
+    zor::CreditsScroll s;
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        for (int tick = 1; tick <= 3; ++tick) {
+            s.tick();
+            EXPECT_EQ(tick, s.lngTicks);
+            EXPECT_EQ(0, s.top);
+            EXPECT_EQ(1000u, s.interval);
+        }
+        s.tick(); // enters the pass below the panel and takes the first step
+        EXPECT_EQ(1333, s.top);
+        EXPECT_TRUE(s.blnScrolling);
+        EXPECT_EQ(4u, s.interval);
+        int steps = 1, last = s.top;
+        while (s.blnScrolling) {
+            last = s.top;
+            s.tick();
+            ++steps;
+            if (s.blnScrolling) {
+                ASSERT_EQ(last - 2, s.top);
+            }
+        }
+        EXPECT_EQ(-19755, last); // the last position shown; the next step passes the picture's height
+        EXPECT_EQ((1335 + 19755) / 2 + 1, steps);
+        EXPECT_EQ(0, s.top);
+        EXPECT_EQ(0, s.lngTicks);
+        EXPECT_EQ(1000u, s.interval);
+    }
 }
