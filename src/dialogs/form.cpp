@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwchar>
+#include <exception>
 #include "frame/dispatch.h"
 #include "runtime/errors.h"
 
@@ -47,9 +48,20 @@ Form::~Form() = default;
 
 void Form::showModal() {
     if (hwnd_) throw Error(errIllegalCall); // already showing: a call from one of its own events
-    HWND owner = GetActiveWindow();
-    if (owner && !IsWindowVisible(owner)) owner = nullptr;
-    if (!owner) {
+    try {
+        run();
+    } catch (...) {
+        release();
+        throw;
+    }
+    release();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void Form::run() {
+    owner_ = GetActiveWindow();
+    if (owner_ && !IsWindowVisible(owner_)) owner_ = nullptr;
+    if (!owner_) {
         // An owned window stays out of the taskbar; a hidden owner stands in for a missing one.
         hiddenOwner_ = Window(CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                               thisModule(), nullptr));
@@ -57,15 +69,15 @@ void Form::showModal() {
     }
     auto tmpl = dialogTemplate(caption_);
     hwnd_ = Window(CreateDialogIndirectParamW(thisModule(), reinterpret_cast<DLGTEMPLATE*>(tmpl.data()),
-                                              owner ? owner : hiddenOwner_.get(), &Form::dialogProc,
+                                              owner_ ? owner_ : hiddenOwner_.get(), &Form::dialogProc,
                                               reinterpret_cast<LPARAM>(this)));
     failIf(!hwnd_);
     create();
-    place(owner);
+    place();
     open_ = true;
     load();
 
-    if (owner) EnableWindow(owner, FALSE);
+    if (owner_) EnableWindow(owner_, FALSE);
     if (open_) {
         ShowWindow(hwnd(), SW_SHOW);
         if (HWND first = GetNextDlgTabItem(hwnd(), nullptr, FALSE))
@@ -83,8 +95,12 @@ void Form::showModal() {
             DispatchMessageW(&msg);
         }
     }
+}
+
+void Form::release() {
     open_ = false;
-    if (owner) EnableWindow(owner, TRUE); // before the window goes, so that the owner is activated
+    if (owner_) EnableWindow(owner_, TRUE); // before the window goes, so that the owner is activated
+    owner_ = nullptr;
     hwnd_.close();
     hiddenOwner_.close();
     windows_.clear();
@@ -188,12 +204,12 @@ void Form::createControl(size_t i) {
     }
 }
 
-void Form::place(HWND owner) {
+void Form::place() {
     RECT r{0, 0, pixels(width_), pixels(height_)};
     AdjustWindowRectEx(&r, GetWindowLongW(hwnd(), GWL_STYLE), FALSE, GetWindowLongW(hwnd(), GWL_EXSTYLE));
     int w = r.right - r.left, h = r.bottom - r.top;
     RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (owner) GetWindowRect(owner, &around);
+    if (owner_) GetWindowRect(owner_, &around);
     SetWindowPos(hwnd(), nullptr, around.left + (around.right - around.left - w) / 2,
                  around.top + (around.bottom - around.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -266,14 +282,23 @@ void Form::messageBox(const std::wstring& text, const std::wstring& title, UINT 
 INT_PTR CALLBACK Form::dialogProc(HWND wnd, UINT message, WPARAM wp, LPARAM lp) {
     if (message == WM_INITDIALOG) SetWindowLongPtrW(wnd, DWLP_USER, lp);
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(wnd, DWLP_USER));
-    return form && form->open_ ? form->handle(message, wp, lp) : FALSE;
+    if (!form || !form->open_) return FALSE;
+    try {
+        return form->handle(message, wp, lp);
+    } catch (...) {
+        // No exception may pass through the platform's frames: the form closes, and the
+        // failure reaches the caller of showModal.
+        form->failure_ = std::current_exception();
+        form->unload();
+        return TRUE;
+    }
 }
 
 INT_PTR Form::handle(UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
     case WM_COMMAND: {
         int id = LOWORD(wp);
-        unsigned flag = id == IDOK ? DefaultButton : id == IDCANCEL ? CancelButton : 0;
+        unsigned flag = id == IDOK ? unsigned{DefaultButton} : id == IDCANCEL ? unsigned{CancelButton} : 0u;
         for (size_t i = 0; i < controls_.size(); ++i) {
             const Control& c = controls_[i];
             bool keyed = flag && (c.flags & flag) && HIWORD(wp) == BN_CLICKED;

@@ -4,6 +4,7 @@
 // A form derives from Form, passes its table and handles its events by overriding the hooks.
 #pragma once
 #include <windows.h>
+#include <exception>
 #include <string>
 #include <vector>
 #include "runtime/handles.h"
@@ -88,9 +89,11 @@ protected:
 private:
     static INT_PTR CALLBACK dialogProc(HWND, UINT, WPARAM, LPARAM);
     INT_PTR handle(UINT message, WPARAM wp, LPARAM lp);
+    void run();
+    void release();
     void create();
     void createControl(size_t i);
-    void place(HWND owner);
+    void place();
     void fit(size_t i);
     size_t find(const wchar_t* name, int index) const;
     HFONT fontFor(const Font& f);
@@ -99,6 +102,8 @@ private:
     int width_, height_;
     std::vector<Control> controls_;
     bool open_ = false;
+    HWND owner_ = nullptr;             // the caller's window, disabled while the form shows
+    std::exception_ptr failure_;       // from an event, raised again when the form has closed
 
     // The window goes before the fonts and images that its controls use.
     std::vector<GdiObject> fonts_;
