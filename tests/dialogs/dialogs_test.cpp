@@ -1,8 +1,10 @@
 // The four dialogs through the registered DLL, each shown by a client's thread and driven from
 // the test thread as a user would: keys, clicks and the close box.
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
+#include <tuple>
 #include "client.h"
 #include "dialogs/frmAbout.h"
 
@@ -62,54 +64,39 @@ bool waitFor(const std::function<bool()>& condition, DWORD ms) {
     return true;
 }
 
-struct Search {
-    DWORD thread;
-    std::wstring caption;
-    HWND not_;
-    HWND found = nullptr;
-};
-BOOL CALLBACK matchTop(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<Search*>(p);
-    if (w != s->not_ && GetWindowThreadProcessId(w, nullptr) == s->thread && IsWindowVisible(w) && textOf(w) == s->caption) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-struct Children {
-    std::wstring cls;
-    std::vector<HWND> found;
-};
-BOOL CALLBACK matchChild(HWND w, LPARAM p) {
-    auto* c = reinterpret_cast<Children*>(p);
-    wchar_t name[64];
-    GetClassNameW(w, name, 64);
-    if (_wcsicmp(name, c->cls.c_str()) == 0) c->found.push_back(w);
-    return TRUE;
-}
-
 HWND focusOf(DWORD thread) {
     GUITHREADINFO info{sizeof info};
     return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
 }
 
+// The top-level windows, or a window's controls in creation (tab) order, nested ones included.
+BOOL CALLBACK add(HWND w, LPARAM p) { return reinterpret_cast<std::vector<HWND>*>(p)->push_back(w), TRUE; }
+std::vector<HWND> windows(HWND parent = nullptr) {
+    std::vector<HWND> all;
+    parent ? EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&all)) : EnumWindows(add, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
 // The caller's window with this caption, other than not_, once it is up: visible, with the
 // focus on one of its controls.
 HWND dialogOf(DWORD thread, const std::wstring& caption, HWND not_ = nullptr) {
-    Search s{thread, caption, not_};
+    HWND found = nullptr;
     waitFor([&] {
-        s.found = nullptr;
-        EnumWindows(matchTop, reinterpret_cast<LPARAM>(&s));
-        return s.found && IsChild(s.found, focusOf(thread));
+        for (HWND w : windows())
+            if (w != not_ && GetWindowThreadProcessId(w, nullptr) == thread && IsWindowVisible(w) && textOf(w) == caption &&
+                IsChild(w, focusOf(thread)))
+                return (found = w) != nullptr;
+        return false;
     });
-    return s.found;
+    return found;
 }
 
-// The dialog's controls of one window class in creation (tab) order, nested ones included.
 std::vector<HWND> controls(HWND dialog, const wchar_t* cls) {
-    Children c{cls};
-    EnumChildWindows(dialog, matchChild, reinterpret_cast<LPARAM>(&c));
-    return c.found;
+    std::vector<HWND> found;
+    wchar_t name[64];
+    for (HWND w : windows(dialog))
+        if (GetClassNameW(w, name, 64) && _wcsicmp(name, cls) == 0) found.push_back(w);
+    return found;
 }
 
 HWND controlWithText(HWND dialog, const wchar_t* cls, const std::wstring& text) {
@@ -148,17 +135,16 @@ void closeBox(HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }
 // Saves the dialog as the X server shows it to artifacts/<name>.png, by xwd and convert in a
 // native shell that Wine starts for us.
 void screenshot(HWND dialog, const std::string& name) {
-    wchar_t cwd[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, cwd);
-    std::string dir;
-    for (const wchar_t* p = cwd + 2; *p; ++p) dir += *p == L'\\' ? '/' : static_cast<char>(*p);
-    dir += "/artifacts";
-    CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd); // Z:\ and the Unix path
+    std::string dir = cwd + 2;
+    std::replace(dir.begin(), dir.end(), '\\', '/');
+    CreateDirectoryA("artifacts", nullptr);
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(200); // for the X server to show what was drawn
     RECT r;
     GetWindowRect(dialog, &r);
-    std::string out = dir + "/" + name + ".png";
+    std::string out = dir + "/artifacts/" + name + ".png";
     DeleteFileA(("Z:" + out).c_str());
     std::string cmd = "Z:\\bin\\sh -c \"xwd -root -silent | convert xwd:- -crop " + std::to_string(r.right - r.left) + "x" +
                       std::to_string(r.bottom - r.top) + "+" + std::to_string(r.left) + "+" + std::to_string(r.top) +
@@ -321,25 +307,14 @@ TEST(Calendar, KeepsTheChosenDateForLaterCallsOnItsThreadOnly) {
 // ---- logon ---------------------------------------------------------------------------------
 
 namespace {
-// A client's call of GetUserDetails through the vtable, or by name through IDispatch.
+// A client's call of GetUserDetails with its two Strings by reference.
 struct Logon {
     HRESULT hr = E_FAIL;
     VARIANT_BOOL ok = 7;
     std::wstring name = L"old name", password = L"old password";
-    void call(_FormFunctions* f, bool byName = false) {
+    void call(_FormFunctions* f) {
         Bstr n(name), p(password);
-        if (byName) {
-            VARIANT refs[2];
-            V_VT(&refs[0]) = V_VT(&refs[1]) = VT_BSTR | VT_BYREF;
-            V_BSTRREF(&refs[0]) = n.inout();
-            V_BSTRREF(&refs[1]) = p.inout();
-            Call c;
-            invoke(c, f, L"GetUserDetails", {refs[0], refs[1]});
-            hr = c.hr;
-            ok = V_VT(&c.result.get()) == VT_BOOL ? V_BOOL(&c.result.get()) : 7;
-        } else {
-            hr = f->GetUserDetails(n.inout(), p.inout(), &ok);
-        }
+        hr = f->GetUserDetails(n.inout(), p.inout(), &ok);
         name = n.text();
         password = p.text();
     }
@@ -347,11 +322,11 @@ struct Logon {
 } // namespace
 
 TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
-    struct Case { std::wstring name, password, wantName, wantPassword; bool byName; };
-    for (const Case& c : {Case{L"abcdefghijklm", L"1234567890123", L"abcdefghijkl", L"123456789012", false},
-                          Case{L" bob ", L"", L" bob ", L"", true}}) {
+    struct Case { std::wstring name, password, wantName, wantPassword; };
+    for (const Case& c : {Case{L"abcdefghijklm", L"1234567890123", L"abcdefghijkl", L"123456789012"},
+                          Case{L" bob ", L"", L" bob ", L""}}) {
         Logon result;
-        Caller caller([&](_FormFunctions* f) { result.call(f, c.byName); });
+        Caller caller([&](_FormFunctions* f) { result.call(f); });
         HWND dlg = dialogOf(caller.id(), L"Logon");
         ASSERT_TRUE(dlg);
         std::vector<HWND> boxes = controls(dlg, L"Edit");
@@ -360,10 +335,7 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
         EXPECT_EQ(L"", textOf(boxes[0]));
         EXPECT_EQ(L'*', SendMessageW(boxes[1], EM_GETPASSWORDCHAR, 0, 0));
         RECT r = placeIn(dlg, boxes[0]); // 960, 720, 2415 x 285 twips
-        EXPECT_EQ(64, r.left);
-        EXPECT_EQ(48, r.top);
-        EXPECT_EQ(161, r.right - r.left);
-        EXPECT_EQ(19, r.bottom - r.top);
+        EXPECT_EQ((std::vector<LONG>{64, 48, 64 + 161, 48 + 19}), (std::vector<LONG>{r.left, r.top, r.right, r.bottom}));
         type(boxes[0], c.name);
         type(boxes[1], c.password);
         if (c.password.size() > 12) screenshot(dlg, "logon");
@@ -504,29 +476,20 @@ TEST(About, MakersBoxTakesTheAppNameAsCaptionAndScrollsItsCredits) {
 TEST(CreditsScroll, RestsThreeTicksThenPassesTheWholePictureAndRestsAgain) {
     zor::CreditsScroll s;
     for (int cycle = 0; cycle < 2; ++cycle) {
-        for (int tick = 1; tick <= 3; ++tick) {
+        for (long tick = 1; tick <= 3; ++tick) {
             s.tick();
-            EXPECT_EQ(tick, s.lngTicks);
-            EXPECT_EQ(0, s.top);
-            EXPECT_EQ(1000u, s.interval);
+            EXPECT_EQ(std::make_tuple(tick, 0, 1000u), std::make_tuple(s.lngTicks, s.top, s.interval));
         }
         s.tick(); // enters the pass below the panel and takes the first step
-        EXPECT_EQ(1333, s.top);
-        EXPECT_TRUE(s.blnScrolling);
-        EXPECT_EQ(4u, s.interval);
+        EXPECT_EQ(std::make_tuple(true, 1333, 4u), std::make_tuple(s.blnScrolling, s.top, s.interval));
         int steps = 1, last = s.top;
-        while (s.blnScrolling) {
+        for (; s.blnScrolling; ++steps) {
             last = s.top;
             s.tick();
-            ++steps;
-            if (s.blnScrolling) {
-                ASSERT_EQ(last - 2, s.top);
-            }
+            if (s.blnScrolling && s.top != last - 2) FAIL() << "step " << steps << " to " << s.top;
         }
         EXPECT_EQ(-19755, last); // the last position shown; the next step passes the picture's height
         EXPECT_EQ((1335 + 19755) / 2 + 1, steps);
-        EXPECT_EQ(0, s.top);
-        EXPECT_EQ(0, s.lngTicks);
-        EXPECT_EQ(1000u, s.interval);
+        EXPECT_EQ(std::make_tuple(0L, 0, 1000u), std::make_tuple(s.lngTicks, s.top, s.interval));
     }
 }
