@@ -334,6 +334,10 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
         EXPECT_EQ(boxes[0], focusOf(caller.id()));
         EXPECT_EQ(L"", textOf(boxes[0]));
         EXPECT_EQ(L'*', SendMessageW(boxes[1], EM_GETPASSWORDCHAR, 0, 0));
+        HWND ok = GetNextDlgTabItem(dlg, boxes[1], FALSE); // tab order: name, password, OK, Cancel
+        EXPECT_EQ(boxes[1], GetNextDlgTabItem(dlg, boxes[0], FALSE));
+        EXPECT_EQ(L"&OK", textOf(ok));
+        EXPECT_EQ(L"&Cancel", textOf(GetNextDlgTabItem(dlg, ok, FALSE)));
         RECT r = placeIn(dlg, boxes[0]); // 960, 720, 2415 x 285 twips
         EXPECT_EQ((std::vector<LONG>{64, 48, 64 + 161, 48 + 19}), (std::vector<LONG>{r.left, r.top, r.right, r.bottom}));
         type(boxes[0], c.name);
@@ -349,7 +353,7 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
 }
 
 TEST(Logon, BackingOutClearsTheNameAndKeepsThePassword) {
-    for (int way = 0; way < 3; ++way) {
+    for (int way = 0; way < 4; ++way) {
         Logon result;
         Caller caller([&](_FormFunctions* f) { result.call(f); });
         HWND dlg = dialogOf(caller.id(), L"Logon");
@@ -359,6 +363,7 @@ TEST(Logon, BackingOutClearsTheNameAndKeepsThePassword) {
         if (way == 0) key(name, VK_ESCAPE);
         if (way == 1) press(controlWithText(dlg, L"Button", L"&Cancel"));
         if (way == 2) closeBox(dlg);
+        if (way == 3) PostMessageW(name, WM_SYSCHAR, L'c', 1 << 29); // Alt+C, the access key
         caller.join();
         EXPECT_EQ(S_OK, result.hr);
         EXPECT_EQ(VARIANT_FALSE, result.ok) << way;
