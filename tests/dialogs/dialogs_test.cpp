@@ -1,0 +1,500 @@
+// The four dialogs through the registered DLL, each shown by a client's thread and driven from
+// the test thread as a user would: keys, clicks and the close box.
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <tuple>
+#include "client.h"
+#include "dialogs/frmAbout.h"
+
+using namespace test;
+
+namespace {
+
+std::wstring textOf(HWND w) {
+    wchar_t buf[512] = L"";
+    GetWindowTextW(w, buf, 512);
+    return buf;
+}
+
+// A client's thread: it creates FormFunctions through the registered DLL and makes its calls,
+// which show the dialogs, while the test thread drives them.
+class Caller {
+public:
+    explicit Caller(std::function<void(_FormFunctions*)> body)
+        : body_(std::move(body)), thread_([this] {
+              id_ = GetCurrentThreadId();
+              CoInitialize(nullptr);
+              if (auto f = create<_FormFunctions>(L"FormFunctions")) body_(f.get());
+              CoUninitialize();
+              done_ = true;
+          }) {
+        while (!id_) Sleep(0);
+    }
+    ~Caller() { join(); }
+    DWORD id() const { return id_; }
+    void join();
+
+private:
+    std::function<void(_FormFunctions*)> body_;
+    std::atomic<DWORD> id_{0};
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+bool waitFor(const std::function<bool()>& condition, DWORD ms = 10000);
+
+// Waits for the calls to return; a dialog still open after 10 s is ended with a quit message,
+// so that a failed test does not hang.
+void Caller::join() {
+    if (!thread_.joinable()) return;
+    if (!waitFor([&] { return done_.load(); })) {
+        ADD_FAILURE() << "the dialog did not close";
+        while (!waitFor([&] { return done_.load(); }, 100)) PostThreadMessageW(id_, WM_QUIT, 0, 0);
+    }
+    thread_.join();
+}
+
+bool waitFor(const std::function<bool()>& condition, DWORD ms) {
+    for (DWORD start = GetTickCount(); !condition();) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+HWND focusOf(DWORD thread) {
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// The top-level windows, or a window's controls in creation (tab) order, nested ones included.
+BOOL CALLBACK add(HWND w, LPARAM p) { return reinterpret_cast<std::vector<HWND>*>(p)->push_back(w), TRUE; }
+std::vector<HWND> windows(HWND parent = nullptr) {
+    std::vector<HWND> all;
+    parent ? EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&all)) : EnumWindows(add, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+// The caller's window with this caption, other than not_, once it is up: visible, with the
+// focus on one of its controls.
+HWND dialogOf(DWORD thread, const std::wstring& caption, HWND not_ = nullptr) {
+    HWND found = nullptr;
+    waitFor([&] {
+        for (HWND w : windows())
+            if (w != not_ && GetWindowThreadProcessId(w, nullptr) == thread && IsWindowVisible(w) && textOf(w) == caption &&
+                IsChild(w, focusOf(thread)))
+                return (found = w) != nullptr;
+        return false;
+    });
+    return found;
+}
+
+std::vector<HWND> controls(HWND dialog, const wchar_t* cls) {
+    std::vector<HWND> found;
+    wchar_t name[64];
+    for (HWND w : windows(dialog))
+        if (GetClassNameW(w, name, 64) && _wcsicmp(name, cls) == 0) found.push_back(w);
+    return found;
+}
+
+HWND controlWithText(HWND dialog, const wchar_t* cls, const std::wstring& text) {
+    for (HWND w : controls(dialog, cls))
+        if (IsWindowVisible(w) && textOf(w) == text) return w;
+    return nullptr;
+}
+
+RECT placeIn(HWND dialog, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool isBold(HWND control) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf.lfWeight >= FW_BOLD;
+}
+
+// Keys are posted, so that the dialog manager sees them; BM_CLICK as a mouse click.
+void key(HWND target, UINT vk) {
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+void type(HWND target, const std::wstring& text) {
+    for (wchar_t ch : text) PostMessageW(target, WM_CHAR, ch, 1);
+}
+
+void press(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+
+void closeBox(HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }
+
+// Saves the dialog as the X server shows it to artifacts/<name>.png, by xwd and convert in a
+// native shell that Wine starts for us.
+void screenshot(HWND dialog, const std::string& name) {
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, cwd); // Z:\ and the Unix path
+    std::string dir = cwd + 2;
+    std::replace(dir.begin(), dir.end(), '\\', '/');
+    CreateDirectoryA("artifacts", nullptr);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(200); // for the X server to show what was drawn
+    RECT r;
+    GetWindowRect(dialog, &r);
+    std::string out = dir + "/artifacts/" + name + ".png";
+    DeleteFileA(("Z:" + out).c_str());
+    std::string cmd = "Z:\\bin\\sh -c \"xwd -root -silent | convert xwd:- -crop " + std::to_string(r.right - r.left) + "x" +
+                      std::to_string(r.bottom - r.top) + "+" + std::to_string(r.left) + "+" + std::to_string(r.top) +
+                      " png:" + out + ".tmp && mv " + out + ".tmp " + out + "\"";
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(waitFor([&] { return GetFileAttributesA(("Z:" + out).c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        << "no screenshot " << out;
+}
+
+SYSTEMTIME today() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return t;
+}
+std::wstring num(long n) { return std::to_wstring(n); }
+
+// A client's call of GetCalDate; the text it returned.
+struct CalDate {
+    HRESULT hr = E_FAIL;
+    std::wstring text;
+    void call(_FormFunctions* f) {
+        Bstr b;
+        hr = f->GetCalDate(b.out());
+        text = b.text();
+    }
+};
+
+// The day buttons: every button whose caption is a number, in index order.
+std::vector<HWND> dayButtons(HWND dlg) {
+    std::vector<HWND> days;
+    for (HWND b : controls(dlg, L"Button"))
+        if (iswdigit(textOf(b)[0])) days.push_back(b);
+    return days;
+}
+
+// Shown day buttons: caption → position in the client area.
+void expectMonth(HWND dlg, int offset, int days) {
+    static const int lefts[7] = {120, 480, 840, 1200, 1560, 2040, 2400};
+    int shown = 0;
+    for (HWND b : dayButtons(dlg)) {
+        if (!IsWindowVisible(b)) continue;
+        ++shown;
+        int i = offset + std::stoi(textOf(b)) - 1;
+        RECT r = placeIn(dlg, b);
+        EXPECT_EQ(lefts[i % 7] / 15, r.left) << "day " << textOf(b).c_str();
+        EXPECT_EQ((360 + 360 * (i / 7)) / 15, r.top) << "day " << textOf(b).c_str();
+        EXPECT_EQ(25, r.right - r.left);
+        EXPECT_FALSE(isBold(b));
+    }
+    EXPECT_EQ(days, shown);
+}
+
+void chooseMonth(HWND dlg, int month) {
+    HWND combo = controls(dlg, L"ComboBox")[0];
+    SendMessageW(combo, CB_SETCURSEL, month - 1, 0);
+    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+void stepYearTo(HWND dlg, int year) {
+    HWND back = controlWithText(dlg, L"Button", L"<"), on = controlWithText(dlg, L"Button", L">");
+    HWND label = controls(dlg, L"Static")[0]; // lblYear is the first label in tab order
+    for (int y = std::stoi(textOf(label)); y != year; y = std::stoi(textOf(label))) press(y > year ? back : on);
+}
+
+} // namespace
+
+TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogAndEnterChoosesDayOne) {
+    CalDate result;
+    Caller caller([&](_FormFunctions* f) { result.call(f); });
+    HWND dlg = dialogOf(caller.id(), L"Calendar");
+    ASSERT_TRUE(dlg);
+    LONG style = GetWindowLongW(dlg, GWL_STYLE);
+    EXPECT_EQ(0, style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_TRUE(GetWindow(dlg, GW_OWNER)) << "an owned window stays out of the taskbar";
+    RECT client, window;
+    GetClientRect(dlg, &client);
+    GetWindowRect(dlg, &window);
+    EXPECT_EQ(190, client.right);
+    EXPECT_EQ(222, client.bottom);
+    EXPECT_NEAR(GetSystemMetrics(SM_CXSCREEN) / 2, (window.left + window.right) / 2, 1);
+
+    SYSTEMTIME t = today();
+    HWND focus = focusOf(caller.id());
+    EXPECT_EQ(L"1", textOf(focus));
+    std::vector<HWND> bold;
+    for (HWND b : dayButtons(dlg))
+        if (IsWindowVisible(b) && isBold(b)) bold.push_back(b);
+    ASSERT_EQ(1u, bold.size());
+    EXPECT_EQ(num(t.wDay), textOf(bold[0]));
+    EXPECT_EQ(37u, dayButtons(dlg).size());
+    screenshot(dlg, "calendar");
+
+    key(focus, VK_RETURN);
+    caller.join();
+    EXPECT_EQ(S_OK, result.hr);
+    EXPECT_EQ(L"1/" + num(t.wMonth) + L"/" + num(t.wYear), result.text);
+}
+
+TEST(Calendar, LaysOutMonthsStepsYearsAndEscapeReturnsToToday) {
+    CalDate result;
+    Caller caller([&](_FormFunctions* f) { result.call(f); });
+    HWND dlg = dialogOf(caller.id(), L"Calendar");
+    ASSERT_TRUE(dlg);
+    SYSTEMTIME t = today();
+    HWND todayButton = nullptr;
+    for (HWND b : dayButtons(dlg))
+        if (isBold(b)) todayButton = b;
+    ASSERT_TRUE(todayButton);
+
+    struct Month { int month, year, offset, days; };
+    for (Month m : {Month{2, 1999, 0, 28}, Month{8, 1999, 6, 31}, Month{5, 1999, 5, 31}, Month{2, 2000, 1, 29}}) {
+        chooseMonth(dlg, m.month);
+        stepYearTo(dlg, m.year);
+        SCOPED_TRACE(std::to_string(m.month) + "/" + std::to_string(m.year));
+        expectMonth(dlg, m.offset, m.days);
+    }
+    // Escape displays the current month again, today in bold, and leaves the window open.
+    key(focusOf(caller.id()), VK_ESCAPE);
+    EXPECT_TRUE(waitFor([&] { return isBold(todayButton) && textOf(controls(dlg, L"Static")[0]) == num(t.wYear); }));
+    EXPECT_TRUE(IsWindowVisible(dlg));
+
+    chooseMonth(dlg, 3);
+    stepYearTo(dlg, 1999);
+    press(controlWithText(dlg, L"Button", L"5"));
+    caller.join();
+    EXPECT_EQ(L"5/3/1999", result.text);
+}
+
+TEST(Calendar, KeepsTheChosenDateForLaterCallsOnItsThreadOnly) {
+    CalDate first, again, otherThread;
+    Caller caller([&](_FormFunctions* f) {
+        first.call(f);
+        again.call(f);
+    });
+    HWND dlg = dialogOf(caller.id(), L"Calendar");
+    ASSERT_TRUE(dlg);
+    press(controlWithText(dlg, L"Button", L"12"));
+    HWND second = dialogOf(caller.id(), L"Calendar", dlg);
+    ASSERT_TRUE(second);
+    closeBox(second);
+    caller.join();
+
+    Caller other([&](_FormFunctions* f) { otherThread.call(f); });
+    HWND third = dialogOf(other.id(), L"Calendar");
+    ASSERT_TRUE(third);
+    closeBox(third);
+    other.join();
+
+    SYSTEMTIME t = today();
+    EXPECT_EQ(L"12/" + num(t.wMonth) + L"/" + num(t.wYear), first.text);
+    EXPECT_EQ(first.text, again.text);
+    EXPECT_EQ(S_OK, otherThread.hr);
+    EXPECT_EQ(L"", otherThread.text);
+}
+
+// ---- logon ---------------------------------------------------------------------------------
+
+namespace {
+// A client's call of GetUserDetails with its two Strings by reference.
+struct Logon {
+    HRESULT hr = E_FAIL;
+    VARIANT_BOOL ok = 7;
+    std::wstring name = L"old name", password = L"old password";
+    void call(_FormFunctions* f) {
+        Bstr n(name), p(password);
+        hr = f->GetUserDetails(n.inout(), p.inout(), &ok);
+        name = n.text();
+        password = p.text();
+    }
+};
+} // namespace
+
+TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
+    struct Case { std::wstring name, password, wantName, wantPassword; };
+    for (const Case& c : {Case{L"abcdefghijklm", L"1234567890123", L"abcdefghijkl", L"123456789012"},
+                          Case{L" bob ", L"", L" bob ", L""}}) {
+        Logon result;
+        Caller caller([&](_FormFunctions* f) { result.call(f); });
+        HWND dlg = dialogOf(caller.id(), L"Logon");
+        ASSERT_TRUE(dlg);
+        std::vector<HWND> boxes = controls(dlg, L"Edit");
+        ASSERT_EQ(2u, boxes.size());
+        EXPECT_EQ(boxes[0], focusOf(caller.id()));
+        EXPECT_EQ(L"", textOf(boxes[0]));
+        EXPECT_EQ(L'*', SendMessageW(boxes[1], EM_GETPASSWORDCHAR, 0, 0));
+        HWND ok = GetNextDlgTabItem(dlg, boxes[1], FALSE); // tab order: name, password, OK, Cancel
+        EXPECT_EQ(boxes[1], GetNextDlgTabItem(dlg, boxes[0], FALSE));
+        EXPECT_EQ(L"&OK", textOf(ok));
+        EXPECT_EQ(L"&Cancel", textOf(GetNextDlgTabItem(dlg, ok, FALSE)));
+        RECT r = placeIn(dlg, boxes[0]); // 960, 720, 2415 x 285 twips
+        EXPECT_EQ((std::vector<LONG>{64, 48, 64 + 161, 48 + 19}), (std::vector<LONG>{r.left, r.top, r.right, r.bottom}));
+        type(boxes[0], c.name);
+        type(boxes[1], c.password);
+        if (c.password.size() > 12) screenshot(dlg, "logon");
+        key(boxes[1], VK_RETURN); // Enter in a text box acts as OK
+        caller.join();
+        EXPECT_EQ(S_OK, result.hr);
+        EXPECT_EQ(VARIANT_TRUE, result.ok);
+        EXPECT_EQ(c.wantName, result.name);
+        EXPECT_EQ(c.wantPassword, result.password);
+    }
+}
+
+TEST(Logon, BackingOutClearsTheNameAndKeepsThePassword) {
+    for (int way = 0; way < 4; ++way) {
+        Logon result;
+        Caller caller([&](_FormFunctions* f) { result.call(f); });
+        HWND dlg = dialogOf(caller.id(), L"Logon");
+        ASSERT_TRUE(dlg);
+        HWND name = controls(dlg, L"Edit")[0];
+        type(name, L"carol");
+        if (way == 0) key(name, VK_ESCAPE);
+        if (way == 1) press(controlWithText(dlg, L"Button", L"&Cancel"));
+        if (way == 2) closeBox(dlg);
+        if (way == 3) PostMessageW(name, WM_SYSCHAR, L'c', 1 << 29); // Alt+C, the access key
+        caller.join();
+        EXPECT_EQ(S_OK, result.hr);
+        EXPECT_EQ(VARIANT_FALSE, result.ok) << way;
+        EXPECT_EQ(L"", result.name);
+        EXPECT_EQ(L"old password", result.password);
+    }
+}
+
+TEST(Logon, ABlankNameIsAnsweredWithAMessageBox) {
+    Logon result;
+    Caller caller([&](_FormFunctions* f) { result.call(f); });
+    HWND dlg = dialogOf(caller.id(), L"Logon");
+    ASSERT_TRUE(dlg);
+    HWND name = controls(dlg, L"Edit")[0];
+    type(name, L"   ");
+    PostMessageW(controlWithText(dlg, L"Button", L"&OK"), BM_CLICK, 0, 0); // the box blocks the click
+    HWND box = dialogOf(caller.id(), L"Logon", dlg);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(dlg, GetWindow(box, GW_OWNER));
+    EXPECT_TRUE(controlWithText(box, L"Static", L"Please enter your username..."));
+    std::vector<std::wstring> buttons;
+    for (HWND b : controls(box, L"Button"))
+        if (IsWindowVisible(b)) buttons.push_back(textOf(b));
+    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, buttons);
+    key(focusOf(caller.id()), VK_RETURN);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(box) && focusOf(caller.id()) == name; }));
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    type(name, L"dave");
+    key(name, VK_RETURN);
+    caller.join();
+    EXPECT_EQ(VARIANT_TRUE, result.ok);
+    EXPECT_EQ(L"dave", result.name); // the blank name was selected, typing replaced it
+}
+
+TEST(Logon, RefusesMissingReferences) {
+    auto f = create<_FormFunctions>(L"FormFunctions");
+    Bstr s;
+    VARIANT_BOOL ok;
+    EXPECT_EQ(E_POINTER, f->GetUserDetails(nullptr, s.inout(), &ok));
+    EXPECT_EQ(E_POINTER, f->GetUserDetails(s.inout(), nullptr, &ok));
+}
+
+// ---- about boxes ---------------------------------------------------------------------------
+
+TEST(About, ShowsTheCallersTextsAndClosesWithEnterEscapeOrTheCloseBox) {
+    std::wstring year = num(today().wYear), huge(1000000, L'x');
+    struct Case { std::wstring app, version, wantVersion; int way; };
+    for (const Case& c : {Case{L"Demo", L"1.0", L"Version: 1.0", 0}, Case{huge, L"", L"Version: ", 1},
+                          Case{L"Demo", L"2", L"Version: 2", 2}}) {
+        HRESULT hr = E_FAIL;
+        VARIANT_BOOL shown = 7;
+        Caller caller([&](_FormFunctions* f) {
+            hr = f->DisplayAbout(Bstr(L"Acme Ltd").get(), Bstr(c.app).get(), Bstr(c.version).get(), &shown);
+        });
+        HWND dlg = dialogOf(caller.id(), L"About");
+        ASSERT_TRUE(dlg);
+        EXPECT_TRUE(controlWithText(dlg, L"Static", c.wantVersion));
+        EXPECT_TRUE(controlWithText(dlg, L"Static", L"\u00A9 Copyright Acme Ltd " + year));
+        EXPECT_EQ(L"&OK", textOf(focusOf(caller.id())));
+        if (c.way == 0) {
+            EXPECT_TRUE(controlWithText(dlg, L"Static", L"Demo"));
+            screenshot(dlg, "about");
+            key(focusOf(caller.id()), VK_RETURN);
+        }
+        if (c.way == 1) key(focusOf(caller.id()), VK_ESCAPE);
+        if (c.way == 2) closeBox(dlg);
+        caller.join();
+        EXPECT_EQ(S_OK, hr);
+        EXPECT_EQ(VARIANT_FALSE, shown);
+    }
+}
+
+TEST(About, MakersBoxTakesTheAppNameAsCaptionAndScrollsItsCredits) {
+    HRESULT hr = E_FAIL;
+    VARIANT_BOOL shown = 7;
+    Caller caller([&](_FormFunctions* f) { hr = f->DisplayZORAbout(Bstr(L"Demo").get(), Bstr(L"1.0").get(), &shown); });
+    HWND dlg = dialogOf(caller.id(), L"Demo");
+    ASSERT_TRUE(dlg);
+    EXPECT_TRUE(controlWithText(dlg, L"Static", L"\u00A9 Copyright " + num(today().wYear) + L"\r\nZorvane Ltd"));
+    EXPECT_TRUE(controlWithText(dlg, L"Static", L"Version: 1.0"));
+    HWND credits = nullptr;
+    for (HWND s : controls(dlg, L"Static"))
+        if ((GetWindowLongW(s, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) credits = s;
+    ASSERT_TRUE(credits);
+    HWND frame = GetParent(credits);
+    auto top = [&] { return placeIn(frame, credits).top; };
+    RECT r = placeIn(frame, credits);
+    EXPECT_EQ(20, r.left);
+    EXPECT_EQ(154, r.right - r.left);
+    EXPECT_EQ(1317, r.bottom - r.top);
+    screenshot(dlg, "zor-about");
+
+    // Three ticks only count; the fourth starts the pass just below the panel: 1335 - 2 twips.
+    for (int tick = 1; tick <= 3; ++tick) {
+        SendMessageW(dlg, WM_TIMER, 1, 0);
+        EXPECT_EQ(0, top()) << tick;
+    }
+    SendMessageW(dlg, WM_TIMER, 1, 0);
+    int entered = top();
+    EXPECT_LE(entered, 89);
+    EXPECT_GE(entered, 88);
+    // The 4 ms timer then moves it up on its own.
+    EXPECT_TRUE(waitFor([&] { return top() < entered - 2; }, 3000));
+
+    key(focusOf(caller.id()), VK_ESCAPE); // no cancel button: nothing happens
+    SendMessageW(dlg, WM_NULL, 0, 0);
+    Sleep(100);
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    key(focusOf(caller.id()), VK_RETURN); // OK has the focus
+    caller.join();
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(VARIANT_FALSE, shown);
+}
+
+TEST(CreditsScroll, RestsThreeTicksThenPassesTheWholePictureAndRestsAgain) {
+    zor::CreditsScroll s;
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        for (long tick = 1; tick <= 3; ++tick) {
+            s.tick();
+            EXPECT_EQ(std::make_tuple(tick, 0, 1000u), std::make_tuple(s.lngTicks, s.top, s.interval));
+        }
+        s.tick(); // enters the pass below the panel and takes the first step
+        EXPECT_EQ(std::make_tuple(true, 1333, 4u), std::make_tuple(s.blnScrolling, s.top, s.interval));
+        int steps = 1, last = s.top;
+        for (; s.blnScrolling; ++steps) {
+            last = s.top;
+            s.tick();
+            if (s.blnScrolling && s.top != last - 2) FAIL() << "step " << steps << " to " << s.top;
+        }
+        EXPECT_EQ(-19755, last); // the last position shown; the next step passes the picture's height
+        EXPECT_EQ((1335 + 19755) / 2 + 1, steps);
+        EXPECT_EQ(std::make_tuple(0L, 0, 1000u), std::make_tuple(s.lngTicks, s.top, s.interval));
+    }
+}
