@@ -1,0 +1,54 @@
+#include "folders.h"
+#include "../runtime/errors.h"
+
+namespace zor {
+
+namespace {
+
+std::wstring currentDirectory() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring path(n, L'\0');
+    n = GetCurrentDirectoryW(n, path.data());
+    if (n == 0 || n >= path.size()) throw Error::lastWin32();
+    path.resize(n);
+    return path;
+}
+
+// The full path of a folder, or the name itself when the platform cannot resolve it.
+std::wstring fullPath(const std::wstring& path) {
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    full.resize(n);
+    return full;
+}
+
+} // namespace
+
+RememberedDirectory::RememberedDirectory() : path_(currentDirectory()) {}
+
+RememberedDirectory::~RememberedDirectory() { SetCurrentDirectoryW(path_.c_str()); }
+
+void enterDirectory(const std::wstring& path) {
+    if (SetCurrentDirectoryW(path.c_str())) return;
+    DWORD code = GetLastError();
+    throw code == ERROR_FILE_NOT_FOUND ? Error(errPathNotFound) : Error::fromWin32(code);
+}
+
+void makeDirectory(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return;
+    DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) throw Error(errPathFileAccess);
+    throw code == ERROR_FILE_NOT_FOUND ? Error(errPathNotFound) : Error::fromWin32(code);
+}
+
+bool isWithin(const std::wstring& inner, const std::wstring& outer) {
+    std::wstring in = fullPath(inner), out = fullPath(outer);
+    if (in.size() < out.size()) return false;
+    return CompareStringOrdinal(in.data(), static_cast<int>(out.size()), out.data(), static_cast<int>(out.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+} // namespace zor
