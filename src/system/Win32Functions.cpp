@@ -180,6 +180,11 @@ namespace {
 
 const size_t maxSubfolders = 100;
 
+// Each level runs nested in the one above, on the caller's stack. The platform's path limit
+// allows at most 128 levels ("x\" each); a deeper tree (long paths are possible here) is cut
+// off there, so that it cannot exhaust the stack.
+const int maxDepth = 128;
+
 // A destination subfolder that can be neither entered nor made: not a failure of the level that
 // tried, it ends that level's call with the error.
 struct NotCreated {
@@ -249,7 +254,13 @@ STDMETHODIMP Win32Functions::CopyFiles(BSTR* srcPath, BSTR* dstPath, short* Incl
 // which the file system finds much faster than a name in another case.
 short Win32Functions::copyLevel(std::wstring& srcPath, std::wstring& dstPath, short& IncludeSubDirs,
                                 std::wstring& FilePat) {
+    struct Nesting {
+        int& depth;
+        explicit Nesting(int& d) : depth(++d) {}
+        ~Nesting() { --depth; }
+    } nesting(copyDepth_);
     try {
+        if (copyDepth_ > maxDepth) throw Error(errPathFileAccess);
         std::vector<std::wstring> subfolders;
         RememberedDirectory current;
         const std::wstring src = withSeparator(srcPath), dst = withSeparator(dstPath);

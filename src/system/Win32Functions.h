@@ -32,6 +32,8 @@ private:
     std::wstring stripped(CallBuffer& buffer);       // StripTerminator, through the interface
     std::wstring withDirSep(std::wstring path);      // AddDirSep of TextFileFunctions
     short copyLevel(std::wstring& srcPath, std::wstring& dstPath, short& IncludeSubDirs, std::wstring& FilePat);
+
+    int copyDepth_ = 0; // CopyFiles levels running on this object, each one nested in the one before
 };
 
 } // namespace zor

@@ -1,0 +1,23 @@
+' Win32Functions from VBScript: result types, error numbers and CopyFiles' by-reference parameters.
+Dim w : Set w = CreateObject("ZorUtility.Win32Functions")
+Eq w.WindowsExit(2), 0, "WindowsExit 2: Integer 0, nothing done"
+Eq w.PutWindowOnTop(0), True, "PutWindowOnTop: Boolean"
+Eq w.GetMaxFilenameLength("C:\"), CLng(255), "GetMaxFilenameLength: Long"
+Dim dir : dir = ScratchDir("systemcopy")
+Dim src, dst, r : src = dir & "src" : dst = dir & "dst"
+CreateObject("Scripting.FileSystemObject").CreateFolder src
+CreateObject("Scripting.FileSystemObject").CreateFolder dst
+WriteText src & "\a.txt", "a"
+On Error Resume Next
+r = w.GetFreeDiskSpace("C:\")
+Eq Err.Number, CLng(6), "GetFreeDiskSpace of a large volume: overflow"
+Err.Clear
+r = w.CopyFiles(src, dst, 0, "*.txt") ' variables go by reference, which the dispatch refuses
+Eq Err.Number, CLng(13), "CopyFiles with variables: type mismatch"
+Err.Clear
+r = w.CopyFiles((src), (dst), 0, "*.txt") ' in parentheses they go by value and stay as they were
+On Error GoTo 0
+Eq r, -1, "CopyFiles: Integer -1"
+Eq dst, dir & "dst", "dstPath unchanged"
+Eq FileText(dst & "\a.txt"), "a", "file copied"
+Report
