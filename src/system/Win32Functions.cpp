@@ -263,10 +263,14 @@ short Win32Functions::copyLevel(std::wstring& srcPath, std::wstring& dstPath, sh
         if (copyDepth_ > maxDepth) throw Error(errPathFileAccess);
         std::vector<std::wstring> subfolders;
         RememberedDirectory current;
-        const std::wstring src = withSeparator(srcPath), dst = withSeparator(dstPath);
-        srcPath = upperCase(src);
-        dstPath = upperCase(dst);
-        if ((src + dst + FilePat).find(L'\0') != std::wstring::npos) throw Error(errBadFileName);
+        srcPath = withSeparator(srcPath);
+        dstPath = withSeparator(dstPath);
+        if ((srcPath + dstPath + FilePat).find(L'\0') != std::wstring::npos) throw Error(errBadFileName);
+        // Full paths: the levels below change the current directory, against which a relative
+        // name would then name another folder.
+        const std::wstring src = fullPath(srcPath), dst = fullPath(dstPath);
+        srcPath = upperCase(srcPath);
+        dstPath = upperCase(dstPath);
         // A destination inside the source would be listed and copied into itself, deeper and
         // deeper, until the path limit: nothing is copied.
         if (isWithin(dst, src)) return 0;

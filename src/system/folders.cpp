@@ -14,17 +14,6 @@ std::wstring currentDirectory() {
     return path;
 }
 
-// The full path of a folder, or the name itself when the platform cannot resolve it.
-std::wstring fullPath(const std::wstring& path) {
-    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    if (n == 0 || n >= full.size()) return path;
-    full.resize(n);
-    return full;
-}
-
 } // namespace
 
 RememberedDirectory::RememberedDirectory() : path_(currentDirectory()) {}
@@ -44,11 +33,20 @@ void makeDirectory(const std::wstring& path) {
     throw code == ERROR_FILE_NOT_FOUND ? Error(errPathNotFound) : Error::fromWin32(code);
 }
 
+std::wstring fullPath(const std::wstring& path) {
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    full.resize(n);
+    return full;
+}
+
 bool isWithin(const std::wstring& inner, const std::wstring& outer) {
-    std::wstring in = fullPath(inner), out = fullPath(outer);
-    if (in.size() < out.size()) return false;
-    return CompareStringOrdinal(in.data(), static_cast<int>(out.size()), out.data(), static_cast<int>(out.size()),
-                                TRUE) == CSTR_EQUAL;
+    return inner.size() >= outer.size() &&
+           CompareStringOrdinal(inner.data(), static_cast<int>(outer.size()), outer.data(),
+                                static_cast<int>(outer.size()), TRUE) == CSTR_EQUAL;
 }
 
 } // namespace zor

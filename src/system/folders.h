@@ -26,8 +26,12 @@ void enterDirectory(const std::wstring& path);
 // Makes one folder. Errors: 75 when something of that name exists, 76 when its parent is missing.
 void makeDirectory(const std::wstring& path);
 
-// Whether the folder inner is outer or lies below it, both ending in "\", compared as full paths
-// without regard to case.
+// The full path of a name, resolved against the current directory; the name itself when the
+// platform cannot resolve it.
+std::wstring fullPath(const std::wstring& path);
+
+// Whether the folder inner is outer or lies below it: full paths ending in "\", compared without
+// regard to case.
 bool isWithin(const std::wstring& inner, const std::wstring& outer);
 
 } // namespace zor

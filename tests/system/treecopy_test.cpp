@@ -61,6 +61,16 @@ TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevel) {
     EXPECT_FALSE(exists(root + L"dst\\System"));
 }
 
+TEST(TreeCopy, RelativePathsNameTheSameFoldersAtEveryLevel) {
+    std::wstring root = tree(L"treecopyrelative", {{L"src", nullptr}, {L"src\\a", nullptr}, {L"src\\a\\f.txt", "f"},
+                                                   {L"dst", nullptr}, {L"dst\\a", nullptr}});
+    std::wstring before = cwd(), src = L"src", dst = L"dst";
+    SetCurrentDirectoryW(root.c_str());
+    EXPECT_EQ(-1, copyTree(src, dst));
+    SetCurrentDirectoryW(before.c_str());
+    EXPECT_EQ("f", readFile(root + L"dst\\a\\f.txt"));
+}
+
 TEST(TreeCopy, AHundredSubfoldersCopyAHundredAndOneFailTheLevel) {
     for (int n : {100, 101}) {
         std::wstring root = tree(L"treecopy100", {{L"src", nullptr}, {L"dst", nullptr}, {L"src\\f.txt", "f"}});
