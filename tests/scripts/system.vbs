@@ -8,6 +8,7 @@ Dim src, dst, r : src = dir & "src" : dst = dir & "dst"
 CreateObject("Scripting.FileSystemObject").CreateFolder src
 CreateObject("Scripting.FileSystemObject").CreateFolder dst
 WriteText src & "\a.txt", "a"
+Eq Left(w.GetTempFilename(dir), Len(dir) + 3), dir & "ZOR", "GetTempFilename with a variable (a reference)"
 On Error Resume Next
 r = w.GetFreeDiskSpace("C:\")
 Eq Err.Number, CLng(6), "GetFreeDiskSpace of a large volume: overflow"
