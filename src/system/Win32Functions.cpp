@@ -1,26 +1,391 @@
+// Win32Functions: system folders and temporary files, disk and volume information, tree copy,
+// shutdown and log-off, wallpaper, window order and processes.
 #include "Win32Functions.h"
+#include "folders.h"
+#include "../runtime/listing.h"
+#include "../runtime/platform.h"
+#include <cmath>
+#include <optional>
+#include <vector>
 
 namespace zor {
 
-// Not built yet: every method answers E_NOTIMPL.
-STDMETHODIMP Win32Functions::GetWindowsSysDir(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::StripTerminator(BSTR, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetWindowsDir(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetTempFilename(VARIANT, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetWindowsTempDir(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::WindowsExit(short, short *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetFreeDiskSpace(BSTR, short *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetTotalDiskSpace(BSTR, short *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetDiskVolumeName(BSTR, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetDiskSerialNumber(BSTR, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetMaxFilenameLength(BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetFileSystemName(BSTR, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetDiskVolumeFlags(BSTR, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::SetWallpaper(BSTR, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::RemoveWallpaper(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::CopyFiles(BSTR *, BSTR *, short *, BSTR *, short *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::PutWindowOnTop(LONG, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::GetWindowsVersion(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP Win32Functions::ExecuteAndWait(BSTR) { return E_NOTIMPL; }
+namespace {
+
+// The caller's text as the platform's "A" calls take it, when it fits limit bytes with its
+// terminator. A NUL inside would end the text early and so name something else: none then.
+std::optional<std::string> platformText(const std::wstring& s, size_t limit) {
+    if (s.find(L'\0') != std::wstring::npos) return std::nullopt;
+    std::string a = toAnsi(s);
+    if (a.size() >= limit) return std::nullopt;
+    return a;
+}
+
+} // namespace
+
+// ---- system folders and temporary files ---------------------------------------------------
+
+std::wstring Win32Functions::stripped(CallBuffer& buffer) {
+    return call(self(), &_Win32Functions::StripTerminator, fromAnsi(std::string_view(buffer.data(), buffer.size())));
+}
+
+std::wstring Win32Functions::withDirSep(std::wstring path) {
+    auto textFiles = createPeer<_TextFileFunctions>();
+    call(textFiles.get(), &_TextFileFunctions::AddDirSep, path);
+    return path;
+}
+
+STDMETHODIMP Win32Functions::StripTerminator(BSTR strString, BSTR* result) {
+    return untrapped(result, [&] {
+        std::wstring s = str(strString);
+        size_t nul = s.find(L'\0');
+        if (nul == std::wstring::npos) return s;
+        if (nul + 1 > 32767) throw Error(errOverflow); // positions are 16-bit
+        s.resize(nul);
+        return s;
+    });
+}
+
+// A count of 0 is a failure, and so is a count beyond the buffer: the folder did not fit.
+STDMETHODIMP Win32Functions::GetWindowsDir(BSTR* result) {
+    return untrapped(result, [&] {
+        CallBuffer buffer(255);
+        UINT n = GetWindowsDirectoryA(buffer.data(), 255);
+        return n == 0 || n >= 255 ? std::wstring() : withDirSep(stripped(buffer));
+    });
+}
+
+STDMETHODIMP Win32Functions::GetWindowsSysDir(BSTR* result) {
+    return untrapped(result, [&] {
+        CallBuffer buffer(255);
+        UINT n = GetSystemDirectoryA(buffer.data(), 255);
+        return n == 0 || n >= 255 ? std::wstring() : withDirSep(stripped(buffer));
+    });
+}
+
+STDMETHODIMP Win32Functions::GetWindowsTempDir(BSTR* result) {
+    return untrapped(result, [&] {
+        CallBuffer buffer(260);
+        DWORD n = GetTempPathA(260, buffer.data());
+        return n == 0 || n >= 260 ? std::wstring() : stripped(buffer);
+    });
+}
+
+STDMETHODIMP Win32Functions::GetTempFilename(VARIANT strPath, BSTR* result) {
+    return untrapped(result, [&] {
+        std::wstring folder = isMissing(strPath) ? call(self(), &_Win32Functions::GetWindowsTempDir)
+                                                 : variantText(strPath);
+        // The platform writes folder, "\", "ZOR", up to four hex digits and ".tmp" into the
+        // 255-character buffer: a longer folder is refused before the call.
+        const size_t nameLength = 1 + 3 + 4 + 4;
+        CallBuffer buffer(255);
+        auto dir = platformText(folder, buffer.size() - nameLength);
+        if (!dir || GetTempFileNameA(dir->c_str(), "ZOR", 0, buffer.data()) == 0) return std::wstring();
+        return stripped(buffer);
+    });
+}
+
+// ---- disk and volume information -----------------------------------------------------------
+
+namespace {
+
+// A root path longer than the platform's path limit names no volume: the call is not made and
+// its outputs stay as they were, as after a failed call.
+std::optional<std::string> rootPath(BSTR strDrive) { return platformText(str(strDrive), MAX_PATH); }
+
+short megabytes(BSTR strDrive, bool free) {
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (auto root = rootPath(strDrive))
+        GetDiskFreeSpaceA(root->c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters);
+    auto signedValue = [](DWORD v) { return static_cast<double>(static_cast<LONG>(v)); };
+    double bytes = signedValue(bytesPerSector) * signedValue(sectorsPerCluster) *
+                   signedValue(free ? freeClusters : totalClusters);
+    double mb = std::floor(bytes / 1048576.0);
+    if (mb > 32767.0 || mb < -32768.0) throw Error(errOverflow); // the result is a 16-bit Integer
+    return static_cast<short>(mb);
+}
+
+struct Volume {
+    CallBuffer name{255}, fileSystem{255};
+    DWORD serial = 0, maxComponent = 0, flags = 0;
+    bool answered = false;
+
+    explicit Volume(BSTR strDrive) {
+        if (auto root = rootPath(strDrive))
+            answered = GetVolumeInformationA(root->c_str(), name.data(), 255, &serial, &maxComponent, &flags,
+                                             fileSystem.data(), 255) != FALSE;
+    }
+};
+
+const struct {
+    const wchar_t* name;
+    DWORD bit;
+} volumeFlags[] = {
+    {L"FS_CASE_IS_PRESERVED", 0x00000002},      {L"FS_CASE_SENSITIVE", 0x00000001},
+    {L"FS_UNICODE_STORED_ON_DISK", 0x00000004}, {L"FS_PERSISTENT_ACLS", 0x00000008},
+    {L"FS_VOL_IS_COMPRESSED", 0x00008000},      {L"FS_FILE_COMPRESSION", 0x00000010},
+};
+
+} // namespace
+
+STDMETHODIMP Win32Functions::GetFreeDiskSpace(BSTR strDrive, short* result) {
+    return untrapped(result, [&] { return megabytes(strDrive, true); });
+}
+
+STDMETHODIMP Win32Functions::GetTotalDiskSpace(BSTR strDrive, short* result) {
+    return untrapped(result, [&] { return megabytes(strDrive, false); });
+}
+
+// A volume that does not answer has neither a label nor a file-system name: the empty string.
+STDMETHODIMP Win32Functions::GetDiskVolumeName(BSTR strDrive, BSTR* result) {
+    return untrapped(result, [&] {
+        Volume volume(strDrive);
+        if (!volume.answered) return std::wstring();
+        std::wstring label = stripped(volume.name);
+        return label.empty() ? std::wstring(L"{volume has no label}") : label;
+    });
+}
+
+STDMETHODIMP Win32Functions::GetFileSystemName(BSTR strDrive, BSTR* result) {
+    return untrapped(result, [&] {
+        Volume volume(strDrive);
+        return volume.answered ? stripped(volume.fileSystem) : std::wstring();
+    });
+}
+
+STDMETHODIMP Win32Functions::GetDiskSerialNumber(BSTR strDrive, BSTR* result) {
+    return untrapped(result, [&] { return decimal(static_cast<LONG>(Volume(strDrive).serial)); });
+}
+
+STDMETHODIMP Win32Functions::GetMaxFilenameLength(BSTR strDrive, LONG* result) {
+    return untrapped(result, [&] { return static_cast<long>(Volume(strDrive).maxComponent); });
+}
+
+STDMETHODIMP Win32Functions::GetDiskVolumeFlags(BSTR strDrive, BSTR* result) {
+    return untrapped(result, [&] {
+        DWORD flags = Volume(strDrive).flags;
+        std::wstring text;
+        for (const auto& flag : volumeFlags)
+            if (flags & flag.bit) text.append(flag.name).append(L"\r\n");
+        if (!text.empty()) text.resize(text.size() - 2);
+        return text;
+    });
+}
+
+// ---- tree copy ------------------------------------------------------------------------------
+// Each level of the tree is one call: the level copies its matching files, then enters or makes
+// each destination subfolder and calls CopyFiles on it through the interface.
+
+namespace {
+
+const size_t maxSubfolders = 100;
+
+// Each level runs nested in the one above, on the caller's stack. The platform's path limit
+// allows at most 128 levels ("x\" each); a deeper tree (long paths are possible here) is cut
+// off there, so that it cannot exhaust the stack.
+const int maxDepth = 128;
+
+// A destination subfolder that can be neither entered nor made: not a failure of the level that
+// tried, it ends that level's call with the error.
+struct NotCreated {
+    Error error;
+};
+
+std::wstring withSeparator(const std::wstring& path) {
+    return !path.empty() && path.back() == L'\\' ? path : path + L'\\';
+}
+
+std::wstring upperCase(std::wstring path) {
+    CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+    return path;
+}
+
+// The next entry, or the end when the listing fails: once files are being copied, failures are
+// passed over.
+bool nextOrEnd(DirListing& listing, DirEntry& entry) {
+    try {
+        return listing.next(entry);
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+// Copies the ordinary files of src matching pattern into dst, replacing files of the same name;
+// a file that cannot be copied is left out. Only a listing that cannot start is an error.
+void copyMatchingFiles(const std::wstring& src, const std::wstring& dst, const std::wstring& pattern) {
+    DirListing listing(src + pattern, listNormal);
+    DirEntry entry;
+    if (!listing.next(entry)) return;
+    do {
+        std::wstring from = src + entry.name, to = dst + entry.name;
+        // Most destination files are new: the copy that refuses an existing file spares the
+        // platform's check whether the destination is the source itself, an extra open.
+        if (!CopyFileW(from.c_str(), to.c_str(), TRUE) && GetLastError() == ERROR_FILE_EXISTS)
+            CopyFileW(from.c_str(), to.c_str(), FALSE);
+    } while (nextOrEnd(listing, entry));
+}
+
+} // namespace
+
+STDMETHODIMP Win32Functions::CopyFiles(BSTR* srcPath, BSTR* dstPath, short* IncludeSubDirs, BSTR* FilePat,
+                                       short* result) {
+    if (!srcPath || !dstPath || !IncludeSubDirs || !FilePat) return E_POINTER;
+    return untrapped(result, [&] {
+        std::wstring src = str(*srcPath), dst = str(*dstPath), pattern = str(*FilePat);
+        // The normalised paths go back into the caller's variables on every way out.
+        auto writeBack = [&] {
+            replaceBstr(srcPath, src);
+            replaceBstr(dstPath, dst);
+        };
+        short level = 0;
+        try {
+            level = copyLevel(src, dst, *IncludeSubDirs, pattern);
+        } catch (const NotCreated& failure) {
+            writeBack();
+            throw failure.error;
+        }
+        writeBack();
+        return level;
+    });
+}
+
+// One level, trapped with the result 0; only NotCreated passes out. The caller's variables get
+// the normalised, upper-case paths; the folders themselves are named as the caller spelled them,
+// which the file system finds much faster than a name in another case.
+short Win32Functions::copyLevel(std::wstring& srcPath, std::wstring& dstPath, short& IncludeSubDirs,
+                                std::wstring& FilePat) {
+    struct Nesting {
+        int& depth;
+        explicit Nesting(int& d) : depth(++d) {}
+        ~Nesting() { --depth; }
+    } nesting(copyDepth_);
+    try {
+        if (copyDepth_ > maxDepth) throw Error(errPathFileAccess);
+        std::vector<std::wstring> subfolders;
+        RememberedDirectory current;
+        srcPath = withSeparator(srcPath);
+        dstPath = withSeparator(dstPath);
+        if ((srcPath + dstPath + FilePat).find(L'\0') != std::wstring::npos) throw Error(errBadFileName);
+        // Full paths: the levels below change the current directory, against which a relative
+        // name would then name another folder.
+        const std::wstring src = fullPath(srcPath), dst = fullPath(dstPath);
+        srcPath = upperCase(srcPath);
+        dstPath = upperCase(dstPath);
+        // A destination inside the source would be listed and copied into itself, deeper and
+        // deeper, until the path limit: nothing is copied.
+        if (isWithin(dst, src)) return 0;
+
+        DirListing scan(src + L"*.*", listDirectory);
+        for (DirEntry entry; scan.next(entry);) {
+            if (entry.name == L"." || entry.name == L".." || !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            if (subfolders.size() == maxSubfolders) throw Error(errSubscript);
+            subfolders.push_back(src + entry.name);
+        }
+
+        copyMatchingFiles(src, dst, FilePat);
+        if (subfolders.empty() || IncludeSubDirs == 0) return -1;
+
+        for (std::wstring& folder : subfolders) {
+            std::wstring subDst = dst + folder.substr(src.size());
+            try {
+                enterDirectory(subDst);
+            } catch (const Error& e) {
+                if (e.number != errPathNotFound && e.number != errPathFileAccess) throw;
+                try {
+                    makeDirectory(subDst);
+                } catch (const Error& notMade) {
+                    throw NotCreated{notMade};
+                }
+            }
+            // A nested level's own result does not change this level's.
+            call(self(), &_Win32Functions::CopyFiles, folder, subDst, IncludeSubDirs, FilePat);
+        }
+        return -1;
+    } catch (const NotCreated&) {
+        throw;
+    } catch (...) {
+        SetErrorInfo(0, nullptr); // a failed nested call leaves its error information
+        return 0;
+    }
+}
+
+// ---- shutdown, desktop and processes --------------------------------------------------------
+
+namespace {
+
+void closeToken(HANDLE token) { platform().CloseHandle(token); }
+using Token = Owner<HANDLE, &closeToken>;
+
+const UINT wallpaperChange = SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE;
+
+// A path longer than the platform's limit, or with a NUL inside, sets nothing: 0.
+long setWallpaper(const std::wstring& path) {
+    auto bitmap = platformText(path, MAX_PATH);
+    if (!bitmap) return 0;
+    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, bitmap->data(), wallpaperChange);
+}
+
+} // namespace
+
+void Win32Functions::EnableShutdownPrivilege() {
+    Token token;
+    platform().OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.out());
+    LUID shutdown{};
+    platform().LookupPrivilegeValueA("", "SeShutdownPrivilege", &shutdown);
+    TOKEN_PRIVILEGES wanted{};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Luid = shutdown;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    TOKEN_PRIVILEGES previous{};
+    DWORD previousLength = 0;
+    platform().AdjustTokenPrivileges(token.get(), FALSE, &wanted, sizeof wanted, &previous, &previousLength);
+}
+
+STDMETHODIMP Win32Functions::WindowsExit(short intOption, short* result) {
+    return untrapped(result, [&] {
+        if (intOption == 0) {
+            if (isWindowsNT() == 1) EnableShutdownPrivilege();
+            platform().ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0xFFFFFFFF);
+        } else if (intOption == 1) {
+            platform().ExitWindowsEx(EWX_LOGOFF | EWX_FORCE, 0xFFFFFFFF);
+        }
+        return short(0);
+    });
+}
+
+STDMETHODIMP Win32Functions::SetWallpaper(BSTR strBitmap, LONG* result) {
+    return untrapped(result, [&] { return setWallpaper(str(strBitmap)); });
+}
+
+STDMETHODIMP Win32Functions::RemoveWallpaper(LONG* result) {
+    return untrapped(result, [&] { return setWallpaper(L"(None)"); });
+}
+
+STDMETHODIMP Win32Functions::PutWindowOnTop(LONG lngFormhWnd, VARIANT_BOOL* result) {
+    return untrapped(result, [&] {
+        BringWindowToTop(reinterpret_cast<HWND>(static_cast<LONG_PTR>(lngFormhWnd)));
+        return true;
+    });
+}
+
+STDMETHODIMP Win32Functions::GetWindowsVersion(LONG* result) {
+    return untrapped(result, [&] { return (GetVersion() & 0x80000000u) ? 0L : 1L; });
+}
+
+// A command line that cannot be started (too long for the platform, a NUL inside, no such
+// program) starts nothing, and the call returns at once.
+STDMETHODIMP Win32Functions::ExecuteAndWait(BSTR strCommandLine) {
+    return untrapped([&] {
+        auto commandLine = platformText(str(strCommandLine), 32768);
+        if (!commandLine) return;
+        STARTUPINFOA start{};
+        start.cb = sizeof start;
+        PROCESS_INFORMATION started{};
+        CreateProcessA(nullptr, commandLine->data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                       &start, &started);
+        Handle process(started.hProcess), thread(started.hThread);
+        if (process) WaitForSingleObject(process.get(), INFINITE);
+    });
+}
 
 } // namespace zor

@@ -1,5 +1,6 @@
 #pragma once
 #include "../frame/dispatch.h"
+#include "../runtime/callbuffer.h"
 
 namespace zor {
 
@@ -25,6 +26,14 @@ public:
     STDMETHODIMP PutWindowOnTop(LONG lngFormhWnd, VARIANT_BOOL *result) override;
     STDMETHODIMP GetWindowsVersion(LONG *result) override;
     STDMETHODIMP ExecuteAndWait(BSTR strCommandLine) override;
+
+private:
+    void EnableShutdownPrivilege();
+    std::wstring stripped(CallBuffer& buffer);       // StripTerminator, through the interface
+    std::wstring withDirSep(std::wstring path);      // AddDirSep of TextFileFunctions
+    short copyLevel(std::wstring& srcPath, std::wstring& dstPath, short& IncludeSubDirs, std::wstring& FilePat);
+
+    int copyDepth_ = 0; // CopyFiles levels running on this object, each one nested in the one before
 };
 
 } // namespace zor

@@ -1,0 +1,52 @@
+#include "folders.h"
+#include "../runtime/errors.h"
+
+namespace zor {
+
+namespace {
+
+std::wstring currentDirectory() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::wstring path(n, L'\0');
+    n = GetCurrentDirectoryW(n, path.data());
+    if (n == 0 || n >= path.size()) throw Error::lastWin32();
+    path.resize(n);
+    return path;
+}
+
+} // namespace
+
+RememberedDirectory::RememberedDirectory() : path_(currentDirectory()) {}
+
+RememberedDirectory::~RememberedDirectory() { SetCurrentDirectoryW(path_.c_str()); }
+
+void enterDirectory(const std::wstring& path) {
+    if (SetCurrentDirectoryW(path.c_str())) return;
+    DWORD code = GetLastError();
+    throw code == ERROR_FILE_NOT_FOUND ? Error(errPathNotFound) : Error::fromWin32(code);
+}
+
+void makeDirectory(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return;
+    DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) throw Error(errPathFileAccess);
+    throw code == ERROR_FILE_NOT_FOUND ? Error(errPathNotFound) : Error::fromWin32(code);
+}
+
+std::wstring fullPath(const std::wstring& path) {
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return path;
+    full.resize(n);
+    return full;
+}
+
+bool isWithin(const std::wstring& inner, const std::wstring& outer) {
+    return inner.size() >= outer.size() &&
+           CompareStringOrdinal(inner.data(), static_cast<int>(outer.size()), outer.data(),
+                                static_cast<int>(outer.size()), TRUE) == CSTR_EQUAL;
+}
+
+} // namespace zor

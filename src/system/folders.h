@@ -1,0 +1,37 @@
+// Folder services of the tree copy: the process's current directory, entering and making a
+// folder with the library's error numbers, and whether one folder lies inside another.
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace zor {
+
+// The process's current directory as it was when this was made; made current again when it goes,
+// on every way out of the caller.
+class RememberedDirectory {
+public:
+    RememberedDirectory();
+    RememberedDirectory(const RememberedDirectory&) = delete;
+    RememberedDirectory& operator=(const RememberedDirectory&) = delete;
+    ~RememberedDirectory();
+
+private:
+    std::wstring path_;
+};
+
+// Makes path the current directory. Errors: 76 when it does not exist (or is a file), 70 when
+// access is denied, 52 for a name the file system rejects.
+void enterDirectory(const std::wstring& path);
+
+// Makes one folder. Errors: 75 when something of that name exists, 76 when its parent is missing.
+void makeDirectory(const std::wstring& path);
+
+// The full path of a name, resolved against the current directory; the name itself when the
+// platform cannot resolve it.
+std::wstring fullPath(const std::wstring& path);
+
+// Whether the folder inner is outer or lies below it: full paths ending in "\", compared without
+// regard to case.
+bool isWithin(const std::wstring& inner, const std::wstring& outer);
+
+} // namespace zor

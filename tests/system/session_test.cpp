@@ -1,0 +1,72 @@
+// Win32Functions: ending the session (recorded, never performed), the wallpaper in the user's
+// profile, window order, the platform family and a real child process waited for.
+#include "library.h"
+#include "scratch.h"
+#include "frame/results.h"
+#include "system/Win32Functions.h"
+
+using namespace test;
+using zor::call;
+using W = _Win32Functions;
+
+TEST_F(InProcessLibrary, WindowsExitRecordsTheExactCallsOfEachOption) {
+    auto w = make<zor::Win32Functions, W>();
+    recorder.privilegeId = {0x11223344, 0x55};
+    std::pair<short, std::vector<std::string>> cases[] = {
+        {0, {"OpenProcessToken(current, 0x00000028)", "LookupPrivilegeValueA(\"\", \"SeShutdownPrivilege\")",
+             "AdjustTokenPrivileges(0x00004321, 0, 16)", "CloseHandle(0x00004321)", "ExitWindowsEx(5, 0xFFFFFFFF)"}},
+        {1, {"ExitWindowsEx(4, 0xFFFFFFFF)"}}, {2, {}}, {-1, {}}};
+    ASSERT_EQ(1, zor::isWindowsNT());
+    for (auto& [option, calls] : cases) {
+        recorder.calls.clear();
+        EXPECT_EQ(0, call(w.get(), &W::WindowsExit, option));
+        EXPECT_EQ(calls, recorder.calls) << option;
+    }
+    const unsigned char record[16] = {1, 0, 0, 0, 0x44, 0x33, 0x22, 0x11, 0x55, 0, 0, 0, 2, 0, 0, 0};
+    ASSERT_EQ(1u, recorder.privileges.size());
+    EXPECT_EQ(0, memcmp(record, &recorder.privileges[0], 16));
+}
+
+TEST_F(RegisteredLibrary, WallpaperWindowOrderAndPlatformFamily) {
+    auto w = make<W>(L"Win32Functions");
+    auto wallpaper = [] {
+        wchar_t value[600] = L"";
+        DWORD size = sizeof value;
+        RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr, value, &size);
+        return std::wstring(value);
+    };
+    std::wstring before = wallpaper();
+    EXPECT_NE(0, call(w.get(), &W::SetWallpaper, L"C:\\pictures\\zor.bmp"));
+    for (auto& refused : {std::wstring(300, L'p'), std::wstring(L"C:\\a.bmp\0.exe", 13)})
+        EXPECT_EQ(0, call(w.get(), &W::SetWallpaper, refused));
+    EXPECT_EQ(L"C:\\pictures\\zor.bmp", wallpaper());
+    EXPECT_NE(0, call(w.get(), &W::RemoveWallpaper));
+    EXPECT_EQ(L"(None)", wallpaper());
+    call(w.get(), &W::SetWallpaper, before);
+    EXPECT_EQ(VARIANT_TRUE, call(w.get(), &W::PutWindowOnTop, 0x7654321L));
+    EXPECT_EQ(zor::isWindowsNT(), call(w.get(), &W::GetWindowsVersion));
+}
+
+// The child that ExecuteAndWait starts: it sleeps a second, then leaves a mark.
+TEST(Child, SleepsThenMarks) {
+    wchar_t mark[MAX_PATH];
+    if (!GetEnvironmentVariableW(L"ZOR_CHILD_MARK", mark, MAX_PATH)) GTEST_SKIP() << "only as a child";
+    Sleep(1000);
+    writeFile(mark, "ended");
+}
+
+TEST_F(RegisteredLibrary, ExecuteAndWaitReturnsWhenTheChildHasEnded) {
+    auto w = make<W>(L"Win32Functions");
+    std::wstring mark = scratchDir(L"execute") + L"mark";
+    SetEnvironmentVariableW(L"ZOR_CHILD_MARK", mark.c_str());
+    wchar_t self[MAX_PATH];
+    std::wstring child = L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) + L"\" --gtest_filter=Child.*";
+    for (auto& line : {child, std::wstring(L"zor-no-such-program.exe"), std::wstring(), std::wstring(40000, L'x'),
+                       child + L'\0' + L"x"}) { // cut at its NUL, the last would start the child
+        DeleteFileW(mark.c_str());
+        DWORD start = GetTickCount();
+        call(w.get(), &W::ExecuteAndWait, line);
+        EXPECT_EQ(line == child, GetTickCount() - start >= 1000 && readFile(mark) == "ended") << line.size();
+    }
+    SetEnvironmentVariableW(L"ZOR_CHILD_MARK", nullptr);
+}

@@ -1,0 +1,115 @@
+// Win32Functions.CopyFiles: real trees copied through the registered DLL, files compared byte for
+// byte, and the current directory checked after every call.
+#include "client.h"
+#include "scratch.h"
+#include "frame/results.h"
+
+using namespace test;
+using zor::call;
+using W = _Win32Functions;
+
+namespace {
+
+std::wstring cwd() {
+    wchar_t b[MAX_PATH];
+    return std::wstring(b, GetCurrentDirectoryW(MAX_PATH, b));
+}
+
+// CopyFiles with "*.txt"; the automation error it ends with must be `error`.
+short copyTree(std::wstring& src, std::wstring& dst, short subDirs = -1, long error = 0) {
+    auto w = create<W>(L"Win32Functions");
+    std::wstring before = cwd(), pattern = L"*.txt";
+    short result = 99;
+    EXPECT_EQ(error, errorOf([&] { result = call(w.get(), &W::CopyFiles, src, dst, subDirs, pattern); }));
+    EXPECT_EQ(before, cwd()) << "current directory restored";
+    return result;
+}
+
+std::wstring tree(const wchar_t* name, std::initializer_list<std::pair<const wchar_t*, const char*>> entries) {
+    std::wstring root = scratchDir(name);
+    for (auto [path, text] : entries) text ? writeFile(root + path, text) : void(CreateDirectoryW((root + path).c_str(), nullptr));
+    return root;
+}
+
+} // namespace
+
+TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevel) {
+    std::wstring root = tree(L"treecopy", {{L"src", nullptr}, {L"src\\Sub", nullptr}, {L"src\\Sub\\Deep", nullptr},
+                                           {L"src\\Hidden", nullptr}, {L"src\\System", nullptr}, {L"dst", nullptr},
+                                           {L"dst\\sub", nullptr}, {L"src\\a.txt", "top"}, {L"src\\b.log", "b"},
+                                           {L"src\\h.txt", "h"}, {L"src\\s.txt", "s"}, {L"src\\Sub\\c.txt", "new"},
+                                           {L"src\\Sub\\Deep\\d.txt", "deep"}, {L"src\\Hidden\\e.txt", "e"},
+                                           {L"dst\\sub\\c.txt", "old"}, {L"dst\\sub\\keep.txt", "kept"}});
+    for (auto [name, attribute] : {std::pair{L"h.txt", FILE_ATTRIBUTE_HIDDEN}, {L"s.txt", FILE_ATTRIBUTE_SYSTEM},
+                                   {L"Hidden", FILE_ATTRIBUTE_HIDDEN}, {L"System", FILE_ATTRIBUTE_SYSTEM}})
+        SetFileAttributesW((root + L"src\\" + name).c_str(), attribute);
+    std::wstring src = root + L"src", dst = root + L"dst", upper = root;
+    CharLowerW(src.data()), CharUpperW(upper.data());
+    EXPECT_EQ(-1, copyTree(src, dst, 0)); // this level only
+    EXPECT_EQ(upper + L"SRC\\", src);     // normalised into the caller's variables
+    EXPECT_EQ(upper + L"DST\\", dst);
+    EXPECT_EQ("old", readFile(root + L"dst\\sub\\c.txt"));
+    EXPECT_EQ(-1, copyTree(src, dst));
+    EXPECT_EQ(upper + L"DST\\", dst);
+    for (auto [file, text] : {std::pair{L"a.txt", "top"}, {L"sub\\c.txt", "new"}, {L"sub\\keep.txt", "kept"},
+                              {L"sub\\Deep\\d.txt", "deep"}, {L"b.log", "<missing>"}, {L"h.txt", "<missing>"},
+                              {L"s.txt", "<missing>"}, {L"Hidden\\e.txt", "<missing>"}})
+        EXPECT_EQ(text, readFile(root + L"dst\\" + file)) << file;
+    WIN32_FIND_DATAW made;
+    FindClose(FindFirstFileW((root + L"dst\\sub\\deep").c_str(), &made));
+    EXPECT_STREQ(L"Deep", made.cFileName); // named as listed
+    EXPECT_FALSE(exists(root + L"dst\\System"));
+}
+
+TEST(TreeCopy, RelativePathsNameTheSameFoldersAtEveryLevel) {
+    std::wstring root = tree(L"treecopyrelative", {{L"src", nullptr}, {L"src\\a", nullptr}, {L"src\\a\\f.txt", "f"},
+                                                   {L"dst", nullptr}, {L"dst\\a", nullptr}});
+    std::wstring before = cwd(), src = L"src", dst = L"dst";
+    SetCurrentDirectoryW(root.c_str());
+    EXPECT_EQ(-1, copyTree(src, dst));
+    SetCurrentDirectoryW(before.c_str());
+    EXPECT_EQ("f", readFile(root + L"dst\\a\\f.txt"));
+}
+
+TEST(TreeCopy, AHundredSubfoldersCopyAHundredAndOneFailTheLevel) {
+    for (int n : {100, 101}) {
+        std::wstring root = tree(L"treecopy100", {{L"src", nullptr}, {L"dst", nullptr}, {L"src\\f.txt", "f"}});
+        for (int i = 0; i < n; ++i) CreateDirectoryW((root + L"src\\d" + std::to_wstring(i)).c_str(), nullptr);
+        std::wstring src = root + L"src", dst = root + L"dst";
+        EXPECT_EQ(n == 100 ? -1 : 0, copyTree(src, dst));
+        EXPECT_EQ(n == 100, exists(root + L"dst\\f.txt") && exists(root + L"dst\\d99"));
+    }
+}
+
+TEST(TreeCopy, InsideTheSourceNothingAndBelowTheHundredAndTwentyEighthLevelNothingIsCopied) {
+    std::wstring root = tree(L"treecopyinside", {{L"in", nullptr}, {L"a.txt", "a"}}), level;
+    for (std::wstring dst : {root, root + L"in", root + L"in\\..\\in\\"}) {
+        std::wstring src = root;
+        EXPECT_EQ(0, copyTree(src, dst)) << dst;
+        EXPECT_FALSE(exists(root + L"in\\a.txt") || exists(root + L"in\\in"));
+    }
+    // Long paths allow deeper trees than the platform's path limit: the levels stop at 128.
+    std::wstring src = tree(L"treecopydeep", {{L"dst", nullptr}}) + L"src", dst = src.substr(0, src.size() - 3) + L"dst";
+    CreateDirectoryW(src.c_str(), nullptr);
+    for (int depth = 2; depth <= 200; ++depth) {
+        CreateDirectoryW((src + (level += L"\\d")).c_str(), nullptr);
+        if (depth == 128 || depth == 129) writeFile(src + level + L"\\f.txt", std::to_string(depth));
+    }
+    EXPECT_EQ(-1, copyTree(src, dst));
+    EXPECT_EQ("128", readFile(dst + level.substr(0, 2 * 127) + L"\\f.txt"));
+    EXPECT_FALSE(exists(dst + level.substr(0, 2 * 128) + L"\\f.txt"));
+}
+
+TEST(TreeCopy, ADestinationFolderThatCannotBeMadeFailsTheCallThatTriedIt) {
+    std::wstring root = tree(L"treecopyblocked", {{L"src", nullptr}, {L"src\\Sub", nullptr}, {L"src\\Sub\\Deep", nullptr},
+                                                  {L"src\\Sub\\Deep\\x.txt", "x"}, {L"dst", nullptr}, {L"dst\\Sub", "file"}});
+    std::wstring src = root + L"src", dst = root + L"dst";
+    copyTree(src, dst, -1, 75); // at the outermost level the client's call fails
+    DeleteFileW((root + L"dst\\Sub").c_str());
+    CreateDirectoryW((root + L"dst\\Sub").c_str(), nullptr);
+    writeFile(root + L"dst\\Sub\\Deep", "file");
+    EXPECT_EQ(0, copyTree(src, dst)); // one level down: the level above fails
+    std::wstring deep = root + L"src\\Sub\\Deep", nowhere = root + L"nowhere";
+    EXPECT_EQ(-1, copyTree(deep, nowhere)); // the outermost destination is never made
+    EXPECT_FALSE(exists(nowhere));
+}
