@@ -131,7 +131,7 @@ CountingWindow::~CountingWindow() { DestroyWindow(hwnd_); }
 
 int CountingWindow::count() const { return static_cast<int>(GetWindowLongPtrW(hwnd_, GWLP_USERDATA)); }
 
-HeldFile::HeldFile(const std::wstring& path) {
+HeldFile::HeldFile(const std::wstring& path, bool sharedReader) {
     static int counter = 0;
     wchar_t base[64];
     swprintf(base, 64, L"zor-held-%lu-%d", GetCurrentProcessId(), ++counter);
@@ -140,7 +140,8 @@ HeldFile::HeldFile(const std::wstring& path) {
     release_ = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
     wchar_t helper[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"ZOR_HOLDFILE", helper, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName;
+    std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName +
+                          (sharedReader ? L" shared" : L"");
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW si{};

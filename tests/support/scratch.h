@@ -40,10 +40,10 @@ private:
 };
 
 // Another process opens the file (creating it when missing) with no sharing and holds it until
-// this object goes.
+// this object goes; a shared reader opens it for reading only, sharing everything.
 class HeldFile {
 public:
-    explicit HeldFile(const std::wstring& path);
+    explicit HeldFile(const std::wstring& path, bool sharedReader = false);
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
     ~HeldFile();

@@ -188,6 +188,24 @@ TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
     EXPECT_EQ("6\r\n", readFile(f));
 }
 
+TEST(Counter, APlainReaderElsewhereNeverMakesAnIncrementWait) {
+    Web w;
+    std::wstring f = scratch(L"read-elsewhere.cnt");
+    writeFile(f, "100\r\n");
+    HeldFile reader(f, true);
+    ASSERT_TRUE(reader.held());
+    DWORD slowest = 0;
+    for (int i = 1; i <= 50; ++i) {
+        DWORD start = GetTickCount();
+        Call call;
+        w.counter(call, f, vbool(true));
+        slowest = std::max(slowest, GetTickCount() - start);
+        expectLong(call, 100 + i);
+    }
+    EXPECT_LT(slowest, 50u); // a wait for the reader would take the whole retry time
+    EXPECT_EQ("150\r\n", readFile(f));
+}
+
 TEST(Counter, ParallelProcessesLoseNoIncrement) {
     std::wstring f = scratch(L"parallel.cnt");
     DeleteFileW(f.c_str());
