@@ -189,10 +189,13 @@ STDMETHODIMP TextFileFunctions::IsInLogFile(BSTR strLogFile, BSTR strSearch, VAR
     return trapped(result, false, [&] {
         std::wstring filename = str(strLogFile), search = str(strSearch);
         if (!fileExists(filename)) return false;
-        TextReader log(readTextFile(filename));
+        // The log is read in blocks, however large it has grown, up to the first match.
+        FileChannel file(filename, OpenMode::Input);
+        FieldStream log(file);
+        AnsiSearch text(search);
         MessagePump pump;
         while (!log.atEnd()) {
-            if (log.field().find(search) != std::wstring_view::npos) return true;
+            if (text.foundIn(log.field())) return true;
             pump.step();
         }
         return false;

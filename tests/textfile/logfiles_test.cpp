@@ -1,4 +1,6 @@
+#define PSAPI_VERSION 2
 #include "textfiles.h"
+#include <psapi.h>
 
 using namespace test;
 
@@ -139,14 +141,28 @@ TEST_F(TextFiles, IsInLogFileOnMissingEmptyOrBusyFilesIsFalse) {
     EXPECT_TRUE(isInLog(dir + L"held.log", L"x"));
 }
 
-TEST_F(TextFiles, IsInLogFileFindsTheLastLineOfALargeLog) {
-    std::wstring dir = scratchDir(L"is-in-log-large");
-    std::string log;
-    for (int i = 0; i < 60000; ++i) log += "2026-12-07 10:00:00 entry number " + std::to_string(i) + " of the large log\r\n";
-    log += "the needle";
-    writeFile(dir + L"big.log", log);
-    EXPECT_TRUE(isInLog(dir + L"big.log", L"the needle"));
-    EXPECT_FALSE(isInLog(dir + L"big.log", L"entry number 60000 "));
+TEST_F(TextFiles, IsInLogFileStreamsALogOfOneAndAHalfGigabytes) {
+    // 1.5 GB of 1,000-byte lines written in 8 MB blocks; marked first and last lines.
+    std::wstring file = scratchDir(L"is-in-log-huge") + L"huge.log";
+    std::string line = std::string(998, 'x') + "\r\n", block;
+    while (block.size() < (8u << 20)) block += line;
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD written = 0;
+    WriteFile(h, "first line\r\n", 12, &written, nullptr);
+    for (unsigned long long total = 0; total < 1536ull << 20; total += block.size())
+        ASSERT_TRUE(WriteFile(h, block.data(), static_cast<DWORD>(block.size()), &written, nullptr));
+    WriteFile(h, "last line", 9, &written, nullptr);
+    CloseHandle(h);
+
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    EXPECT_TRUE(isInLog(file, L"first line"));
+    EXPECT_TRUE(isInLog(file, L"last line"));
+    EXPECT_FALSE(isInLog(file, L"nowhere"));
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    EXPECT_LT(after.PeakPagefileUsage - before.PeakPagefileUsage, 32u << 20);
+    EXPECT_TRUE(DeleteFileW(file.c_str()));
 }
 
 // ---- CreateLogFileWithBackup -----------------------------------------------------------------
