@@ -62,8 +62,8 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode, OpenOptions opti
         disposition = CREATE_ALWAYS;
         break;
     case OpenMode::Append:
-        // Append access alone: the platform puts every write at the end of the file as it is
-        // then, so the entries of several appenders never overwrite or split each other.
+        // Append access alone puts every write at the end of the file as it is then; appenders
+        // of this library also take turns (Wine decides the end and writes in two steps).
         access = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
         disposition = OPEN_ALWAYS;
         waitMs = std::max(waitMs, appendWaitMs);
@@ -97,6 +97,16 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode, OpenOptions opti
         return h_ != INVALID_HANDLE_VALUE;
     });
     if (!opened) throw fileError(GetLastError(), p);
+    if (mode == OpenMode::Append) {
+        try {
+            takeTurn(waitMs);
+            if (SetFilePointer(h_, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+                throw Error::lastWin32();
+        } catch (...) {
+            CloseHandle(h_); // no destructor runs for a channel that was never made
+            throw;
+        }
+    }
 }
 
 void FileChannel::takeTurn(DWORD waitMs) {

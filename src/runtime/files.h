@@ -14,7 +14,7 @@ namespace zor {
 enum class OpenMode {
     Input,  // an existing file, read only; others may read and write it meanwhile
     Output, // created, or emptied when it exists
-    Append, // created when missing; every write goes to the end, also among other appenders
+    Append, // created when missing; every write goes to the end; appenders take turns
     Binary, // created when missing; read and written at a position
     Update, // an existing file, read and written at a position; never created
     New,    // created, error 58 when it exists; nobody else may open it until it is closed

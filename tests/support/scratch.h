@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -23,6 +24,10 @@ bool canOpenExclusively(const std::wstring& path); // nobody holds it open
 void setLocalWriteTime(const std::wstring& path, SYSTEMTIME local);
 SYSTEMTIME localDaysAgo(int days); // noon of the day so many days before today
 std::wstring yyyymmdd(const SYSTEMTIME& t);
+
+// Runs a script of the test data folder with cscript in one new process per argument list, all
+// at once, and gives their exit codes when all have ended.
+std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstring>& arguments);
 
 // A message-only window of the calling thread that counts the WM_USER messages it receives.
 class CountingWindow {

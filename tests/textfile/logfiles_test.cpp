@@ -1,6 +1,9 @@
 #define PSAPI_VERSION 2
 #include "textfiles.h"
 #include <psapi.h>
+#include <atomic>
+#include <set>
+#include <thread>
 
 using namespace test;
 
@@ -103,6 +106,65 @@ TEST_F(TextFiles, UpdateLogFileOnALogInUseIsAnAutomationError) {
     }
     EXPECT_TRUE(canOpenExclusively(dir + L"app.log"));
     EXPECT_EQ("x\r\n", readFile(dir + L"app.log"));
+}
+
+namespace {
+
+// Entries of the appenders "p0".."p3", n each, as append_log.vbs writes them.
+std::multiset<std::string> appendedEntries(int n) {
+    std::multiset<std::string> entries;
+    for (int p = 0; p < 4; ++p)
+        for (int i = 1; i <= n; ++i) entries.insert("p" + std::to_string(p) + " entry " + std::to_string(i) + ", all of it intact");
+    return entries;
+}
+
+std::multiset<std::string> logLines(const std::wstring& file) {
+    std::string text = readFile(file);
+    std::multiset<std::string> lines;
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.insert(text.substr(start, end - start));
+    EXPECT_TRUE(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n") << "a torn last entry";
+    return lines;
+}
+
+} // namespace
+
+TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesAtOnce) {
+    std::wstring dir = scratchDir(L"append-processes"), log = dir + L"shared.log", go = dir + L"go";
+    writeFile(log, "");
+    std::vector<std::wstring> args;
+    for (int p = 0; p < 4; ++p) args.push_back(L"\"" + log + L"\" 300 p" + std::to_wstring(p) + L" \"" + go + L"\"");
+    std::thread starter([&] {
+        ::Sleep(1500); // every process is waiting for the go by then
+        writeFile(go, "");
+    });
+    std::vector<DWORD> codes = runScripts(L"append_log.vbs", args);
+    starter.join();
+    EXPECT_EQ(std::vector<DWORD>(4, 0), codes) << "an entry was refused";
+    EXPECT_EQ(appendedEntries(300), logLines(log));
+}
+
+TEST_F(TextFiles, UpdateLogFileTakesFourAppendingThreadsAtOnce) {
+    std::wstring log = scratchDir(L"append-threads") + L"shared.log";
+    writeFile(log, "");
+    std::atomic<int> refused{0};
+    std::vector<std::thread> threads;
+    for (int p = 0; p < 4; ++p)
+        threads.emplace_back([&, p] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                auto files = create<_TextFileFunctions>(L"TextFileFunctions");
+                for (int i = 1; i <= 300; ++i) {
+                    std::string entry = "p" + std::to_string(p) + " entry " + std::to_string(i) + ", all of it intact";
+                    VARIANT_BOOL ok = 0;
+                    if (files->UpdateLogFile(Bstr(log).get(), Bstr(zor::fromAnsi(entry)).get(), &ok) != S_OK || !ok) ++refused;
+                }
+            }
+            CoUninitialize();
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(0, refused.load());
+    EXPECT_EQ(appendedEntries(300), logLines(log));
 }
 
 // ---- IsInLogFile -----------------------------------------------------------------------------

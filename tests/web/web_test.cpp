@@ -209,26 +209,9 @@ TEST(Counter, APlainReaderElsewhereNeverMakesAnIncrementWait) {
 TEST(Counter, ParallelProcessesLoseNoIncrement) {
     std::wstring f = scratch(L"parallel.cnt");
     DeleteFileW(f.c_str());
-    wchar_t data[MAX_PATH];
-    ASSERT_GT(GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH), 0u);
     const int processes = 4, each = 60;
-    std::vector<PROCESS_INFORMATION> running;
-    for (int i = 0; i < processes; ++i) {
-        std::wstring cmd = L"cscript.exe //nologo \"" + std::wstring(data) + L"\\bump_counter.vbs\" \"" + f + L"\" " +
-                           std::to_wstring(each);
-        STARTUPINFOW si{sizeof si};
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-        running.push_back(pi);
-    }
-    for (auto& pi : running) {
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        DWORD code = 9;
-        GetExitCodeProcess(pi.hProcess, &code);
-        EXPECT_EQ(0u, code) << "a request got an error text";
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
+    std::vector<std::wstring> args(processes, L"\"" + f + L"\" " + std::to_wstring(each));
+    EXPECT_EQ(std::vector<DWORD>(processes, 0), runScripts(L"bump_counter.vbs", args)) << "a request got an error text";
     EXPECT_EQ(std::to_string(processes * each) + "\r\n", readFile(f));
 }
 
