@@ -8,6 +8,11 @@
 
 namespace zor {
 
+// Whether a caller's text fits a platform call that copies it into a fixed buffer of `limit`
+// characters with its terminating NUL. A text that does not fit never reaches such a call: the
+// method ends in its documented failure result instead.
+inline bool fitsLimit(std::string_view text, size_t limit) { return text.size() < limit; }
+
 class CallBuffer {
 public:
     explicit CallBuffer(size_t n) : b_(n, ' ') {}

@@ -209,6 +209,9 @@ STDMETHODIMP TextFileFunctions::IsInLogFile(BSTR strLogFile, BSTR strSearch, VAR
 STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BSTR strKey, BSTR* result) {
     return untrapped(result, [&] {
         std::string section = toAnsi(str(strSection)), key = toAnsi(str(strKey)), file = toAnsi(str(strIniFile));
+        // The profile functions copy the file name into a path buffer: a longer name is read
+        // as a missing file.
+        if (!fitsLimit(file, MAX_PATH)) return std::wstring();
         CallBuffer buffer(255);
         DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), buffer.size(), file.c_str());
         if (n < 1) return std::wstring();
@@ -228,6 +231,7 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
     return untrapped(result, [&] {
         std::string section = toAnsi(str(strHeader)), key = toAnsi(str(strSection)), value = toAnsi(str(strValue)),
                     file = toAnsi(str(strIniFile));
+        if (!fitsLimit(file, MAX_PATH)) return false; // a failed write, as the profile functions report it
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
     });
 }
@@ -296,6 +300,7 @@ STDMETHODIMP TextFileFunctions::ShellTextFile(IDispatch* frmForm, BSTR strFilena
 STDMETHODIMP TextFileFunctions::SetFileDate(BSTR strFilename, DATE dteDate, VARIANT_BOOL* result) {
     return untrapped(result, [&] {
         std::string name = toAnsi(str(strFilename));
+        if (!fitsLimit(name, OFS_MAXPATHNAME)) return false; // OpenFile keeps the path in its record
         OFSTRUCT of{};
         of.cBytes = sizeof of;
         HFILE opened = OpenFile(name.c_str(), &of, OF_WRITE);
