@@ -218,7 +218,30 @@ void renameFile(std::wstring_view from, std::wstring_view to) {
 
 void replaceFile(std::wstring_view source, std::wstring_view target) {
     std::wstring s = terminated(source), t = terminated(target);
-    if (!MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING)) throw fileError(GetLastError(), s);
+    if (MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    DWORD code = GetLastError();
+    if (code != ERROR_NOT_SAME_DEVICE) throw fileError(code, s);
+
+    // Another volume: a copy is made beside the target under a free name and then renamed over
+    // it within its volume, so a failed copy or rename leaves the target as it was.
+    std::wstring copy;
+    for (int n = 0;; ++n) {
+        copy = t + L".zor-replace" + (n ? std::to_wstring(n) : std::wstring());
+        if (CopyFileW(s.c_str(), copy.c_str(), TRUE)) break;
+        code = GetLastError();
+        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || n == 9) {
+            if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) DeleteFileW(copy.c_str()); // a partial copy
+            throw fileError(code, s);
+        }
+    }
+    if (!MoveFileExW(copy.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        code = GetLastError();
+        DeleteFileW(copy.c_str());
+        throw fileError(code, t);
+    }
+    // The target holds the source's content now; a source that cannot be deleted stays behind
+    // rather than failing a replacement that has happened.
+    DeleteFileW(s.c_str());
 }
 
 SYSTEMTIME lastWriteLocal(std::wstring_view path) {

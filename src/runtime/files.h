@@ -88,8 +88,9 @@ std::string readAnsiFile(std::wstring_view path);
 void deleteFile(std::wstring_view path);
 void renameFile(std::wstring_view from, std::wstring_view to);
 
-// Puts the file source in the place of target in one step (a rename within the volume): either
-// target then holds source's content and source is gone, or on failure both stay as they were.
+// Puts the file source in the place of target: either target then holds source's content and
+// source is gone, or on failure target stays as it was. Within a volume this is one rename;
+// across volumes a copy beside target is renamed over it, then source is deleted.
 void replaceFile(std::wstring_view source, std::wstring_view target);
 
 // The last-write time of a file or directory in local time.
