@@ -80,7 +80,8 @@ void EncryptFunctions::CryptBuffer(std::span<unsigned char> block, std::wstring_
 
 // Writes a scrambled copy of strFileIn to strFileOut, exactly as long as the input, one block
 // in memory at a time. With blnReplace true the finished copy then takes the input's place in
-// one rename, so a failure never loses the input. Input and output naming the same file
+// one rename (across volumes: copied beside the input, then renamed), so a failure never loses
+// the input. Input and output naming the same file
 // scramble it in place.
 STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR strPassword, VARIANT blnReplace,
                                          VARIANT_BOOL* result) {
