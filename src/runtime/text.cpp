@@ -1,5 +1,6 @@
 #include "text.h"
 #include <windows.h>
+#include <algorithm>
 #include <array>
 
 namespace zor {
@@ -27,13 +28,14 @@ void fromAnsi(std::string_view s, std::wstring& out) {
     out.resize(static_cast<size_t>(n));
 }
 
-AnsiSearch::AnsiSearch(std::wstring_view text) : text_(text), bytes_(toAnsi(text)) {
+AnsiSearch::AnsiSearch(std::wstring_view text)
+    : text_(text), bytes_(toAnsi(text)), searcher_(bytes_.begin(), bytes_.end()) {
     CPINFO info;
     byBytes_ = GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1 && fromAnsi(bytes_) == text_;
 }
 
 bool AnsiSearch::foundIn(std::string_view bytes) {
-    if (byBytes_) return bytes.find(bytes_) != std::string_view::npos;
+    if (byBytes_) return std::search(bytes.begin(), bytes.end(), searcher_) != bytes.end() || bytes_.empty();
     fromAnsi(bytes, converted_);
     return converted_.find(text_) != std::wstring::npos;
 }

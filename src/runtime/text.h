@@ -2,6 +2,7 @@
 // are kept. Text that leaves or enters the library through the platform's "A" functions and
 // text files is in the system ANSI code page.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,12 +32,16 @@ void fromAnsi(std::string_view s, std::wstring& out);
 class AnsiSearch {
 public:
     explicit AnsiSearch(std::wstring_view text);
+    AnsiSearch(const AnsiSearch&) = delete;
+    AnsiSearch& operator=(const AnsiSearch&) = delete;
     bool foundIn(std::string_view bytes);
 
 private:
     std::wstring text_, converted_;
-    std::string bytes_;
+    const std::string bytes_;
     bool byBytes_;
+    // Skips ahead by whole lengths of the text where it cannot start: long texts are quick to rule out.
+    std::boyer_moore_horspool_searcher<std::string::const_iterator> searcher_;
 };
 
 // The 8-bit code of a character in the system ANSI code page; a character that has no
