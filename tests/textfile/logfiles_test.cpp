@@ -110,21 +110,21 @@ TEST_F(TextFiles, UpdateLogFileOnALogInUseIsAnAutomationError) {
 
 namespace {
 
-// Entries of the appenders "p0".."p3", n each, as append_log.vbs writes them.
-std::multiset<std::string> appendedEntries(int n) {
-    std::multiset<std::string> entries;
-    for (int p = 0; p < 4; ++p)
-        for (int i = 1; i <= n; ++i) entries.insert("p" + std::to_string(p) + " entry " + std::to_string(i) + ", all of it intact");
-    return entries;
-}
+// Appender p's entry i, as append_log.vbs writes it.
+std::string entry(int p, int i) { return "p" + std::to_string(p) + " entry " + std::to_string(i) + ", all of it intact"; }
 
-std::multiset<std::string> logLines(const std::wstring& file) {
+// Every entry of 4 appenders × 300 once and whole, each with its own CR LF.
+void expectEveryEntryOnce(const std::wstring& file) {
+    std::multiset<std::string> expected, lines;
+    for (int p = 0; p < 4; ++p)
+        for (int i = 1; i <= 300; ++i) expected.insert(entry(p, i) + "\r\n");
     std::string text = readFile(file);
-    std::multiset<std::string> lines;
-    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    for (size_t start = 0, end; start < text.size(); start = end) {
+        size_t crlf = text.find("\r\n", start); // a torn last entry has none
+        end = crlf == std::string::npos ? text.size() : crlf + 2;
         lines.insert(text.substr(start, end - start));
-    EXPECT_TRUE(text.size() >= 2 && text.substr(text.size() - 2) == "\r\n") << "a torn last entry";
-    return lines;
+    }
+    EXPECT_EQ(expected, lines);
 }
 
 } // namespace
@@ -138,10 +138,9 @@ TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesAtOnce) {
         ::Sleep(1500); // every process is waiting for the go by then
         writeFile(go, "");
     });
-    std::vector<DWORD> codes = runScripts(L"append_log.vbs", args);
+    EXPECT_EQ(std::vector<DWORD>(4, 0), runScripts(L"append_log.vbs", args)) << "an entry was refused";
     starter.join();
-    EXPECT_EQ(std::vector<DWORD>(4, 0), codes) << "an entry was refused";
-    EXPECT_EQ(appendedEntries(300), logLines(log));
+    expectEveryEntryOnce(log);
 }
 
 TEST_F(TextFiles, UpdateLogFileTakesFourAppendingThreadsAtOnce) {
@@ -152,19 +151,17 @@ TEST_F(TextFiles, UpdateLogFileTakesFourAppendingThreadsAtOnce) {
     for (int p = 0; p < 4; ++p)
         threads.emplace_back([&, p] {
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            {
-                auto files = create<_TextFileFunctions>(L"TextFileFunctions");
-                for (int i = 1; i <= 300; ++i) {
-                    std::string entry = "p" + std::to_string(p) + " entry " + std::to_string(i) + ", all of it intact";
-                    VARIANT_BOOL ok = 0;
-                    if (files->UpdateLogFile(Bstr(log).get(), Bstr(zor::fromAnsi(entry)).get(), &ok) != S_OK || !ok) ++refused;
-                }
+            auto files = create<_TextFileFunctions>(L"TextFileFunctions");
+            for (int i = 1; i <= 300; ++i) {
+                VARIANT_BOOL ok = 0;
+                refused += files->UpdateLogFile(Bstr(log).get(), Bstr(zor::fromAnsi(entry(p, i))).get(), &ok) != S_OK || !ok;
             }
+            files.out();
             CoUninitialize();
         });
     for (auto& t : threads) t.join();
     EXPECT_EQ(0, refused.load());
-    EXPECT_EQ(appendedEntries(300), logLines(log));
+    expectEveryEntryOnce(log);
 }
 
 // ---- IsInLogFile -----------------------------------------------------------------------------
