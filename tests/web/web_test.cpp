@@ -169,9 +169,12 @@ TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
     {
         HeldFile held(f);
         ASSERT_TRUE(held.held());
+        CountingWindow window; // the caller's window stays responsive while the request waits
+        window.post();
         Call call;
         w.counter(call, f, vbool(true));
         EXPECT_EQ(L"There was an error in the GetCounter function: 70 ...Permission denied", call.text());
+        EXPECT_EQ(1, window.count());
     }
     EXPECT_EQ("5\r\n", readFile(f));
     // A holder that lets go within the retry time does not make the request fail.
