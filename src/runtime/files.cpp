@@ -11,8 +11,12 @@ namespace zor {
 
 namespace {
 
-// Win32 strings need a terminator; the views we get may not have one.
-std::wstring terminated(std::wstring_view s) { return std::wstring(s); }
+// Win32 strings need a terminator; the views we get may not have one. A name with a NUL in it
+// would reach the platform cut short, naming another file: it is a bad file name.
+std::wstring terminated(std::wstring_view s) {
+    if (s.find(L'\0') != std::wstring_view::npos) throw Error(errBadFileName);
+    return std::wstring(s);
+}
 
 bool isDirectory(const std::wstring& path) {
     DWORD a = GetFileAttributesW(path.c_str());

@@ -69,7 +69,8 @@ bool anyEntry(std::wstring_view name, unsigned mask) {
     // A pattern, a folder's contents ("dir\") and a drive's current folder ("C:") are listed.
     // Any other name is one entry: one attribute query answers it, and only a name that the
     // query rejects is left to the listing's rules for invalid names.
-    if (name.empty()) return false;
+    // No entry is named by nothing, nor by a name with a NUL in it.
+    if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return false;
     const wchar_t last = name.back();
     if (name.find_first_of(L"*?") == std::wstring_view::npos && last != L'\\' && last != L'/' && last != L':') {
         const DWORD attributes = GetFileAttributesW(std::wstring(name).c_str());

@@ -20,6 +20,7 @@ bool isSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 // The short (8.3) form of a path; the buffer is grown when the form does not fit 255 characters.
 std::wstring shortPathName(const std::wstring& path) {
     std::string name = toAnsi(path);
+    if (!fitsLimit(name, MAX_PATH)) return std::wstring(); // the platform takes no longer path
     CallBuffer buffer(255);
     DWORD n = GetShortPathNameA(name.c_str(), buffer.data(), buffer.size());
     if (n < buffer.size()) return buffer.text(n);

@@ -89,6 +89,7 @@ TEST(ExistenceTests, OrdinaryFilesAndDirectories) {
         EXPECT_EQ(c.file, zor::fileExists(name)) << testing::PrintToString(name);
         EXPECT_EQ(c.fileOrDir, zor::fileOrDirExists(name)) << testing::PrintToString(name);
     }
+    EXPECT_FALSE(zor::fileOrDirExists(dir + std::wstring(L"a.txt\0.log", 10))); // no name holds a NUL
 }
 
 TEST(ExistenceTests, BareNamesAreLookedUpInTheCurrentDirectory) {

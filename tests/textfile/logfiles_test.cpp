@@ -62,6 +62,8 @@ TEST_F(TextFiles, CreateLogFileFailuresGiveFalse) {
     EXPECT_EQ(S_OK, hr);
     EXPECT_FALSE(createLog(dir + L"null.log", null)); // Null has no text: nothing is created
     EXPECT_FALSE(exists(dir + L"null.log"));
+    EXPECT_FALSE(createLog(dir + std::wstring(L"cut\0.log", 8), header)); // not a file named "cut"
+    EXPECT_FALSE(exists(dir + L"cut"));
 }
 
 TEST_F(TextFiles, CreateLogFileOnAHiddenFileKeepsIt) {
