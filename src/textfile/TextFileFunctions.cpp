@@ -212,7 +212,7 @@ STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BS
         std::string section = toAnsi(str(strSection)), key = toAnsi(str(strKey)), file = toAnsi(str(strIniFile));
         // The profile functions copy the file name into a path buffer: a longer name is read
         // as a missing file.
-        if (!fitsLimit(file, MAX_PATH)) return std::wstring();
+        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key)) return std::wstring();
         CallBuffer buffer(255);
         DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), buffer.size(), file.c_str());
         if (n < 1) return std::wstring();
@@ -232,7 +232,8 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
     return untrapped(result, [&] {
         std::string section = toAnsi(str(strHeader)), key = toAnsi(str(strSection)), value = toAnsi(str(strValue)),
                     file = toAnsi(str(strIniFile));
-        if (!fitsLimit(file, MAX_PATH)) return false; // a failed write, as the profile functions report it
+        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !passesWhole(value))
+            return false; // a failed write, as the profile functions report it
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
     });
 }
@@ -293,6 +294,7 @@ STDMETHODIMP TextFileFunctions::ShellTextFile(IDispatch* frmForm, BSTR strFilena
     return untrapped(result, [&] {
         HWND owner = windowMember(frmForm, L"hwnd");
         std::string file = toAnsi(str(strFilename));
+        if (!passesWhole(file)) return long(SE_ERR_FNF); // not the file the caller named
         HINSTANCE done = ShellExecuteA(owner, "open", file.c_str(), "", "", SW_RESTORE);
         return static_cast<long>(reinterpret_cast<INT_PTR>(done));
     });

@@ -51,6 +51,8 @@ Dim hugeWrites : hugeWrites = Array(tf.WriteINIFile(fresh, huge, "k", "v"), tf.W
     tf.WriteINIFile(fresh, "General", "Huge", huge))
 Eq tf.ReadIniFile(fresh, "General", "Colour"), "Blue", "the file still reads after the huge writes"
 Eq tf.CreateINIFile(huge, "h"), False, "CreateINIFile with a huge name"
+Eq tf.ReadIniFile(fresh & Chr(0) & "x", "General", "Colour"), "", "a name with a NUL is not the file before it"
+Eq tf.WriteINIFile(fresh, "General", "Colour", "Red" & Chr(0) & "x"), False, "a value with a NUL is not written cut short"
 On Error Resume Next
 Dim blank : blank = tf.WriteINIFileBlankLine(huge)
 Eq Err.Number, CLng(0), "WriteINIFileBlankLine with a huge name is no error"
