@@ -65,4 +65,4 @@ Sub Row(what, ours, anchor, anchorName, target)
 End Sub
 Row "ReadTextFileString", ourString, fsoString, "OpenTextFile.ReadAll", 20
 Row "ReadTextFileVariant (" & ourCount & " lines)", ourLines, fsoLines, "ReadLine loop into an array (" & n & " lines)", 5
-Row "IsInLogFile (found: " & ourFound & ")", ourSearch, fsoSearch, "ReadLine + InStr loop (found: " & found & ")", 5
+Row "IsInLogFile (found: " & ourFound & ")", ourSearch, fsoSearch, "ReadLine + InStr loop (found: " & found & ")", 20

@@ -40,9 +40,7 @@ unsigned readHex(std::wstring_view digits) {
 } // namespace
 
 STDMETHODIMP EncryptFunctions::EncryptString(BSTR strStringIn, BSTR strPassword, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         static const wchar_t hex[] = L"0123456789ABCDEF";
         KeyStream keys(str(strPassword));
         std::wstring in = str(strStringIn);
@@ -55,14 +53,12 @@ STDMETHODIMP EncryptFunctions::EncryptString(BSTR strStringIn, BSTR strPassword,
             out += hex[v >> 4];
             out += hex[v & 15];
         }
-        *result = newBstr(out);
+        return out;
     });
 }
 
 STDMETHODIMP EncryptFunctions::DecryptString(BSTR strStringIn, BSTR strPassword, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         KeyStream keys(str(strPassword));
         std::wstring in = str(strStringIn);
         checkLength(in);
@@ -73,7 +69,7 @@ STDMETHODIMP EncryptFunctions::DecryptString(BSTR strStringIn, BSTR strPassword,
             unsigned v = readHex(std::wstring_view(in).substr(i, 2));
             out += ansiChar(static_cast<unsigned char>(v ^ k));
         }
-        *result = newBstr(out);
+        return out;
     });
 }
 
@@ -84,12 +80,12 @@ void EncryptFunctions::CryptBuffer(std::span<unsigned char> block, std::wstring_
 
 // Writes a scrambled copy of strFileIn to strFileOut, exactly as long as the input, one block
 // in memory at a time. With blnReplace true the finished copy then takes the input's place in
-// one rename, so a failure never loses the input. Input and output naming the same file
+// one rename (across volumes: copied beside the input, then renamed), so a failure never loses
+// the input. Input and output naming the same file
 // scramble it in place.
 STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR strPassword, VARIANT blnReplace,
                                          VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    return trappedBool(result, [&] {
+    return trapped(result, false, [&] {
         const std::wstring fileIn = str(strFileIn), fileOut = str(strFileOut), password = str(strPassword);
         // The input is opened for reading and writing, never created: a missing or read-only
         // input fails before anything is written.
@@ -117,7 +113,7 @@ STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR s
 
         bool replace = !isMissing(blnReplace) && variantBool(blnReplace);
         if (replace && !inPlace) replaceFile(fileOut, fileIn);
-        *result = VARIANT_TRUE;
+        return true;
     });
 }
 

@@ -134,6 +134,19 @@ protected:
         return untrapped([&] { assign(result, body()); });
     }
 
+    // Untrapped, for a String passed by reference: the body gets the caller's text and may change
+    // it; the caller's String is replaced only when the text changed.
+    template <class F>
+    HRESULT untrappedInOut(BSTR* text, F&& body) noexcept {
+        if (!text) return E_POINTER;
+        return untrapped([&] {
+            std::wstring s = str(*text);
+            const std::wstring old = s;
+            body(s);
+            if (s != old) replaceBstr(text, s);
+        });
+    }
+
     // Trapped with a fixed result: any failure gives `failure`; S_OK either way.
     template <class R, class V, class F>
     HRESULT trapped(R* result, V failure, F&& body) noexcept {
@@ -144,32 +157,12 @@ protected:
         } catch (...) {
             SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
             try {
-                assign(result, failure);
+                assign(result, std::move(failure));
             } catch (...) {
                 return E_OUTOFMEMORY;
             }
         }
         return S_OK;
-    }
-
-    // Older forms, until every class returns values from its bodies.
-    template <class F, class G>
-    HRESULT trapped(F&& body, G&& onFailure) noexcept {
-        try {
-            body();
-        } catch (...) {
-            SetErrorInfo(0, nullptr);
-            try {
-                onFailure();
-            } catch (...) {
-                return E_OUTOFMEMORY;
-            }
-        }
-        return S_OK;
-    }
-    template <class F>
-    HRESULT trappedBool(VARIANT_BOOL* result, F&& body) noexcept {
-        return trapped(std::forward<F>(body), [&] { *result = VARIANT_FALSE; });
     }
 
     // Trapped with an error text: a failure gives the text of the failure as the result.
@@ -177,13 +170,7 @@ protected:
     HRESULT trappedText(R* result, std::wstring_view prefix, F&& body, std::wstring_view sep = L" ...") noexcept {
         if (!result) return E_POINTER;
         preset(result);
-        return trappedTextWith(
-            [&] {
-                if constexpr (std::is_void_v<decltype(body())>)
-                    body(); // older bodies set the result themselves
-                else
-                    assign(result, body());
-            },
+        return trappedTextWith([&] { assign(result, body()); },
                                [&](const std::wstring& t) { assign(result, std::wstring_view(t)); }, prefix, sep);
     }
 

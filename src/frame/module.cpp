@@ -81,10 +81,9 @@ void deleteTree(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key
 } // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        module = instance; // registration needs the DLL's own path
-        DisableThreadLibraryCalls(instance);
-    }
+    // Thread notifications stay on: the statically linked C++ runtime and thread library free
+    // their per-thread blocks when a thread detaches, and host threads come and go all day.
+    if (reason == DLL_PROCESS_ATTACH) module = instance; // registration needs the DLL's own path
     return TRUE;
 }
 

@@ -92,6 +92,29 @@ bool variantBool(const VARIANT& v);
 
 void setString(VARIANT* out, std::wstring_view s);
 void setNull(VARIANT* out);
+// Variant values: Null, an Integer, a Long, a String.
+inline Variant nullVariant() {
+    Variant v;
+    setNull(&v);
+    return v;
+}
+inline Variant variantOf(short n) {
+    Variant v;
+    V_VT(&v) = VT_I2;
+    V_I2(&v) = n;
+    return v;
+}
+inline Variant variantOf(long n) {
+    Variant v;
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = n;
+    return v;
+}
+inline Variant variantOf(std::wstring_view s) {
+    Variant v;
+    setString(&v, s);
+    return v;
+}
 
 // A list result: a one-dimensional array of Variant Strings, lower bound 0. The strings move
 // into the array; items is left empty.

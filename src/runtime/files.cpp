@@ -1,6 +1,7 @@
 #include "files.h"
 #include "text.h"
 #include "handles.h"
+#include "pump.h"
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -10,13 +11,39 @@ namespace zor {
 
 namespace {
 
-// Win32 strings need a terminator; the views we get may not have one.
-std::wstring terminated(std::wstring_view s) { return std::wstring(s); }
+// Win32 strings need a terminator; the views we get may not have one. A name with a NUL in it
+// would reach the platform cut short, naming another file: it is a bad file name.
+std::wstring terminated(std::wstring_view s) {
+    if (s.find(L'\0') != std::wstring_view::npos) throw Error(errBadFileName);
+    return std::wstring(s);
+}
 
 bool isDirectory(const std::wstring& path) {
     DWORD a = GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+bool heldByAnother(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION; }
+
+// Calls attempt until it succeeds or waitMs have passed, pausing a little longer each time with
+// the caller's window messages flowing. attempt gives true on success; false, with the last
+// error set, when it may be tried again. The last error of the last attempt is kept.
+template <class Attempt>
+bool retrying(DWORD waitMs, Attempt&& attempt) {
+    const DWORD start = GetTickCount();
+    for (DWORD pause = 1;; pause = pause < 16 ? pause * 2 : 16) {
+        if (attempt()) return true;
+        DWORD code = GetLastError();
+        if (!heldByAnother(code) || GetTickCount() - start >= waitMs) return false;
+        pumpMessages();
+        waitForMessage(pause);
+        SetLastError(code);
+    }
+}
+
+// The byte whose lock is a channel's turn: far beyond any content, so reads and writes of the
+// file itself never meet the lock.
+constexpr DWORD turnOffsetHigh = 0x7FFFFFFF;
 
 } // namespace
 
@@ -27,9 +54,10 @@ Error fileError(DWORD code, std::wstring_view path) {
     return Error::fromWin32(code);
 }
 
-FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
+FileChannel::FileChannel(std::wstring_view path, OpenMode mode, OpenOptions options) {
     std::wstring p = terminated(path);
     DWORD access = GENERIC_READ, share = FILE_SHARE_READ | FILE_SHARE_WRITE, disposition = OPEN_EXISTING;
+    DWORD waitMs = options.waitMs;
     switch (mode) {
     case OpenMode::Input: break;
     case OpenMode::Output:
@@ -38,9 +66,11 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
         disposition = CREATE_ALWAYS;
         break;
     case OpenMode::Append:
-        access = GENERIC_WRITE;
-        share = FILE_SHARE_READ;
+        // Append access alone puts every write at the end of the file as it is then; appenders
+        // of this library also take turns (Wine decides the end and writes in two steps).
+        access = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
         disposition = OPEN_ALWAYS;
+        waitMs = std::max(waitMs, appendWaitMs);
         break;
     case OpenMode::Binary:
         access = GENERIC_READ | GENERIC_WRITE;
@@ -51,7 +81,13 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
         access = GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ;
         break;
+    case OpenMode::New:
+        access = GENERIC_WRITE;
+        share = 0;
+        disposition = CREATE_NEW;
+        break;
     }
+    if (options.shareWrite) share |= FILE_SHARE_WRITE;
     // An existing hidden or system file is never emptied by a channel: the existence tests do
     // not see such a file, so a caller could not have meant to replace it.
     if (mode == OpenMode::Output) {
@@ -60,14 +96,30 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode) {
             (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
             throw Error(errPathFileAccess);
     }
-    h_ = CreateFileW(p.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h_ == INVALID_HANDLE_VALUE) throw fileError(GetLastError(), p);
-    if (mode == OpenMode::Append && SetFilePointer(h_, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR) {
-        DWORD code = GetLastError();
-        close();
-        throw Error::fromWin32(code);
+    bool opened = retrying(waitMs, [&] {
+        h_ = CreateFileW(p.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h_ != INVALID_HANDLE_VALUE;
+    });
+    if (!opened) throw fileError(GetLastError(), p);
+    if (mode == OpenMode::Append) {
+        try {
+            takeTurn(waitMs);
+            if (SetFilePointer(h_, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+                throw Error::lastWin32();
+        } catch (...) {
+            CloseHandle(h_); // no destructor runs for a channel that was never made
+            throw;
+        }
     }
+}
+
+void FileChannel::takeTurn(DWORD waitMs) {
+    bool taken = retrying(waitMs, [&] {
+        OVERLAPPED at{};
+        at.OffsetHigh = turnOffsetHigh;
+        return LockFileEx(h_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+    });
+    if (!taken) throw Error::lastWin32();
 }
 
 FileChannel::~FileChannel() {
@@ -170,7 +222,30 @@ void renameFile(std::wstring_view from, std::wstring_view to) {
 
 void replaceFile(std::wstring_view source, std::wstring_view target) {
     std::wstring s = terminated(source), t = terminated(target);
-    if (!MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING)) throw fileError(GetLastError(), s);
+    if (MoveFileExW(s.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    DWORD code = GetLastError();
+    if (code != ERROR_NOT_SAME_DEVICE) throw fileError(code, s);
+
+    // Another volume: a copy is made beside the target under a free name and then renamed over
+    // it within its volume, so a failed copy or rename leaves the target as it was.
+    std::wstring copy;
+    for (int n = 0;; ++n) {
+        copy = t + L".zor-replace" + (n ? std::to_wstring(n) : std::wstring());
+        if (CopyFileW(s.c_str(), copy.c_str(), TRUE)) break;
+        code = GetLastError();
+        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || n == 9) {
+            if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) DeleteFileW(copy.c_str()); // a partial copy
+            throw fileError(code, s);
+        }
+    }
+    if (!MoveFileExW(copy.c_str(), t.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        code = GetLastError();
+        DeleteFileW(copy.c_str());
+        throw fileError(code, t);
+    }
+    // The target holds the source's content now; a source that cannot be deleted stays behind
+    // rather than failing a replacement that has happened.
+    DeleteFileW(s.c_str());
 }
 
 SYSTEMTIME lastWriteLocal(std::wstring_view path) {

@@ -14,16 +14,28 @@ namespace zor {
 enum class OpenMode {
     Input,  // an existing file, read only; others may read and write it meanwhile
     Output, // created, or emptied when it exists
-    Append, // created when missing; every write goes to the end
+    Append, // created when missing; every write goes to the end; appenders take turns
     Binary, // created when missing; read and written at a position
     Update, // an existing file, read and written at a position; never created
+    New,    // created, error 58 when it exists; nobody else may open it until it is closed
+};
+
+struct OpenOptions {
+    // Others may write the file while it is open (Input and Append always allow it).
+    bool shareWrite = false;
+    // While another holder refuses the open (a sharing or lock violation), it is tried again
+    // for so many milliseconds, with the caller's window messages flowing; then error 70.
+    // Append waits at least appendWaitMs.
+    DWORD waitMs = 0;
 };
 
 class FileChannel {
 public:
+    static constexpr DWORD appendWaitMs = 1000;
+
     // Errors: 53 file not found, 76 path not found, 70 permission denied or file in use,
     // 75 when the name is a directory, 52 for a name the file system rejects.
-    FileChannel(std::wstring_view path, OpenMode mode);
+    FileChannel(std::wstring_view path, OpenMode mode, OpenOptions options = {});
     FileChannel(const FileChannel&) = delete;
     FileChannel& operator=(const FileChannel&) = delete;
     ~FileChannel();
@@ -50,6 +62,12 @@ public:
     // The whole file from its start as bytes: one size query, one read.
     std::string readAll();
 
+    // Takes this file's turn among the channels that take turns on it, waiting with the
+    // caller's window messages flowing; the turn ends when the channel closes. Channels that
+    // do not take turns (readers) are neither held up nor hold anyone up. Error 70 when the
+    // turn does not come within waitMs.
+    void takeTurn(DWORD waitMs);
+
     // Closes now and reports a failure; the destructor closes silently.
     void close();
 
@@ -70,8 +88,9 @@ std::string readAnsiFile(std::wstring_view path);
 void deleteFile(std::wstring_view path);
 void renameFile(std::wstring_view from, std::wstring_view to);
 
-// Puts the file source in the place of target in one step (a rename within the volume): either
-// target then holds source's content and source is gone, or on failure both stay as they were.
+// Puts the file source in the place of target: either target then holds source's content and
+// source is gone, or on failure target stays as it was. Within a volume this is one rename;
+// across volumes a copy beside target is renamed over it, then source is deleted.
 void replaceFile(std::wstring_view source, std::wstring_view target);
 
 // The last-write time of a file or directory in local time.

@@ -38,10 +38,14 @@ DirListing::~DirListing() {
     if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
 }
 
-bool DirListing::admits(DWORD attributes) const {
+namespace {
+bool maskAdmits(unsigned mask, DWORD attributes) {
     const DWORD special = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    return (attributes & special & ~static_cast<DWORD>(mask_)) == 0;
+    return (attributes & special & ~static_cast<DWORD>(mask)) == 0;
 }
+} // namespace
+
+bool DirListing::admits(DWORD attributes) const { return maskAdmits(mask_, attributes); }
 
 bool DirListing::next(DirEntry& entry) {
     if (find_ == INVALID_HANDLE_VALUE) return false;
@@ -62,6 +66,18 @@ bool DirListing::next(DirEntry& entry) {
 }
 
 bool anyEntry(std::wstring_view name, unsigned mask) {
+    // A pattern, a folder's contents ("dir\") and a drive's current folder ("C:") are listed.
+    // Any other name is one entry: one attribute query answers it, and only a name that the
+    // query rejects is left to the listing's rules for invalid names.
+    // No entry is named by nothing, nor by a name with a NUL in it.
+    if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return false;
+    const wchar_t last = name.back();
+    if (name.find_first_of(L"*?") == std::wstring_view::npos && last != L'\\' && last != L'/' && last != L':') {
+        const DWORD attributes = GetFileAttributesW(std::wstring(name).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES) return maskAdmits(mask, attributes);
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;
+    }
     DirListing listing(name, mask);
     DirEntry entry;
     return listing.next(entry);

@@ -45,7 +45,9 @@ private:
     bool pending_ = false; // data_ holds an entry not handed out yet
 };
 
-// True when the listing of name finds at least one entry.
+// True when the listing of name would find at least one entry. A plain name (no wildcard, no
+// trailing separator) is answered by one attribute query with the same verdict; a name with a
+// NUL in it names nothing.
 bool anyEntry(std::wstring_view name, unsigned mask);
 
 // The existence tests: an ordinary file; a directory or an ordinary file.

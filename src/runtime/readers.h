@@ -1,14 +1,17 @@
 // The line reader and the field reader: sequential reads over the whole text of a file, read in
-// one go, so the file itself is closed before the first line is looked at. They work on UTF-16
+// one go, so the file itself is closed before the first line is looked at. FieldStream is the
+// same field reader over a file read in blocks, for scans that need not hold the file. They work on UTF-16
 // text (TextReader) or on the file's own bytes in the system ANSI code page (AnsiReader): every
 // delimiter is an ASCII character below 0x40, which no ANSI code page uses as the second byte
 // of a double-byte character, so the bytes split exactly where the characters would.
 #pragma once
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include "errors.h"
+#include "files.h"
 
 namespace zor {
 
@@ -128,5 +131,84 @@ private:
 
 using TextReader = BasicTextReader<wchar_t>;
 using AnsiReader = BasicTextReader<char>;
+
+// The field reader of AnsiReader over an open file, read from its current position in blocks:
+// a field, a quoted field or a CR LF may lie across blocks. Memory holds one block and the field
+// being read, whatever the size of the file.
+class FieldStream {
+public:
+    static constexpr size_t defaultBlockSize = 64 * 1024;
+
+    explicit FieldStream(FileChannel& file, size_t blockSize = defaultBlockSize) : file_(file), block_(blockSize) {}
+
+    bool atEnd() {
+        while (pos_ >= buf_.size() && !eof_) readMore();
+        return pos_ >= buf_.size();
+    }
+
+    // The next field, valid until the next call. At the end: error 62.
+    std::string_view field() {
+        if (atEnd()) throw Error(errInputPastEnd);
+        for (;;) {
+            size_t start = 0, stop = 0, next = 0;
+            if (parse(start, stop, next)) {
+                pos_ = next;
+                return std::string_view(buf_).substr(start, stop - start);
+            }
+            readMore(); // the field goes on in the next block
+        }
+    }
+
+private:
+    // The field at pos_ within the bytes read so far: [start, stop) and where the next begins.
+    // False when the bytes read so far do not yet show where it ends.
+    bool parse(size_t& start, size_t& stop, size_t& next) const {
+        const size_t size = buf_.size();
+        size_t p = pos_;
+        while (p < size && buf_[p] == ' ') ++p;
+        if (p == size && !eof_) return false;
+        const bool quoted = p < size && buf_[p] == '"';
+        size_t from = p; // where the search for the delimiter starts
+        if (quoted) {
+            start = p + 1;
+            stop = buf_.find('"', start);
+            if (stop == std::string::npos) {
+                if (!eof_) return false;
+                stop = size; // unclosed: runs to the end
+            }
+            from = stop == size ? size : stop + 1;
+        }
+        const char* d = scan::findAny(buf_.data() + from, buf_.data() + size, ',', '\r', '\n');
+        const size_t delimiter = static_cast<size_t>(d - buf_.data());
+        if (delimiter == size && !eof_) return false;
+        if (delimiter + 1 == size && buf_[delimiter] == '\r' && !eof_) return false; // an LF may follow
+        if (!quoted) {
+            start = p;
+            stop = delimiter;
+        }
+        next = delimiter;
+        if (next < size) {
+            const char c = buf_[next++];
+            if (c == '\r' && next < size && buf_[next] == '\n') ++next;
+        }
+        return true;
+    }
+
+    // Drops what was read and appends the next block (more when one field outgrows a block).
+    void readMore() {
+        buf_.erase(0, pos_);
+        pos_ = 0;
+        const size_t old = buf_.size(), n = std::max(block_, old);
+        buf_.resize(old + n);
+        buf_.resize(old + file_.readBytes(buf_.data() + old, n));
+        if (buf_.size() == old) eof_ = true;
+    }
+
+    FileChannel& file_;
+    size_t block_;
+    std::string buf_;
+    size_t pos_ = 0;
+    bool eof_ = false;
+};
 
 } // namespace zor

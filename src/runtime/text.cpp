@@ -1,5 +1,6 @@
 #include "text.h"
 #include <windows.h>
+#include <algorithm>
 #include <array>
 
 namespace zor {
@@ -15,11 +16,28 @@ std::string toAnsi(std::wstring_view s) {
 // One pass over the bytes: no ANSI code page turns a byte into more than one UTF-16 unit, so
 // the byte count is enough room.
 std::wstring fromAnsi(std::string_view s) {
-    if (s.empty()) return {};
-    std::wstring out(s.size(), L'\0');
+    std::wstring out;
+    fromAnsi(s, out);
+    return out;
+}
+
+void fromAnsi(std::string_view s, std::wstring& out) {
+    out.resize(s.size());
+    if (s.empty()) return;
     int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), static_cast<int>(out.size()));
     out.resize(static_cast<size_t>(n));
-    return out;
+}
+
+AnsiSearch::AnsiSearch(std::wstring_view text)
+    : text_(text), bytes_(toAnsi(text)), searcher_(bytes_.begin(), bytes_.end()) {
+    CPINFO info;
+    byBytes_ = GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1 && fromAnsi(bytes_) == text_;
+}
+
+bool AnsiSearch::foundIn(std::string_view bytes) {
+    if (byBytes_) return std::search(bytes.begin(), bytes.end(), searcher_) != bytes.end() || bytes_.empty();
+    fromAnsi(bytes, converted_);
+    return converted_.find(text_) != std::wstring::npos;
 }
 
 unsigned char ansiCode(wchar_t c) {

@@ -1,5 +1,6 @@
 // TextFileFunctions: path strings, log files, INI files, whole-file reading and attributes.
 #include "TextFileFunctions.h"
+#include "../runtime/callbuffer.h"
 #include "../runtime/files.h"
 #include "../runtime/listing.h"
 #include "../runtime/pump.h"
@@ -19,14 +20,13 @@ bool isSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 // The short (8.3) form of a path; the buffer is grown when the form does not fit 255 characters.
 std::wstring shortPathName(const std::wstring& path) {
     std::string name = toAnsi(path);
-    std::string buffer(255, ' ');
-    DWORD n = GetShortPathNameA(name.c_str(), buffer.data(), 255);
-    if (n >= buffer.size()) {
-        buffer.assign(n, ' ');
-        n = GetShortPathNameA(name.c_str(), buffer.data(), n);
-        if (n >= buffer.size()) n = 0; // changed meanwhile
-    }
-    return fromAnsi(std::string_view(buffer).substr(0, n));
+    if (!fitsLimit(name, MAX_PATH)) return std::wstring(); // the platform takes no longer path
+    CallBuffer buffer(255);
+    DWORD n = GetShortPathNameA(name.c_str(), buffer.data(), buffer.size());
+    if (n < buffer.size()) return buffer.text(n);
+    CallBuffer bigger(n);
+    n = GetShortPathNameA(name.c_str(), bigger.data(), bigger.size());
+    return n < bigger.size() ? bigger.text(n) : std::wstring(); // changed meanwhile
 }
 } // namespace
 
@@ -35,16 +35,13 @@ std::wstring shortPathName(const std::wstring& path) {
 // extension methods cut at the first full stop.
 
 STDMETHODIMP TextFileFunctions::ExtractDirectoryPath(BSTR strInputFile, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    // Failures skipped: whatever step fails, the method returns what it has.
-    skip([&] {
+    // Failures skipped: whatever step fails, the method returns what it has (nothing).
+    return trapped(result, L"", [&] {
         std::wstring w = str(strInputFile);
         size_t last = w.rfind(L'\\');
         w.resize(last == std::wstring::npos ? 0 : last + 1);
-        *result = newBstr(w);
+        return w;
     });
-    return S_OK;
 }
 
 STDMETHODIMP TextFileFunctions::ExtractFilename(BSTR strInputFile, BSTR* result) {
@@ -70,35 +67,25 @@ STDMETHODIMP TextFileFunctions::ExtractExtension(BSTR strInputFile, BSTR* result
 }
 
 STDMETHODIMP TextFileFunctions::AddDirSep(BSTR* strPathName) {
-    if (!strPathName) return E_POINTER;
-    return untrapped([&] {
-        std::wstring s = str(*strPathName);
-        std::wstring_view t = trimSpaces(s);
+    return untrappedInOut(strPathName, [&](std::wstring& path) {
+        std::wstring_view t = trimSpaces(path);
         if (!t.empty() && isSlash(t.back())) return; // already ends in a separator: left exactly as it is
-        std::wstring out(trimRightSpaces(s));
-        out += L'\\';
-        replaceBstr(strPathName, out);
+        path = std::wstring(trimRightSpaces(path)) + L'\\';
     });
 }
 
 STDMETHODIMP TextFileFunctions::AddURLDirSep(BSTR* strPathName) {
-    if (!strPathName) return E_POINTER;
-    return untrapped([&] {
-        std::wstring s = str(*strPathName);
-        std::wstring_view t = trimSpaces(s);
+    return untrappedInOut(strPathName, [&](std::wstring& path) {
+        std::wstring_view t = trimSpaces(path);
         if (!t.empty() && isSlash(t.back())) return;
-        std::wstring out(t);
-        out += L'/';
-        replaceBstr(strPathName, out);
+        path = std::wstring(t) + L'/';
     });
 }
 
 STDMETHODIMP TextFileFunctions::IsUNCName(BSTR strPathName, short* result) {
-    if (!result) return E_POINTER;
-    *result = 0;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::wstring s = str(strPathName);
-        *result = (s.size() >= 2 && isSlash(s[0]) && isSlash(s[1])) ? -1 : 0;
+        return s.size() >= 2 && isSlash(s[0]) && isSlash(s[1]);
     });
 }
 
@@ -150,27 +137,24 @@ void createTextFile(const std::wstring& filename, const std::optional<std::wstri
 } // namespace
 
 STDMETHODIMP TextFileFunctions::CreateLogFile(BSTR strFilename, VARIANT strHeader, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_TRUE;
-    return trappedBool(result, [&] {
+    return trapped(result, false, [&] {
         std::wstring filename = str(strFilename);
-        if (fileExists(filename)) return; // an existing log is left exactly as it is
+        if (fileExists(filename)) return true; // an existing log is left exactly as it is
         createTextFile(filename, headerLine(strHeader));
+        return true;
     });
 }
 
 STDMETHODIMP TextFileFunctions::CreateLogFileWithBackup(BSTR strFilename, VARIANT strHeader, VARIANT intDays,
                                                         VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_TRUE;
-    return trappedBool(result, [&] {
+    return trapped(result, false, [&] {
         std::wstring filename = str(strFilename);
         if (!fileExists(filename)) {
             createTextFile(filename, headerLine(strHeader));
-            return;
+            return true;
         }
         std::wstring lastWritten = yyyymmdd(lastWriteLocal(filename));
-        if (lastWritten == yyyymmdd(localNow())) return; // today's log stays as it is
+        if (lastWritten == yyyymmdd(localNow())) return true; // today's log stays as it is
 
         // The day whose backup expires is worked out before the log is renamed: a bad intDays
         // then fails the call with the log still in place, so no entries go missing.
@@ -187,39 +171,35 @@ STDMETHODIMP TextFileFunctions::CreateLogFileWithBackup(BSTR strFilename, VARIAN
             std::wstring expired = directory + *expiredDay + L".log";
             if (!samePath(expired, filename) && fileExists(expired)) deleteFile(expired);
         }
-        Bstr name(filename);
-        check(self()->CreateLogFile(name.get(), strHeader, result));
+        return callBool(self(), &_TextFileFunctions::CreateLogFile, filename, strHeader);
     });
 }
 
 STDMETHODIMP TextFileFunctions::UpdateLogFile(BSTR strLogFile, BSTR strDetails, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::wstring filename = str(strLogFile);
-        if (!fileExists(filename)) return; // a missing log is not created
+        if (!fileExists(filename)) return false; // a missing log is not created
         FileChannel log(filename, OpenMode::Append);
         log.writeLine(str(strDetails));
         log.close();
-        *result = VARIANT_TRUE;
+        return true;
     });
 }
 
 STDMETHODIMP TextFileFunctions::IsInLogFile(BSTR strLogFile, BSTR strSearch, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return trappedBool(result, [&] {
+    return trapped(result, false, [&] {
         std::wstring filename = str(strLogFile), search = str(strSearch);
-        if (!fileExists(filename)) return;
-        TextReader log(readTextFile(filename));
+        if (!fileExists(filename)) return false;
+        // The log is read in blocks, however large it has grown, up to the first match.
+        FileChannel file(filename, OpenMode::Input);
+        FieldStream log(file);
+        AnsiSearch text(search);
         MessagePump pump;
         while (!log.atEnd()) {
-            if (log.field().find(search) != std::wstring_view::npos) {
-                *result = VARIANT_TRUE;
-                return;
-            }
+            if (text.foundIn(log.field())) return true;
             pump.step();
         }
+        return false;
     });
 }
 
@@ -227,132 +207,107 @@ STDMETHODIMP TextFileFunctions::IsInLogFile(BSTR strLogFile, BSTR strSearch, VAR
 // Values go through the platform's profile functions; only the first line of a new file and
 // blank lines are written here.
 
-std::wstring TextFileFunctions::StripNullChar(const std::wstring& text) {
-    size_t p = text.find(L'\0');
-    return p == std::wstring::npos ? text : text.substr(0, p);
-}
-
 STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BSTR strKey, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::string section = toAnsi(str(strSection)), key = toAnsi(str(strKey)), file = toAnsi(str(strIniFile));
-        std::string buffer(255, ' ');
-        DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), 255, file.c_str());
-        if (n < 1) {
-            *result = newBstr(L"");
-            return;
-        }
-        *result = newBstr(trimRightSpaces(StripNullChar(fromAnsi(buffer))));
+        // The profile functions copy the file name into a path buffer: a longer name is read
+        // as a missing file.
+        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key)) return std::wstring();
+        CallBuffer buffer(255);
+        DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), buffer.size(), file.c_str());
+        if (n < 1) return std::wstring();
+        return std::wstring(trimRightSpaces(buffer.text()));
     });
 }
 
 STDMETHODIMP TextFileFunctions::CreateINIFile(BSTR strFilename, VARIANT strHeader, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_TRUE;
-    return trappedBool(result, [&] { createTextFile(str(strFilename), headerLine(strHeader)); });
+    return trapped(result, false, [&] {
+        createTextFile(str(strFilename), headerLine(strHeader));
+        return true;
+    });
 }
 
 STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BSTR strSection, BSTR strValue,
                                              VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::string section = toAnsi(str(strHeader)), key = toAnsi(str(strSection)), value = toAnsi(str(strValue)),
                     file = toAnsi(str(strIniFile));
-        *result = vbool(WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0);
+        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !passesWhole(value))
+            return false; // a failed write, as the profile functions report it
+        return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
     });
 }
 
 STDMETHODIMP TextFileFunctions::WriteINIFileBlankLine(BSTR strIniFile, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::wstring filename = str(strIniFile);
-        if (!fileExists(filename)) return;
+        if (!fileExists(filename)) return false;
         FileChannel ini(filename, OpenMode::Append);
         ini.writeLine(L"\r\n");
         ini.close();
-        *result = VARIANT_TRUE;
+        return true;
     });
 }
 
 // ---- whole-file reading and file attributes ------------------------------------------------
 
 STDMETHODIMP TextFileFunctions::FileExists(BSTR strFilename, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return untrapped([&] { *result = vbool(fileExists(str(strFilename))); });
+    return untrapped(result, [&] { return fileExists(str(strFilename)); });
 }
 
 STDMETHODIMP TextFileFunctions::DirExists(BSTR strDirName, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return untrapped([&] { *result = vbool(fileOrDirExists(str(strDirName))); });
+    return untrapped(result, [&] { return fileOrDirExists(str(strDirName)); });
 }
 
 STDMETHODIMP TextFileFunctions::ReadTextFileString(BSTR strFilename, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
     return trappedText(result, L"There was an error in the ReadTextFileString function: ", [&] {
         std::wstring filename = str(strFilename);
-        if (!fileExists(filename)) {
-            replaceBstr(result, L"File Does Not Exist!!!");
-            return;
-        }
+        if (!fileExists(filename)) return Bstr(L"File Does Not Exist!!!");
         // The fields are joined in the file's own code page and converted once at the end.
         AnsiReader file(readAnsiFile(filename));
         MessagePump pump;
-        std::string fields = file.joinFields([&] { pump.step(); });
-        BSTR text = newBstrFromAnsi(fields);
-        SysFreeString(*result);
-        *result = text;
+        return Bstr::fromAnsi(file.joinFields([&] { pump.step(); }));
     });
 }
 
 STDMETHODIMP TextFileFunctions::ReadTextFileVariant(BSTR strFilename, VARIANT* result) {
-    if (!result) return E_POINTER;
-    VariantInit(result);
-    V_VT(result) = VT_NULL;
-    return trapped(
-        [&] {
-            std::wstring filename = str(strFilename);
-            if (!fileExists(filename)) return;
-            // Each line goes from the file's bytes straight into its own String: every byte is
-            // converted once, with no second copy of the whole text.
-            AnsiReader file(readAnsiFile(filename));
-            if (file.atEnd()) return; // an empty file has no lines
-            std::vector<Bstr> lines;
-            MessagePump pump;
-            while (!file.atEnd()) {
-                lines.push_back(Bstr::fromAnsi(file.line()));
-                pump.step();
-            }
-            setStringArray(result, lines);
-        },
-        [&] { setNull(result); });
+    return trapped(result, nullVariant(), [&] {
+        Variant lines = nullVariant();
+        std::wstring filename = str(strFilename);
+        if (!fileExists(filename)) return lines;
+        // Each line goes from the file's bytes straight into its own String: every byte is
+        // converted once, with no second copy of the whole text.
+        AnsiReader file(readAnsiFile(filename));
+        if (file.atEnd()) return lines; // an empty file has no lines
+        std::vector<Bstr> items;
+        MessagePump pump;
+        while (!file.atEnd()) {
+            items.push_back(Bstr::fromAnsi(file.line()));
+            pump.step();
+        }
+        setStringArray(&lines, items);
+        return lines;
+    });
 }
 
 STDMETHODIMP TextFileFunctions::ShellTextFile(IDispatch* frmForm, BSTR strFilename, LONG* result) {
-    if (!result) return E_POINTER;
-    *result = 0;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         HWND owner = windowMember(frmForm, L"hwnd");
         std::string file = toAnsi(str(strFilename));
+        if (!passesWhole(file)) return long(SE_ERR_FNF); // not the file the caller named
         HINSTANCE done = ShellExecuteA(owner, "open", file.c_str(), "", "", SW_RESTORE);
-        *result = static_cast<LONG>(reinterpret_cast<INT_PTR>(done));
+        return static_cast<long>(reinterpret_cast<INT_PTR>(done));
     });
 }
 
 STDMETHODIMP TextFileFunctions::SetFileDate(BSTR strFilename, DATE dteDate, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::string name = toAnsi(str(strFilename));
+        if (!fitsLimit(name, OFS_MAXPATHNAME)) return false; // OpenFile keeps the path in its record
         OFSTRUCT of{};
         of.cBytes = sizeof of;
         HFILE opened = OpenFile(name.c_str(), &of, OF_WRITE);
-        if (opened < 1) return;
+        if (opened < 1) return false;
         Handle file(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened)));
 
         SYSTEMTIME wanted;
@@ -360,7 +315,8 @@ STDMETHODIMP TextFileFunctions::SetFileDate(BSTR strFilename, DATE dteDate, VARI
         // The old last-write time in UTC keeps its milliseconds; dteDate is taken as UTC.
         FILETIME created, accessed, written;
         SYSTEMTIME parts;
-        if (!GetFileTime(file.get(), &created, &accessed, &written) || !FileTimeToSystemTime(&written, &parts)) return;
+        if (!GetFileTime(file.get(), &created, &accessed, &written) || !FileTimeToSystemTime(&written, &parts))
+            return false;
         parts.wYear = wanted.wYear;
         parts.wMonth = wanted.wMonth;
         parts.wDay = wanted.wDay;
@@ -370,41 +326,34 @@ STDMETHODIMP TextFileFunctions::SetFileDate(BSTR strFilename, DATE dteDate, VARI
         // A date the file system cannot hold (before 1601) is refused instead of writing a
         // time that was never computed.
         FILETIME changed;
-        if (!SystemTimeToFileTime(&parts, &changed) || !SetFileTime(file.get(), &created, nullptr, &changed)) return;
+        if (!SystemTimeToFileTime(&parts, &changed) || !SetFileTime(file.get(), &created, nullptr, &changed))
+            return false;
         file.close();
-        *result = VARIANT_TRUE;
+        return true;
     });
 }
 
 STDMETHODIMP TextFileFunctions::GetShortName(BSTR sLongFileName, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
     // Failures skipped: each step that fails is passed over. Only what this call created is
     // removed again.
-    std::wstring name, directory, shortName;
-    bool exists = false, directoryCreated = false, fileCreated = false;
-    skip([&] { name = str(sLongFileName); });
-    skip([&] { exists = fileExists(name); });
-    if (!exists) {
-        skip([&] { directory = directoryPart(name); });
-        skip([&] {
-            Bstr d(directory);
-            VARIANT_BOOL there = VARIANT_FALSE;
-            check(self()->DirExists(d.get(), &there));
-            if (!there && CreateDirectoryW(directory.c_str(), nullptr)) directoryCreated = true;
-        });
-        skip([&] {
-            Bstr n(name);
-            VARIANT_BOOL made = VARIANT_FALSE;
-            check(self()->CreateLogFile(n.get(), missingArg(), &made));
-            fileCreated = made != VARIANT_FALSE;
-        });
-    }
-    skip([&] { shortName = shortPathName(name); });
-    if (fileCreated) skip([&] { deleteFile(name); });
-    if (directoryCreated) skip([&] { RemoveDirectoryW(directory.c_str()); });
-    skip([&] { *result = newBstr(shortName); });
-    return S_OK;
+    return trapped(result, L"", [&] {
+        std::wstring name, directory, shortName;
+        bool exists = false, directoryCreated = false, fileCreated = false;
+        skip([&] { name = str(sLongFileName); });
+        skip([&] { exists = fileExists(name); });
+        if (!exists) {
+            skip([&] { directory = directoryPart(name); });
+            skip([&] {
+                bool there = callBool(self(), &_TextFileFunctions::DirExists, directory);
+                if (!there && CreateDirectoryW(directory.c_str(), nullptr)) directoryCreated = true;
+            });
+            skip([&] { fileCreated = callBool(self(), &_TextFileFunctions::CreateLogFile, name, missing); });
+        }
+        skip([&] { shortName = shortPathName(name); });
+        if (fileCreated) skip([&] { deleteFile(name); });
+        if (directoryCreated) skip([&] { RemoveDirectoryW(directory.c_str()); });
+        return shortName;
+    });
 }
 
 } // namespace zor

@@ -30,7 +30,6 @@ public:
     STDMETHODIMP GetShortName(BSTR sLongFileName, BSTR *result) override;
 
 private:
-    static std::wstring StripNullChar(const std::wstring& text);
     std::wstring directoryPart(const std::wstring& path); // ExtractDirectoryPath, through the interface
 };
 

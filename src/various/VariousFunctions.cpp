@@ -8,14 +8,11 @@
 namespace zor {
 
 STDMETHODIMP VariousFunctions::DataExists(BSTR strData, VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    return untrapped([&] { *result = vbool(!trimSpaces(str(strData)).empty()); });
+    return untrapped(result, [&] { return !trimSpaces(str(strData)).empty(); });
 }
 
 STDMETHODIMP VariousFunctions::ExtractDecimal(BSTR strIN, short intDecimals, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         if (intDecimals < 0) throw Error(errIllegalCall);
         std::wstring in = str(strIN);
         const size_t decimals = static_cast<size_t>(intDecimals);
@@ -35,15 +32,15 @@ STDMETHODIMP VariousFunctions::ExtractDecimal(BSTR strIN, short intDecimals, BST
                 out.append(decimals - fraction.size(), L'0');
             }
         }
-        *result = newBstr(out);
+        return out;
     });
 }
 
 // Waits on the caller's thread and lets its window messages run. Between message-pump steps
 // the thread blocks until a message arrives or the time is up, so the wait costs no processor.
 STDMETHODIMP VariousFunctions::Sleep(double* Seconds, VARIANT_BOOL* result) {
-    if (!Seconds || !result) return E_POINTER;
-    return untrapped([&] {
+    if (!Seconds) return E_POINTER;
+    return untrapped(result, [&] {
         const PlatformApi& clock = platform();
         const double seconds = *Seconds;
         double start = clock.secondsSinceMidnight();
@@ -59,14 +56,12 @@ STDMETHODIMP VariousFunctions::Sleep(double* Seconds, VARIANT_BOOL* result) {
             if (static_cast<float>(start) > static_cast<float>(now)) start -= 86400.0;
             elapsed = now - start;
         }
-        *result = VARIANT_FALSE;
+        return false;
     });
 }
 
 STDMETHODIMP VariousFunctions::ExtractRubbish(BSTR strIN, BSTR* result) {
-    if (!result) return E_POINTER;
-    *result = nullptr;
-    return untrapped([&] {
+    return untrapped(result, [&] {
         std::wstring out;
         for (wchar_t c : str(strIN)) {
             unsigned char code = ansiCode(c);
@@ -75,7 +70,7 @@ STDMETHODIMP VariousFunctions::ExtractRubbish(BSTR strIN, BSTR* result) {
             bool lower = code >= 'a' && code <= 'z';
             if (digit || upper || lower) out += c;
         }
-        *result = newBstr(out);
+        return out;
     });
 }
 

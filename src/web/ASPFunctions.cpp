@@ -16,18 +16,6 @@ namespace zor {
 
 namespace {
 
-void setInteger(VARIANT* v, short n) {
-    VariantClear(v);
-    V_VT(v) = VT_I2;
-    V_I2(v) = n;
-}
-
-void setLong(VARIANT* v, long n) {
-    VariantClear(v);
-    V_VT(v) = VT_I4;
-    V_I4(v) = n;
-}
-
 // blnIncrement counts only when it compares equal to True (-1); a value that is no number
 // (a word, Null) simply does not compare equal.
 bool isTrue(const VARIANT& v) {
@@ -42,47 +30,32 @@ bool isTrue(const VARIANT& v) {
 } // namespace
 
 STDMETHODIMP ASPFunctions::GetCounter(BSTR strFilename, VARIANT blnIncrement, VARIANT* result) {
-    if (!result) return E_POINTER;
-    VariantInit(result);
     return trappedText(result, L"There was an error in the GetCounter function: ", [&] {
         const std::wstring name = str(strFilename);
-        if (!fileExists(name) && CounterFile::createWithOne(name)) {
-            setInteger(result, 1);
-            return;
-        }
-        // The count is read, and rewritten, while the file is held: concurrent requests take
-        // turns and none loses an increment or sees a half-written file.
+        if (!fileExists(name) && CounterFile::createWithOne(name)) return variantOf(short(1));
+        // Incrementing requests take turns on the counter; a request that only reads never waits.
         const bool increment = isTrue(blnIncrement);
         CounterFile counter(name, increment);
         long count = counter.read();
-        setLong(result, count);
-        if (increment) {
-            if (count == LONG_MAX) throw Error(errOverflow); // the stored count stays as it is
-            counter.write(count + 1);
-            setLong(result, count + 1);
-        }
+        if (!increment) return variantOf(count);
+        if (count == LONG_MAX) throw Error(errOverflow); // the stored count stays as it is
+        counter.write(count + 1);
+        return variantOf(count + 1);
     });
 }
 
 STDMETHODIMP ASPFunctions::GetFileDate(BSTR strFilePathAndName, VARIANT* result) {
-    if (!result) return E_POINTER;
-    VariantInit(result);
     return trappedText(result, L"There was an error in the GetFileDate function: ", [&] {
         const std::wstring name = str(strFilePathAndName);
-        if (fileExists(name)) setString(result, longDate(lastWriteLocal(name)));
-        else setString(result, L"File does not exist...");
+        if (fileExists(name)) return longDate(lastWriteLocal(name));
+        return std::wstring(L"File does not exist...");
     });
 }
 
 STDMETHODIMP ASPFunctions::ReadTextFile(BSTR strFilename, VARIANT* result) {
-    if (!result) return E_POINTER;
-    VariantInit(result);
     return trappedText(result, L"There was an error in the ReadTextFile function: ", [&] {
         const std::wstring name = str(strFilename);
-        if (!fileExists(name)) {
-            setString(result, L"File Does Not Exist!!!");
-            return;
-        }
+        if (!fileExists(name)) return std::wstring(L"File Does Not Exist!!!");
         // A file's markup is copied as it stands: the page script gets the file's HTML.
         TextReader reader(readTextFile(name));
         std::wstring html;
@@ -98,13 +71,11 @@ STDMETHODIMP ASPFunctions::ReadTextFile(BSTR strFilename, VARIANT* result) {
             }
             pump.step();
         }
-        setString(result, html);
+        return html;
     });
 }
 
 STDMETHODIMP ASPFunctions::ComboListDirectory(BSTR strComboName, BSTR strDirectory, VARIANT blnExtension, VARIANT* result) {
-    if (!result) return E_POINTER;
-    VariantInit(result);
     return trappedText(
         result, L"There was an error in the ComboListDirectory function: ",
         [&] {
@@ -121,12 +92,10 @@ STDMETHODIMP ASPFunctions::ComboListDirectory(BSTR strComboName, BSTR strDirecto
             bool any = false;
 
             ComPtr<_TextFileFunctions> files = createPeer<_TextFileFunctions>();
-            Bstr directory(str(strDirectory));
-            check(files->AddDirSep(directory.inout()));
-            VARIANT_BOOL exists = VARIANT_FALSE;
-            check(files->DirExists(directory.get(), &exists));
-            if (exists) {
-                DirListing listing(directory.text() + L"*.*", listNormal);
+            std::wstring directory = str(strDirectory);
+            call(files.get(), &_TextFileFunctions::AddDirSep, directory);
+            if (callBool(files.get(), &_TextFileFunctions::DirExists, directory)) {
+                DirListing listing(directory + L"*.*", listNormal);
                 DirEntry entry;
                 while (listing.next(entry)) {
                     any = true;
@@ -134,15 +103,13 @@ STDMETHODIMP ASPFunctions::ComboListDirectory(BSTR strComboName, BSTR strDirecto
                     if (!isMissing(blnExtension) && variantBool(blnExtension)) {
                         appendHtmlEscaped(html, entry.name);
                     } else {
-                        Bstr name(entry.name), stem;
-                        check(files->ExtractFilenameNoExtension(name.get(), stem.out()));
-                        appendHtmlEscaped(html, stem.text());
+                        appendHtmlEscaped(html, call(files.get(), &_TextFileFunctions::ExtractFilenameNoExtension, entry.name));
                     }
                 }
             }
             if (any) html += L"</select>";
             else html.clear(); // no opening tag on its own
-            setString(result, html);
+            return html;
         },
         L" ");
 }

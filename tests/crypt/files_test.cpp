@@ -224,6 +224,31 @@ TEST(CryptFile, FailedReplacementKeepsTheInput) {
     EXPECT_TRUE(readFile(s(L"locked.out")) == expectedScramble(data, passwordAnsi));
 }
 
+TEST(CryptFile, ReplaceAcrossVolumes) {
+    // The input on the memory file system (Z:), the output in the prefix (C:): no rename joins them.
+    Scratch s;
+    std::wstring other = L"Z:\\dev\\shm\\zor-crypt-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(other.c_str(), nullptr);
+    std::wstring input = other + L"\\doc.bin";
+    Bytes data = pseudoRandom(9000, 4);
+    writeFile(input, data);
+    VARIANT yes = vbool(true);
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(input, s(L"doc.out"), password, &yes));
+    EXPECT_TRUE(readFile(input) == expectedScramble(data, passwordAnsi));
+    EXPECT_FALSE(exists(s(L"doc.out")));
+    // A holder that refuses the replacement: the input stays whole, the output stays, no copy is left.
+    HANDLE holder = CreateFileW(input.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    VARIANT_BOOL result = cryptFile(input, s(L"doc.out"), password, &yes);
+    CloseHandle(holder);
+    EXPECT_EQ(VARIANT_FALSE, result);
+    EXPECT_TRUE(readFile(input) == expectedScramble(data, passwordAnsi));
+    EXPECT_TRUE(readFile(s(L"doc.out")) == data);
+    EXPECT_FALSE(exists(input + L".zor-replace"));
+    DeleteFileW(input.c_str());
+    RemoveDirectoryW(other.c_str());
+}
+
 TEST(CryptFile, InputEqualToOutputIsScrambledInPlace) {
     Scratch s;
     Bytes data = pseudoRandom(10000, 9);

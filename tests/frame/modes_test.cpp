@@ -14,26 +14,24 @@ public:
     ModeProbe() : DispatchObject(L"ZorUtility.ModeProbe") {}
     // untrapped
     STDMETHODIMP DataExists(BSTR strData, VARIANT_BOOL* result) override {
-        *result = VARIANT_FALSE;
-        return untrapped([&] {
+        return untrapped(result, [&] {
             long n = std::stol(zor::str(strData));
             if (n) throw Error(n);
-            *result = VARIANT_TRUE;
+            return true;
         });
     }
     // trapped with an error text
     STDMETHODIMP ExtractDecimal(BSTR strIN, short intDecimals, BSTR* result) override {
-        *result = nullptr;
         return trappedText(result, L"There was an error in the ExtractDecimal function: ", [&] {
             if (intDecimals) throw Error(intDecimals);
-            *result = zor::newBstr(L"fine");
+            return std::wstring(L"fine");
         });
     }
     // trapped with a fixed result
     STDMETHODIMP Sleep(double* Seconds, VARIANT_BOOL* result) override {
-        *result = VARIANT_TRUE;
-        return trappedBool(result, [&] {
+        return trapped(result, false, [&] {
             if (*Seconds != 0) throw Error(static_cast<long>(*Seconds));
+            return true;
         });
     }
     // failures skipped: each step that fails is passed over

@@ -80,12 +80,16 @@ TEST(ExistenceTests, OrdinaryFilesAndDirectories) {
         {L"", false, false},
         // A file where a folder is expected: missing, not an invalid name.
         {L"a.txt\\", false, false},     {L"a.txt\\x", false, false},    {L"a.txt\\x\\y.log", false, false},
+        // Other spellings: the other slash, a step up and back, a hidden folder's contents.
+        {L"sub/inner.txt", true, true},  {L"sub\\..\\a.txt", true, true}, {L"sub\\.", false, true},
+        {L"h?.txt", false, false},       {L"hdir\\", false, true},
     };
     for (const auto& c : cases) {
         std::wstring name = std::wstring(c.name).empty() ? L"" : dir + c.name;
         EXPECT_EQ(c.file, zor::fileExists(name)) << testing::PrintToString(name);
         EXPECT_EQ(c.fileOrDir, zor::fileOrDirExists(name)) << testing::PrintToString(name);
     }
+    EXPECT_FALSE(zor::fileOrDirExists(dir + std::wstring(L"a.txt\0.log", 10))); // no name holds a NUL
 }
 
 TEST(ExistenceTests, BareNamesAreLookedUpInTheCurrentDirectory) {
@@ -105,4 +109,14 @@ TEST(ExistenceTests, UnixDotFilesCountAsHidden) {
     writeFile(dir + L".profile", "x");
     EXPECT_FALSE(zor::fileExists(dir + L".profile"));
     EXPECT_EQ(Names{L".profile"}, names(dir + L".profile", zor::listHidden));
+}
+
+TEST(ExistenceTests, AFileHeldOpenByAnotherProcessExists) {
+    std::wstring dir = scratchDir(L"held-exists");
+    writeFile(dir + L"busy.log", "x");
+    HeldFile held(dir + L"busy.log");
+    ASSERT_TRUE(held.held());
+    EXPECT_TRUE(zor::fileExists(dir + L"busy.log"));
+    EXPECT_TRUE(zor::fileOrDirExists(dir + L"busy.log"));
+    EXPECT_TRUE(zor::fileExists(dir + L"busy.*"));
 }

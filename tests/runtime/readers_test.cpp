@@ -121,3 +121,25 @@ TEST(Readers, DelimitersAreFoundAtEveryOffset) {
         }
     }
 }
+
+TEST(FieldStream, GivesTheFieldsOfTheWholeTextReaderAtEveryBlockSize) {
+    // Small blocks put every field, quote, comma and CR LF across a block boundary somewhere.
+    const std::string texts[] = {
+        "", "a,b\r\nc", "\"line\r\nbreak\" tail,z\r\n", "\"open", "  a , b\n\"q\"\r", "\r\n\r\nx", "a,,b,",
+        "Disk Error, retry\r\n\"quoted, text\" after\r\nlone\rcr\nlf\r\nlast line", "   ", "\"\",x\r\n\r\n",
+    };
+    std::wstring file = test::scratchDir(L"field-stream") + L"log.txt";
+    for (const std::string& text : texts) {
+        test::writeFile(file, text);
+        std::vector<std::string> expected;
+        for (zor::AnsiReader whole(text); !whole.atEnd();) expected.emplace_back(whole.field());
+        for (size_t block : {1, 2, 3, 5, 7, 64}) {
+            zor::FileChannel channel(file, zor::OpenMode::Input);
+            zor::FieldStream stream(channel, block);
+            std::vector<std::string> got;
+            while (!stream.atEnd()) got.emplace_back(stream.field());
+            EXPECT_EQ(expected, got) << testing::PrintToString(text) << " block " << block;
+            EXPECT_EQ(62, test::errorOf([&] { stream.field(); }));
+        }
+    }
+}

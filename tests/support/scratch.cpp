@@ -131,7 +131,30 @@ CountingWindow::~CountingWindow() { DestroyWindow(hwnd_); }
 
 int CountingWindow::count() const { return static_cast<int>(GetWindowLongPtrW(hwnd_, GWLP_USERDATA)); }
 
-HeldFile::HeldFile(const std::wstring& path) {
+std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstring>& arguments) {
+    wchar_t data[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
+    std::vector<HANDLE> running;
+    for (const std::wstring& args : arguments) {
+        std::wstring cmd = L"cscript.exe //nologo \"" + std::wstring(data) + L"\\" + script + L"\" " + args;
+        STARTUPINFOW si{sizeof si};
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) continue;
+        CloseHandle(pi.hThread);
+        running.push_back(pi.hProcess);
+    }
+    std::vector<DWORD> codes;
+    for (HANDLE p : running) {
+        WaitForSingleObject(p, INFINITE);
+        DWORD code = 9;
+        GetExitCodeProcess(p, &code);
+        codes.push_back(code);
+        CloseHandle(p);
+    }
+    return codes;
+}
+
+HeldFile::HeldFile(const std::wstring& path, bool sharedReader) {
     static int counter = 0;
     wchar_t base[64];
     swprintf(base, 64, L"zor-held-%lu-%d", GetCurrentProcessId(), ++counter);
@@ -140,7 +163,8 @@ HeldFile::HeldFile(const std::wstring& path) {
     release_ = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
     wchar_t helper[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"ZOR_HOLDFILE", helper, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName;
+    std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName +
+                          (sharedReader ? L" shared" : L"");
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW si{};

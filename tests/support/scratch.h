@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -24,6 +25,10 @@ void setLocalWriteTime(const std::wstring& path, SYSTEMTIME local);
 SYSTEMTIME localDaysAgo(int days); // noon of the day so many days before today
 std::wstring yyyymmdd(const SYSTEMTIME& t);
 
+// Runs a script of the test data folder with cscript in one new process per argument list, all
+// at once, and gives their exit codes when all have ended.
+std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstring>& arguments);
+
 // A message-only window of the calling thread that counts the WM_USER messages it receives.
 class CountingWindow {
 public:
@@ -40,10 +45,10 @@ private:
 };
 
 // Another process opens the file (creating it when missing) with no sharing and holds it until
-// this object goes.
+// this object goes; a shared reader opens it for reading only, sharing everything.
 class HeldFile {
 public:
-    explicit HeldFile(const std::wstring& path);
+    explicit HeldFile(const std::wstring& path, bool sharedReader = false);
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
     ~HeldFile();

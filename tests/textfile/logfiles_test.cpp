@@ -1,4 +1,9 @@
+#define PSAPI_VERSION 2
 #include "textfiles.h"
+#include <psapi.h>
+#include <atomic>
+#include <set>
+#include <thread>
 
 using namespace test;
 
@@ -57,6 +62,8 @@ TEST_F(TextFiles, CreateLogFileFailuresGiveFalse) {
     EXPECT_EQ(S_OK, hr);
     EXPECT_FALSE(createLog(dir + L"null.log", null)); // Null has no text: nothing is created
     EXPECT_FALSE(exists(dir + L"null.log"));
+    EXPECT_FALSE(createLog(dir + std::wstring(L"cut\0.log", 8), header)); // not a file named "cut"
+    EXPECT_FALSE(exists(dir + L"cut"));
 }
 
 TEST_F(TextFiles, CreateLogFileOnAHiddenFileKeepsIt) {
@@ -103,6 +110,62 @@ TEST_F(TextFiles, UpdateLogFileOnALogInUseIsAnAutomationError) {
     EXPECT_EQ("x\r\n", readFile(dir + L"app.log"));
 }
 
+namespace {
+
+// Appender p's entry i, as append_log.vbs writes it.
+std::string entry(int p, int i) { return "p" + std::to_string(p) + " entry " + std::to_string(i) + ", all of it intact"; }
+
+// Every entry of 4 appenders × 300 once and whole, each with its own CR LF.
+void expectEveryEntryOnce(const std::wstring& file) {
+    std::multiset<std::string> expected, lines;
+    for (int p = 0; p < 4; ++p)
+        for (int i = 1; i <= 300; ++i) expected.insert(entry(p, i) + "\r\n");
+    std::string text = readFile(file);
+    for (size_t start = 0, end; start < text.size(); start = end) {
+        size_t crlf = text.find("\r\n", start); // a torn last entry has none
+        end = crlf == std::string::npos ? text.size() : crlf + 2;
+        lines.insert(text.substr(start, end - start));
+    }
+    EXPECT_EQ(expected, lines);
+}
+
+} // namespace
+
+TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesAtOnce) {
+    std::wstring dir = scratchDir(L"append-processes"), log = dir + L"shared.log", go = dir + L"go";
+    writeFile(log, "");
+    std::vector<std::wstring> args;
+    for (int p = 0; p < 4; ++p) args.push_back(L"\"" + log + L"\" 300 p" + std::to_wstring(p) + L" \"" + go + L"\"");
+    std::thread starter([&] {
+        ::Sleep(1500); // every process is waiting for the go by then
+        writeFile(go, "");
+    });
+    EXPECT_EQ(std::vector<DWORD>(4, 0), runScripts(L"append_log.vbs", args)) << "an entry was refused";
+    starter.join();
+    expectEveryEntryOnce(log);
+}
+
+TEST_F(TextFiles, UpdateLogFileTakesFourAppendingThreadsAtOnce) {
+    std::wstring log = scratchDir(L"append-threads") + L"shared.log";
+    writeFile(log, "");
+    std::atomic<int> refused{0};
+    std::vector<std::thread> threads;
+    for (int p = 0; p < 4; ++p)
+        threads.emplace_back([&, p] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            auto files = create<_TextFileFunctions>(L"TextFileFunctions");
+            for (int i = 1; i <= 300; ++i) {
+                VARIANT_BOOL ok = 0;
+                refused += files->UpdateLogFile(Bstr(log).get(), Bstr(zor::fromAnsi(entry(p, i))).get(), &ok) != S_OK || !ok;
+            }
+            files.out();
+            CoUninitialize();
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(0, refused.load());
+    expectEveryEntryOnce(log);
+}
+
 // ---- IsInLogFile -----------------------------------------------------------------------------
 
 TEST_F(TextFiles, IsInLogFileSearchesOneFieldAtATime) {
@@ -139,14 +202,28 @@ TEST_F(TextFiles, IsInLogFileOnMissingEmptyOrBusyFilesIsFalse) {
     EXPECT_TRUE(isInLog(dir + L"held.log", L"x"));
 }
 
-TEST_F(TextFiles, IsInLogFileFindsTheLastLineOfALargeLog) {
-    std::wstring dir = scratchDir(L"is-in-log-large");
-    std::string log;
-    for (int i = 0; i < 60000; ++i) log += "2026-12-07 10:00:00 entry number " + std::to_string(i) + " of the large log\r\n";
-    log += "the needle";
-    writeFile(dir + L"big.log", log);
-    EXPECT_TRUE(isInLog(dir + L"big.log", L"the needle"));
-    EXPECT_FALSE(isInLog(dir + L"big.log", L"entry number 60000 "));
+TEST_F(TextFiles, IsInLogFileStreamsALogOfOneAndAHalfGigabytes) {
+    // 1.5 GB of 1,000-byte lines written in 8 MB blocks; marked first and last lines.
+    std::wstring file = scratchDir(L"is-in-log-huge") + L"huge.log";
+    std::string line = std::string(998, 'x') + "\r\n", block;
+    while (block.size() < (8u << 20)) block += line;
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD written = 0;
+    WriteFile(h, "first line\r\n", 12, &written, nullptr);
+    for (unsigned long long total = 0; total < 1536ull << 20; total += block.size())
+        ASSERT_TRUE(WriteFile(h, block.data(), static_cast<DWORD>(block.size()), &written, nullptr));
+    WriteFile(h, "last line", 9, &written, nullptr);
+    CloseHandle(h);
+
+    PROCESS_MEMORY_COUNTERS before{}, after{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+    EXPECT_TRUE(isInLog(file, L"first line"));
+    EXPECT_TRUE(isInLog(file, L"last line"));
+    EXPECT_FALSE(isInLog(file, L"nowhere"));
+    GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+    EXPECT_LT(after.PeakPagefileUsage - before.PeakPagefileUsage, 32u << 20);
+    EXPECT_TRUE(DeleteFileW(file.c_str()));
 }
 
 // ---- CreateLogFileWithBackup -----------------------------------------------------------------

@@ -1,0 +1,29 @@
+' 100,000 calls of FileExists against 100,000 calls of the scripting runtime's FileExists on the
+' same file, in the same process; prints the times and the ratio ours / anchor.
+Option Explicit
+Const N = 100000
+Dim tf, fso, i, t0, ours, anchor, r, round, bestOurs, bestAnchor, file
+Set tf = CreateObject("ZorUtility.TextFileFunctions")
+Set fso = CreateObject("Scripting.FileSystemObject")
+file = fso.GetSpecialFolder(2) & "\zorbench-exists.txt"
+fso.CreateTextFile(file, True).Close
+bestOurs = 1E9 : bestAnchor = 1E9
+' Alternate the two loops and keep each one's best round, so that neither pays for warming up.
+For round = 1 To 3
+    t0 = Timer
+    For i = 1 To N
+        r = fso.FileExists(file)
+    Next
+    anchor = Timer - t0
+    t0 = Timer
+    For i = 1 To N
+        r = tf.FileExists(file)
+    Next
+    ours = Timer - t0
+    If ours < bestOurs Then bestOurs = ours
+    If anchor < bestAnchor Then bestAnchor = anchor
+Next
+fso.DeleteFile file
+WScript.Echo "FileExists x" & N & ": " & FormatNumber(bestOurs, 3) & " s"
+WScript.Echo "FileSystemObject.FileExists x" & N & " (anchor): " & FormatNumber(bestAnchor, 3) & " s"
+WScript.Echo "ratio ours/anchor: " & FormatNumber(bestOurs / bestAnchor, 2) & " (target: at most 1.00)"
