@@ -1,6 +1,7 @@
 ' ZorUtility demonstration: the path strings, log and INI files and whole-file reads of
-' TextFileFunctions, then the string, date, scrambling and web page helpers, each called by name
-' from VBScript as any script client calls them.
+' TextFileFunctions, then the string, date, scrambling and web page helpers, the system
+' functions, the settings store and table access, each called by name from VBScript as any
+' script client calls them.
 Option Explicit
 Dim tf, paths, p, s
 Set tf = CreateObject("ZorUtility.TextFileFunctions")
@@ -13,8 +14,10 @@ For Each p In paths
     WScript.Echo "  ExtractExtension           = " & tf.ExtractExtension(p)
     WScript.Echo "  IsUNCName                  = " & tf.IsUNCName(p)
 Next
-' AddDirSep and AddURLDirSep change their argument in place (a by-reference String): C++ and
-' other vtable clients see the change; see the README for what script engines pass.
+' AddDirSep and AddURLDirSep change their argument in place (a by-reference String).
+p = "C:\logs"
+tf.AddDirSep p
+WScript.Echo "AddDirSep p (a variable)       -> p = " & p
 
 ' A day's log, an INI file and the two whole-file reads, in a folder under the temp folder.
 Dim fso, dir, logf, ini, lines, i
@@ -78,3 +81,55 @@ WScript.Echo "  GetCounter (a new visit)      = " & asp.GetCounter(dir & "hits.c
 WScript.Echo "  GetFileDate(log)              = " & asp.GetFileDate(logf)
 WScript.Echo "  ReadTextFile(log)             = " & asp.ReadTextFile(logf)
 WScript.Echo "  ComboListDirectory            = " & asp.ComboListDirectory("files", dir, True)
+
+' System functions.
+Dim w, copy, subs
+Set w = CreateObject("ZorUtility.Win32Functions")
+WScript.Echo ""
+WScript.Echo "System functions"
+WScript.Echo "  GetWindowsDir / GetWindowsSysDir = " & w.GetWindowsDir & " / " & w.GetWindowsSysDir
+WScript.Echo "  GetWindowsTempDir             = " & w.GetWindowsTempDir
+WScript.Echo "  GetTempFilename(dir)          = " & w.GetTempFilename(dir)
+WScript.Echo "  GetFileSystemName(""C:\"")      = " & w.GetFileSystemName("C:\")
+WScript.Echo "  GetMaxFilenameLength(""C:\"")   = " & w.GetMaxFilenameLength("C:\")
+WScript.Echo "  GetDiskVolumeFlags(""C:\"")     = " & Replace(Replace(w.GetDiskVolumeFlags("C:\"), vbCr, ""), vbLf, ", ")
+WScript.Echo "  GetWindowsVersion             = " & w.GetWindowsVersion
+copy = Left(dir, Len(dir) - 1) & "-copy"
+If fso.FolderExists(copy) Then fso.DeleteFolder copy, True
+fso.CreateFolder copy
+Dim src : src = dir : subs = 0
+WScript.Echo "  CopyFiles(dir, copy, 0, ""*.log"") = " & w.CopyFiles(src, copy, subs, "*.log") & "; copy is now " & copy
+WScript.Echo "  the copy holds app.log        = " & tf.FileExists(copy & "app.log")
+
+' The per-user settings store.
+Dim rf, all
+Set rf = CreateObject("ZorUtility.RegistryFunctions")
+WScript.Echo ""
+WScript.Echo "Settings store"
+WScript.Echo "  SaveRegSetting Colour, Width  = " & rf.SaveRegSetting("ZorDemo", "Window", "Colour", "Blue") & ", " & rf.SaveRegSetting("ZorDemo", "Window", "Width", "640")
+WScript.Echo "  GetRegSetting Colour          = " & rf.GetRegSetting("ZorDemo", "Window", "Colour")
+all = rf.GetAllRegSettings("ZorDemo", "Window")
+For i = 0 To UBound(all, 1)
+    WScript.Echo "  GetAllRegSettings(" & i & ")       = " & all(i, 0) & " = " & all(i, 1)
+Next
+WScript.Echo "  DeleteRegSetting (section)    = " & rf.DeleteRegSetting("ZorDemo", "Window")
+
+' Table access through the database engine: the customer table of the test data.
+Dim ada, data, tbl, idx, found
+Set ada = CreateObject("ZorUtility.AdvDataAccess")
+data = fso.GetParentFolderName(fso.GetParentFolderName(WScript.ScriptFullName)) & "\tests\data\xbase\"
+WScript.Echo ""
+WScript.Echo "Table access"
+tbl = ada.OpenACETable(data & "CUSTOMER.DBF")
+WScript.Echo "  OpenACETable(CUSTOMER.DBF)    = " & tbl
+idx = ada.OpenACEIndex(tbl, data & "CUSTNAME.NTX")
+WScript.Echo "  OpenACEIndex(CUSTNAME.NTX)    = " & idx
+WScript.Echo "  SeekACERecord(""SMITH"")        = " & ada.SeekACERecord(idx, "SMITH")
+WScript.Echo "  SeekACERecord(""Nobody"")       = " & ada.SeekACERecord(idx, "Nobody")
+found = 0
+Dim more : more = False
+Do While ada.LocateACERecord(tbl, "CITY = ""Lon""", more)
+    found = found + 1
+Loop
+WScript.Echo "  LocateACERecord: customers in a city starting ""Lon"" = " & found
+WScript.Echo "  CloseAllACEConnections        = " & ada.CloseAllACEConnections
