@@ -132,7 +132,9 @@ TEST(Fuzz, PathPartsPutTogetherGiveThePathAgain) {
         EXPECT_EQ(stem, file.substr(0, stem.size()));
         EXPECT_TRUE(stem.size() == file.size() || file[stem.size()] == L'.');
         const std::wstring ext = text(&_TextFileFunctions::ExtractExtension, p);
-        if (ext != p) EXPECT_EQ(p.find(L'.') + 1 + ext.size(), p.size());
+        if (ext != p) {
+            EXPECT_EQ(p.find(L'.') + 1 + ext.size(), p.size());
+        }
         for (bool d : {true, false}) {
             const std::wstring once = withSep(d, p), twice = withSep(d, once);
             EXPECT_EQ(once, twice);
@@ -196,8 +198,12 @@ TEST(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
         ASSERT_EQ(VT_I4, V_VT(&call.result.get()));
         const long count = V_I4(&call.result.get());
         const bool plain = content.rfind(std::to_string(stored) + "\r", 0) == 0;
-        if (plain) EXPECT_EQ(stored + (increment ? 1 : 0), count) << content;
-        if (increment) EXPECT_EQ(std::to_string(count) + "\r\n", readFile(file));
+        if (plain) {
+            EXPECT_EQ(stored + (increment ? 1 : 0), count) << content;
+        }
+        if (increment) {
+            EXPECT_EQ(std::to_string(count) + "\r\n", readFile(file));
+        }
     }
 }
 
