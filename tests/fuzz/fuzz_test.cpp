@@ -152,7 +152,7 @@ TEST(Fuzz, PathPartsPutTogetherGiveThePathAgain) {
 TEST(Fuzz, IniValuesReadBackAsWrittenAndHostileOnesFailQuietly) {
     Input in;
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    const std::wstring ini = scratchDir(L"fuzz_ini") + L"\\values.ini";
+    const std::wstring ini = scratchDir(L"fuzz_ini") + L"values.ini";
     for (int i = 0; i < iterations(); ++i) {
         const std::wstring section = L"S" + std::to_wstring(in.below(5)), key = L"k" + std::to_wstring(i);
         std::wstring value = in.text(1 + in.below(200), L"ab Z09.,\\/:=[];\t&#%()"sv);
@@ -175,7 +175,7 @@ TEST(Fuzz, IniValuesReadBackAsWrittenAndHostileOnesFailQuietly) {
 TEST(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
     Input in;
     auto asp = create<_ASPFunctions>(L"ASPFunctions");
-    const std::wstring file = scratchDir(L"fuzz_counter") + L"\\count.txt";
+    const std::wstring file = scratchDir(L"fuzz_counter") + L"count.txt";
     const std::wstring prefix = L"There was an error in the GetCounter function: ";
     for (int i = 0; i < iterations(); ++i) {
         const long stored = long(in.below(2000000000));
@@ -210,7 +210,7 @@ TEST(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
 TEST(Fuzz, LogLinesAreStoredAsWrittenAndFoundAgain) {
     Input in;
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    const std::wstring log = scratchDir(L"fuzz_log") + L"\\app.log";
+    const std::wstring log = scratchDir(L"fuzz_log") + L"app.log";
     writeFile(log, "");
     std::string expected;
     for (int i = 0; i < iterations(); ++i) {
@@ -236,5 +236,50 @@ TEST(Fuzz, LogLinesAreStoredAsWrittenAndFoundAgain) {
         EXPECT_EQ(S_OK, tf->IsInLogFile(Bstr(log).get(), Bstr(in.text(in.below(5)) + L"~").get(), &ok));
         EXPECT_EQ(VARIANT_FALSE, ok);
         EXPECT_EQ(S_OK, tf->IsInLogFile(Bstr(log).get(), Bstr(in.text(in.length())).get(), &ok));
+    }
+}
+
+TEST(Fuzz, FilesOfLinesReadBackLineForLine) {
+    Input in;
+    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
+    const std::wstring file = scratchDir(L"fuzz_lines") + L"lines.txt";
+    for (int i = 0; i < iterations(); ++i) {
+        // Lines of any ANSI text but CR, ended by CR LF or a lone CR, the last one maybe by nothing.
+        std::vector<std::wstring> lines(1 + in.below(in.below(10) ? 8 : 300));
+        for (auto& line : lines)
+            for (wchar_t c : in.ansi(in.below(2) ? in.below(10) : in.length())) line += c == L'\r' ? L'\n' : c;
+        std::string content;
+        bool ended = false;
+        for (size_t k = 0; k < lines.size(); ++k) {
+            for (wchar_t c : lines[k]) content += char(c);
+            ended = k + 1 < lines.size() || in.below(2);
+            const bool lfNext = k + 1 < lines.size() && !lines[k + 1].empty() && lines[k + 1][0] == L'\n';
+            if (ended) content += in.below(4) || lfNext ? "\r\n" : "\r"; // a lone CR before an LF would be CR LF
+        }
+        if (lines.back().empty() && !ended) lines.pop_back(); // no line at all
+        if (lines.empty()) continue; // an empty file reads as Null
+        writeFile(file, content);
+        Variant v;
+        ASSERT_EQ(S_OK, tf->ReadTextFileVariant(Bstr(file).get(), &v));
+        ASSERT_EQ(VT_ARRAY | VT_VARIANT, V_VT(&v.get()));
+        SAFEARRAY* a = V_ARRAY(&v.get());
+        LONG lo = 1, hi = 0;
+        SafeArrayGetLBound(a, 1, &lo);
+        SafeArrayGetUBound(a, 1, &hi);
+        ASSERT_EQ(0, lo);
+        ASSERT_EQ(LONG(lines.size()) - 1, hi);
+        for (LONG k = 0; k <= hi; ++k) {
+            Variant line;
+            ASSERT_EQ(S_OK, SafeArrayGetElement(a, &k, &line));
+            ASSERT_EQ(VT_BSTR, V_VT(&line.get()));
+            ASSERT_EQ(lines[k], zor::str(V_BSTR(&line.get()))) << "line " << k;
+        }
+        // The same file as fields: never longer than the file; no line break left outside quotes.
+        Bstr fields;
+        ASSERT_EQ(S_OK, tf->ReadTextFileString(Bstr(file).get(), fields.out()));
+        if (content.find('"') == std::string::npos) {
+            EXPECT_EQ(std::wstring::npos, fields.text().find_first_of(L"\r\n"));
+        }
+        EXPECT_LE(fields.text().size(), content.size());
     }
 }
