@@ -69,6 +69,18 @@ TEST(Fuzz, ScrambledStringsRoundTripAndFailOnlyAsDocumented) {
         ASSERT_EQ(2 * text.size(), scrambled.size());
         ASSERT_TRUE(isUpperHex(scrambled));
         ASSERT_EQ(text, call(hr, &_EncryptFunctions::DecryptString, crypt.get(), scrambled, password));
+        // The digits are read leniently: either case, and a blank, tab or line feed in place of a
+        // leading zero reads the same.
+        std::wstring lenient = scrambled;
+        for (size_t k = 0; k < lenient.size(); k += 2) {
+            if (in.below(2)) lenient[k] = towlower(lenient[k]);
+            if (in.below(2)) lenient[k + 1] = towlower(lenient[k + 1]);
+            if (lenient[k] != L'0' || in.below(2)) continue;
+            const wchar_t blank = L" \t\n"[in.below(3)];
+            if (in.below(2)) lenient[k] = blank; // " X"
+            else lenient[k] = std::exchange(lenient[k + 1], blank); // "X "
+        }
+        ASSERT_EQ(text, call(hr, &_EncryptFunctions::DecryptString, crypt.get(), lenient, password));
 
         // Damaged or foreign scrambled strings and passwords: text of half the length, or error 5
         // (empty password) or 6 (beyond the 16-bit counters).
