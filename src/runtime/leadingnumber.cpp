@@ -1,6 +1,7 @@
 #include "leadingnumber.h"
 #include "errors.h"
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -44,8 +45,8 @@ double radixNumber(Cursor& c, int radix) {
         v = v * radix + d;
         if (v > 0xFFFFFFFFull) throw Error(errOverflow);
     }
-    if (v <= 0xFFFF) return static_cast<short>(static_cast<unsigned short>(v));
-    return static_cast<long>(static_cast<unsigned long>(v));
+    if (v <= 0xFFFF) return static_cast<int16_t>(static_cast<uint16_t>(v));
+    return static_cast<int32_t>(static_cast<uint32_t>(v)); // not long: 64 bits wide on some platforms
 }
 
 } // namespace
