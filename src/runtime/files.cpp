@@ -183,6 +183,11 @@ bool FileChannel::isSameFileAs(std::wstring_view path) const {
 }
 
 void FileChannel::cutHere() {
+    // Nothing to cut at the end already: on a full volume the platform refuses even a cut
+    // that changes nothing, which would fail a write that has happened.
+    LARGE_INTEGER here{}, size{};
+    if (SetFilePointerEx(h_, here, &here, FILE_CURRENT) && GetFileSizeEx(h_, &size) && here.QuadPart == size.QuadPart)
+        return;
     if (!SetEndOfFile(h_)) throw Error::lastWin32();
 }
 
@@ -271,6 +276,27 @@ bool samePath(std::wstring_view a, std::wstring_view b) {
     std::wstring fa = full(a), fb = full(b);
     return CompareStringOrdinal(fa.data(), static_cast<int>(fa.size()), fb.data(), static_cast<int>(fb.size()), TRUE) ==
            CSTR_EQUAL;
+}
+
+bool volumeHasRoom(std::wstring_view path, std::size_t bytes) {
+    std::wstring p = terminated(path);
+    const size_t slash = p.find_last_of(L"\\/");
+    const std::wstring scratch = (slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1)) + L"~zor-room-" +
+                                 std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetCurrentThreadId()) + L".tmp";
+    Handle h(CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!h) return true;
+    const std::string zeros(std::min<std::size_t>(bytes, 64 * 1024), '\0');
+    for (std::size_t left = bytes; left > 0;) {
+        DWORD chunk = static_cast<DWORD>(std::min(left, zeros.size())), written = 0;
+        if (!WriteFile(h.get(), zeros.data(), chunk, &written, nullptr)) {
+            DWORD code = GetLastError();
+            return code != ERROR_DISK_FULL && code != ERROR_HANDLE_DISK_FULL;
+        }
+        if (written == 0) return false;
+        left -= written;
+    }
+    return true;
 }
 
 } // namespace zor

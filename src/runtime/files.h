@@ -99,4 +99,9 @@ SYSTEMTIME lastWriteLocal(std::wstring_view path);
 // The same file or directory named twice (full paths compared without regard to case).
 bool samePath(std::wstring_view a, std::wstring_view b);
 
+// Whether the volume of path's folder has room for `bytes` more: a scratch file beside it takes
+// them and goes at once (also when the process dies). False only when the volume is full; any
+// other trouble is left to the caller's own file operation to report.
+bool volumeHasRoom(std::wstring_view path, std::size_t bytes);
+
 } // namespace zor

@@ -17,6 +17,13 @@ namespace zor {
 namespace {
 bool isSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 
+// Where the profile functions put an INI file named without a folder.
+std::wstring windowsDirectory() {
+    wchar_t buffer[MAX_PATH] = L"";
+    UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer, n < MAX_PATH ? n : 0);
+}
+
 // The short (8.3) form of a path; the buffer is grown when the form does not fit 255 characters.
 std::wstring shortPathName(const std::wstring& path) {
     std::string name = toAnsi(path);
@@ -234,6 +241,11 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
                     file = toAnsi(str(strIniFile));
         if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !passesWhole(value))
             return false; // a failed write, as the profile functions report it
+        // The platform rewrites the whole file and reports success even when a full volume cut
+        // the rewrite short, losing the file's last lines: the room for its growth comes first.
+        std::wstring path = str(strIniFile);
+        if (path.find_first_of(L"\\/") == std::wstring::npos) path = windowsDirectory() + L"\\" + path;
+        if (!volumeHasRoom(path, section.size() + key.size() + value.size() + 16)) return false;
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
     });
 }
