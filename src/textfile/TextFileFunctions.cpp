@@ -17,6 +17,8 @@ namespace zor {
 namespace {
 bool isSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 
+constexpr size_t profileTextLimit = 32767;
+
 // Where the profile functions put an INI file named without a folder.
 std::wstring windowsDirectory() {
     wchar_t buffer[MAX_PATH] = L"";
@@ -239,7 +241,10 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
     return untrapped(result, [&] {
         std::string section = toAnsi(str(strHeader)), key = toAnsi(str(strSection)), value = toAnsi(str(strValue)),
                     file = toAnsi(str(strIniFile));
-        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !passesWhole(value))
+        // The profile functions crash the host on a section, key or value of 32,767 characters
+        // or more (a length kept in 16 bits).
+        if (!fitsLimit(file, MAX_PATH) || !fitsLimit(section, profileTextLimit) || !fitsLimit(key, profileTextLimit) ||
+            !fitsLimit(value, profileTextLimit))
             return false; // a failed write, as the profile functions report it
         // The platform rewrites the whole file and reports success even when a full volume cut
         // the rewrite short, losing the file's last lines: the room for its growth comes first.
