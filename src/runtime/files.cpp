@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace zor {
 
@@ -297,6 +298,49 @@ bool volumeHasRoom(std::wstring_view path, std::size_t bytes) {
         left -= written;
     }
     return true;
+}
+
+bool linesShorterThan(std::wstring_view path, std::size_t limit) {
+    Handle h(CreateFileW(terminated(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!h) return true;
+    std::vector<char> block(64 * 1024);
+    std::size_t line = 0;
+    DWORD got = 0;
+    while (ReadFile(h.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0) {
+        for (DWORD i = 0; i < got; ++i) {
+            if (block[i] == '\n' || block[i] == '\r') line = 0;
+            else if (++line >= limit) return false;
+        }
+    }
+    return true;
+}
+
+FileTurn::FileTurn(std::wstring_view path, DWORD waitMs) {
+    std::wstring p = terminated(path), full(MAX_PATH * 2, L'\0');
+    DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(n < full.size() ? n : 0);
+    if (full.empty()) full = p;
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    std::replace(full.begin(), full.end(), L'\\', L'/'); // a mutex name takes no backslash
+    mutex_ = CreateMutexW(nullptr, FALSE, (L"zor-file-turn:" + full).c_str());
+    if (!mutex_) return;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD w = WaitForSingleObject(mutex_, 0);
+        if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
+            taken_ = true;
+            return;
+        }
+        if (w != WAIT_TIMEOUT || GetTickCount() - start >= waitMs) return;
+        pumpMessages();
+        waitForMessage(2);
+    }
+}
+
+FileTurn::~FileTurn() {
+    if (taken_) ReleaseMutex(mutex_);
+    if (mutex_) CloseHandle(mutex_);
 }
 
 } // namespace zor
