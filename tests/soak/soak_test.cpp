@@ -12,7 +12,7 @@ namespace {
 
 int rounds() {
     const char* r = std::getenv("ZOR_SOAK_ROUNDS");
-    return r ? std::atoi(r) : 6;
+    return r ? std::atoi(r) : 10;
 }
 
 // After the soak, the process holds what it held after the warm-up.
