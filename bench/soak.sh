@@ -12,5 +12,5 @@ export ZOR_SOAK_ROUNDS="${ZOR_SOAK_ROUNDS:-1000}"
 bash scripts/with-display.sh bash -c "cd '$build/tests' && ../wine-run.sh ./test_soak.exe" 2>&1 |
     grep -E '^(calls|before|after)|^\[ *(OK|FAILED|RUN) *\]|Failure|Expected|actual' |
     awk '/^calls/ { calls = $2 } { print }
-         /^\[ *(OK|FAILED) *\]/ && calls { ms = $0; sub(/.*\(/, "", ms); sub(/ ms\).*/, "", ms)
-             if (ms > 0) printf "  %d calls in %.1f s: %.0f calls per second\n", calls, ms / 1000, calls * 1000 / ms }'
+         /^\[ *(OK|FAILED) *\].* ms\)/ && calls { ms = $0; sub(/.*\(/, "", ms); sub(/ ms\).*/, "", ms)
+             if (ms > 0) printf "  %d calls in %.1f s: %.0f calls per second\n", calls, ms / 1000, calls * 1000 / ms; calls = 0 }'
