@@ -27,6 +27,7 @@ VARTYPE referencedType(const ELEMDESC& e) {
 }
 
 bool isVariantRef(const VARIANTARG& a) { return V_VT(&a) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&a); }
+bool byValue(const VARIANTARG& a) { return !V_ISBYREF(&a) && V_VT(&a) != VT_ERROR; }
 
 // The declared reference types of a method's parameters (VT_EMPTY where no conversion applies),
 // looked up once per method: the type descriptions live as long as the process.
@@ -86,8 +87,11 @@ ByRefArgs::~ByRefArgs() {
 
 HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params, UINT* argErr) {
     if (!params || !params->rgvarg) return S_OK;
+    // A value given to a typed reference parameter is converted here too: the standard dispatch
+    // makes its own copy and loses it when a later argument turns out not to convert.
     bool any = false;
-    for (UINT i = 0; i < params->cArgs && !any; ++i) any = isVariantRef(params->rgvarg[i]);
+    for (UINT i = 0; i < params->cArgs && !any; ++i)
+        any = isVariantRef(params->rgvarg[i]) || (params->cArgs > 1 && byValue(params->rgvarg[i]));
     if (!any) return S_OK; // the common case costs one pass over the arguments
 
     const std::vector<VARTYPE>* refs = parameterRefs(info, id, flags);
@@ -96,20 +100,21 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
     args_.assign(params->rgvarg, params->rgvarg + params->cArgs);
     converted_.reserve(params->cArgs);
     for (UINT i = 0; i < params->cArgs; ++i) {
-        if (!isVariantRef(args_[i])) continue;
+        const bool reference = isVariantRef(args_[i]);
+        if (!reference && !byValue(args_[i])) continue;
         // Named arguments come first and carry their parameter's position; the positional
         // ones follow in reverse order.
         long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(params->cArgs - 1 - i);
         if (position < 0 || position >= static_cast<long>(refs->size())) continue;
         VARTYPE vt = (*refs)[position];
         if (vt == VT_EMPTY) continue;
-        VARIANT* target = V_VARIANTREF(&args_[i]);
-        Converted c{target, {}};
+        VARIANT* target = reference ? V_VARIANTREF(&args_[i]) : &args_[i];
+        Converted c{reference ? target : nullptr, {}};
         VariantInit(&c.value);
         // VariantChangeType looks through a nested reference itself.
-        if (FAILED(VariantChangeType(&c.value, target, 0, vt))) {
+        if (HRESULT hr = VariantChangeType(&c.value, target, 0, vt); FAILED(hr)) {
             if (argErr) *argErr = i;
-            return DISP_E_TYPEMISMATCH;
+            return reference || hr != DISP_E_OVERFLOW ? DISP_E_TYPEMISMATCH : hr;
         }
         converted_.push_back(c);
         VARIANTARG& a = args_[i];
@@ -124,6 +129,10 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
 void ByRefArgs::writeBack() {
     for (auto& c : converted_) {
         VARIANT* target = c.target;
+        if (!target) { // given by value: the method's change goes with the temporary
+            VariantClear(&c.value);
+            continue;
+        }
         // A reference held inside the caller's Variant is written through.
         while (V_VT(target) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(target)) target = V_VARIANTREF(target);
         if (V_ISBYREF(target)) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace zor {
 
@@ -183,6 +184,11 @@ bool FileChannel::isSameFileAs(std::wstring_view path) const {
 }
 
 void FileChannel::cutHere() {
+    // Nothing to cut at the end already: on a full volume the platform refuses even a cut
+    // that changes nothing, which would fail a write that has happened.
+    LARGE_INTEGER here{}, size{};
+    if (SetFilePointerEx(h_, here, &here, FILE_CURRENT) && GetFileSizeEx(h_, &size) && here.QuadPart == size.QuadPart)
+        return;
     if (!SetEndOfFile(h_)) throw Error::lastWin32();
 }
 
@@ -271,6 +277,70 @@ bool samePath(std::wstring_view a, std::wstring_view b) {
     std::wstring fa = full(a), fb = full(b);
     return CompareStringOrdinal(fa.data(), static_cast<int>(fa.size()), fb.data(), static_cast<int>(fb.size()), TRUE) ==
            CSTR_EQUAL;
+}
+
+bool volumeHasRoom(std::wstring_view path, std::size_t bytes) {
+    std::wstring p = terminated(path);
+    const size_t slash = p.find_last_of(L"\\/");
+    const std::wstring scratch = (slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1)) + L"~zor-room-" +
+                                 std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetCurrentThreadId()) + L".tmp";
+    Handle h(CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!h) return true;
+    const std::string zeros(std::min<std::size_t>(bytes, 64 * 1024), '\0');
+    for (std::size_t left = bytes; left > 0;) {
+        DWORD chunk = static_cast<DWORD>(std::min(left, zeros.size())), written = 0;
+        if (!WriteFile(h.get(), zeros.data(), chunk, &written, nullptr)) {
+            DWORD code = GetLastError();
+            return code != ERROR_DISK_FULL && code != ERROR_HANDLE_DISK_FULL;
+        }
+        if (written == 0) return false;
+        left -= written;
+    }
+    return true;
+}
+
+bool linesShorterThan(std::wstring_view path, std::size_t limit) {
+    Handle h(CreateFileW(terminated(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!h) return true;
+    std::vector<char> block(64 * 1024);
+    std::size_t line = 0;
+    DWORD got = 0;
+    while (ReadFile(h.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0) {
+        for (DWORD i = 0; i < got; ++i) {
+            if (block[i] == '\n' || block[i] == '\r') line = 0;
+            else if (++line >= limit) return false;
+        }
+    }
+    return true;
+}
+
+FileTurn::FileTurn(std::wstring_view path, DWORD waitMs) {
+    std::wstring p = terminated(path), full(MAX_PATH * 2, L'\0');
+    DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(n < full.size() ? n : 0);
+    if (full.empty()) full = p;
+    CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    std::replace(full.begin(), full.end(), L'\\', L'/'); // a mutex name takes no backslash
+    mutex_ = CreateMutexW(nullptr, FALSE, (L"zor-file-turn:" + full).c_str());
+    if (!mutex_) return;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD w = WaitForSingleObject(mutex_, 0);
+        if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
+            taken_ = true;
+            return;
+        }
+        if (w != WAIT_TIMEOUT || GetTickCount() - start >= waitMs) return;
+        pumpMessages();
+        waitForMessage(2);
+    }
+}
+
+FileTurn::~FileTurn() {
+    if (taken_) ReleaseMutex(mutex_);
+    if (mutex_) CloseHandle(mutex_);
 }
 
 } // namespace zor

@@ -99,4 +99,29 @@ SYSTEMTIME lastWriteLocal(std::wstring_view path);
 // The same file or directory named twice (full paths compared without regard to case).
 bool samePath(std::wstring_view a, std::wstring_view b);
 
+// Whether the volume of path's folder has room for `bytes` more: a scratch file beside it takes
+// them and goes at once (also when the process dies). False only when the volume is full; any
+// other trouble is left to the caller's own file operation to report.
+bool volumeHasRoom(std::wstring_view path, std::size_t bytes);
+
+// A turn on a file across every process of the session: a named mutex for the file's full path
+// (in any case). The turn is taken within waitMs, the caller's window messages flowing; taken()
+// tells whether it was. A turn left by a process that ended is taken over.
+class FileTurn {
+public:
+    FileTurn(std::wstring_view path, DWORD waitMs);
+    ~FileTurn();
+    FileTurn(const FileTurn&) = delete;
+    FileTurn& operator=(const FileTurn&) = delete;
+    bool taken() const { return taken_; }
+
+private:
+    HANDLE mutex_ = nullptr;
+    bool taken_ = false;
+};
+
+// Whether every line of the file is shorter than limit bytes; true too when it cannot be read
+// (the caller's own file operation reports that). The file is read in blocks.
+bool linesShorterThan(std::wstring_view path, std::size_t limit);
+
 } // namespace zor

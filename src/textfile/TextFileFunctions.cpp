@@ -17,6 +17,37 @@ namespace zor {
 namespace {
 bool isSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
 
+constexpr size_t profileTextLimit = 32767;
+
+// The file the profile functions use: one named without a folder is in the Windows directory.
+std::wstring profilePath(const std::wstring& file) {
+    if (file.find_first_of(L"\\/") != std::wstring::npos) return file;
+    wchar_t buffer[MAX_PATH] = L"";
+    UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer, n < MAX_PATH ? n : 0) + L"\\" + file;
+}
+
+// The profile functions corrupt their memory, and later crash the host, on a file with a line of
+// that limit or longer: such a file reads as empty and takes no values.
+bool profileCanTake(const std::wstring& file) { return linesShorterThan(profilePath(file), profileTextLimit); }
+
+// Readers and writers of an INI file take turns across processes, and each starts from the file
+// as it is: the profile functions keep a copy of the file per process, trusted while the file's
+// time is unchanged, and a time does not change between two writes close together, so a write
+// made from a stale copy would undo another process's value.
+class ProfileTurn {
+public:
+    explicit ProfileTurn(const std::wstring& file) : path_(profilePath(file)), turn_(path_, 10000) {
+        if (turn_.taken() && GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES)
+            WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); // drops the copy
+    }
+    bool taken() const { return turn_.taken(); }
+
+private:
+    std::wstring path_;
+    FileTurn turn_;
+};
+
 // The short (8.3) form of a path; the buffer is grown when the form does not fit 255 characters.
 std::wstring shortPathName(const std::wstring& path) {
     std::string name = toAnsi(path);
@@ -212,7 +243,10 @@ STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BS
         std::string section = toAnsi(str(strSection)), key = toAnsi(str(strKey)), file = toAnsi(str(strIniFile));
         // The profile functions copy the file name into a path buffer: a longer name is read
         // as a missing file.
-        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key)) return std::wstring();
+        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !profileCanTake(str(strIniFile)))
+            return std::wstring();
+        ProfileTurn turn(str(strIniFile));
+        if (!turn.taken()) return std::wstring();
         CallBuffer buffer(255);
         DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), buffer.size(), file.c_str());
         if (n < 1) return std::wstring();
@@ -232,8 +266,17 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
     return untrapped(result, [&] {
         std::string section = toAnsi(str(strHeader)), key = toAnsi(str(strSection)), value = toAnsi(str(strValue)),
                     file = toAnsi(str(strIniFile));
-        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !passesWhole(value))
+        // The profile functions crash the host on a section, key or value of 32,767 characters
+        // or more (a length kept in 16 bits).
+        if (!fitsLimit(file, MAX_PATH) || !fitsLimit(section, profileTextLimit) || !fitsLimit(key, profileTextLimit) ||
+            !fitsLimit(value, profileTextLimit))
             return false; // a failed write, as the profile functions report it
+        // The platform rewrites the whole file and reports success even when a full volume cut
+        // the rewrite short, losing the file's last lines: the room for its growth comes first.
+        const std::wstring path = profilePath(str(strIniFile));
+        ProfileTurn turn(path);
+        if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, section.size() + key.size() + value.size() + 16))
+            return false;
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
     });
 }

@@ -1,5 +1,6 @@
 ' Increments a hit counter n times: bump_counter.vbs <counter file> <n>. Exits 1 on an error text
-' (the request that creates the counter gets Integer 1, every other one a Long).
+' (the request that creates the counter gets Integer 1, every other one a Long) and 10 when all are
+' counted: this host ends a script that dies of a run-time error with 0, so 0 never counts as done.
 Dim asp, i, r
 On Error Resume Next
 Set asp = CreateObject("ZorUtility.ASPFunctions")
@@ -13,4 +14,4 @@ For i = 1 To CLng(WScript.Arguments(1))
     End If
 Next
 WScript.Echo "counted " & (i - 1)
-WScript.Quit 0
+WScript.Quit 10

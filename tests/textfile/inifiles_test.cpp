@@ -75,6 +75,16 @@ TEST_F(IniFiles, WriteINIFileThatThePlatformRefusesIsFalse) {
         EXPECT_EQ(S_OK, hr);
     }
     EXPECT_TRUE(canOpenExclusively(dir + L"held.ini"));
+    // Texts the platform cannot take (they used to end the host) are refused.
+    writeFile(dir + L"long.ini", "[General]\r\nKey=v\r\n");
+    for (size_t n : {32767u, 40000u, 100000u}) {
+        const std::wstring text(n, L'x');
+        EXPECT_FALSE(write(dir + L"long.ini", text, L"Key", L"v")) << n;
+        EXPECT_FALSE(write(dir + L"long.ini", L"General", text, L"v")) << n;
+        EXPECT_FALSE(write(dir + L"long.ini", L"General", L"Key", text)) << n;
+    }
+    EXPECT_EQ("[General]\r\nKey=v\r\n", readFile(dir + L"long.ini"));
+    EXPECT_TRUE(write(dir + L"long.ini", L"General", std::wstring(32766, L'k'), std::wstring(32766, L'v')));
 }
 
 TEST_F(IniFiles, ANameWithoutAPathLivesInTheWindowsDirectory) {

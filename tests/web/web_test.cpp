@@ -214,7 +214,7 @@ TEST(Counter, ParallelProcessesLoseNoIncrement) {
     DeleteFileW(f.c_str());
     const int processes = 4, each = 60;
     std::vector<std::wstring> args(processes, L"\"" + f + L"\" " + std::to_wstring(each));
-    EXPECT_EQ(std::vector<DWORD>(processes, 0), runScripts(L"bump_counter.vbs", args)) << "a request got an error text";
+    EXPECT_EQ(std::vector<DWORD>(processes, 10), runScripts(L"bump_counter.vbs", args)) << "a request got an error text or a script died";
     EXPECT_EQ(std::to_string(processes * each) + "\r\n", readFile(f));
 }
 

@@ -1,0 +1,54 @@
+// A soak of the registered DLL: every method of every class, found in the type library, called
+// through IDispatch again and again with good and hostile arguments, while the process's
+// handles, GDI objects, private bytes and the DLL's live objects are watched.
+#pragma once
+#include "client.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+struct Resources {
+    DWORD handles = 0;
+    long gdiObjects = 0;
+    SIZE_T privateBytes = 0;
+    HRESULT canUnload = S_FALSE; // the DLL's DllCanUnloadNow: S_OK when no object of it lives
+};
+Resources measure();
+std::ostream& operator<<(std::ostream& out, const Resources& r);
+
+// The callable methods of one class, with the argument values each parameter cycles through.
+struct SoakMethod {
+    std::wstring name;
+    DISPID id = 0;
+    std::vector<const std::vector<VARIANT>*> pools; // one pool per parameter, in order
+};
+struct SoakClass {
+    std::wstring name;
+    CLSID clsid{};
+    std::vector<SoakMethod> methods;
+};
+
+// Argument pools over files in a folder of its own; the classes and methods of the type library
+// except those that end the session, start a program or show a modal dialog.
+class Soak {
+public:
+    explicit Soak(const std::wstring& folderName);
+    ~Soak();
+    Soak(const Soak&) = delete;
+    Soak& operator=(const Soak&) = delete;
+
+    // Calls every method `rounds` times, each time with other arguments, on objects made by
+    // `make` (a class's IDispatch, borrowed; by default created in this thread). Gives the calls made;
+    // `failed` counts calls that answered neither S_OK nor a failure with error information.
+    long run(int rounds, long& failed, const std::function<IDispatch*(const SoakClass&)>& make = {});
+
+    std::vector<SoakClass> classes;
+
+private:
+    std::wstring dir_;
+    std::vector<std::vector<VARIANT>> pools_;
+};
+
+} // namespace test
