@@ -1,4 +1,5 @@
 #include "byref.h"
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -96,6 +97,8 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
 
     const std::vector<VARTYPE>* refs = parameterRefs(info, id, flags);
     if (!refs) return S_OK; // the standard dispatch reports an unknown member itself
+    if (std::find_if(refs->begin(), refs->end(), [](VARTYPE vt) { return vt != VT_EMPTY; }) == refs->end())
+        return S_OK; // no typed reference parameter: nothing to convert
 
     args_.assign(params->rgvarg, params->rgvarg + params->cArgs);
     converted_.reserve(params->cArgs);

@@ -15,11 +15,15 @@ int rounds() {
     return r ? std::atoi(r) : 10;
 }
 
-// After the soak, the process holds what it held after the warm-up.
-void expectNothingLeft(const Resources& before, const Resources& after, long calls) {
+// After the soak, the process holds what it held after the warm-up. Runs on fresh threads may
+// leave up to `threads` handles and twice as many GDI objects: Wine frees some state of an
+// ended thread lazily (the thread-churn test bounds that over 20,000 threads); a leak per call
+// would show as hundreds.
+void expectNothingLeft(const Resources& before, const Resources& after, long calls, long threads = 0) {
     std::cout << "calls " << calls << "\nbefore: " << before << "\nafter:  " << after << "\n";
-    EXPECT_LE(after.handles, before.handles);
-    EXPECT_EQ(before.gdiObjects, after.gdiObjects);
+    EXPECT_LE(after.handles, before.handles + threads);
+    EXPECT_LE(after.gdiObjects, before.gdiObjects + 2 * threads);
+    EXPECT_GE(after.gdiObjects, before.gdiObjects);
     EXPECT_LT(after.privateBytes, before.privateBytes + 1024 * 1024);
     EXPECT_EQ(S_OK, after.canUnload) << "an object of the library is still alive";
 }
@@ -75,7 +79,7 @@ TEST(Soak, SeveralApartmentThreadsAtOnce) {
     const Resources before = measure();
     onThreads(3, [&](int t) { body(t, rounds() / 2); });
     EXPECT_EQ(0, failed.load());
-    expectNothingLeft(before, measure(), calls);
+    expectNothingLeft(before, measure(), calls, 3);
 }
 
 TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
