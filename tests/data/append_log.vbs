@@ -2,6 +2,10 @@
 ' exists; exits 1 when an entry is refused (an error or False), 3 when the objects cannot be made
 ' and 10 when every entry is written: this host ends a script that dies of a run-time error with
 ' 0, so 0 never counts as done.
+' First step: say that the script started (the test runner starts again only a host that ended
+' before this line).
+Dim zorStarted : zorStarted = CreateObject("WScript.Shell").Environment("PROCESS")("ZOR_STARTED")
+If zorStarted <> "" Then CreateObject("Scripting.FileSystemObject").CreateTextFile(zorStarted, True).Close
 Dim tf, vf, i, ok
 On Error Resume Next
 Set tf = CreateObject("ZorUtility.TextFileFunctions")

@@ -1,6 +1,10 @@
 ' Increments a hit counter n times: bump_counter.vbs <counter file> <n>. Exits 1 on an error text
 ' (the request that creates the counter gets Integer 1, every other one a Long) and 10 when all are
 ' counted: this host ends a script that dies of a run-time error with 0, so 0 never counts as done.
+' First step: say that the script started (the test runner starts again only a host that ended
+' before this line).
+Dim zorStarted : zorStarted = CreateObject("WScript.Shell").Environment("PROCESS")("ZOR_STARTED")
+If zorStarted <> "" Then CreateObject("Scripting.FileSystemObject").CreateTextFile(zorStarted, True).Close
 Dim asp, i, r
 On Error Resume Next
 Set asp = CreateObject("ZorUtility.ASPFunctions")

@@ -1,6 +1,10 @@
 ' Writes n INI values: write_ini.vbs <ini file> <n> <tag> <go file>. Key <tag>_<i> gets "value <i>
 ' of <tag>" in section [Load]. Starts when the go file exists; exits 1 when a write is refused and
 ' 10 when all are written (a script that dies of a run-time error ends with 0 under this host).
+' First step: say that the script started (the test runner starts again only a host that ended
+' before this line).
+Dim zorStarted : zorStarted = CreateObject("WScript.Shell").Environment("PROCESS")("ZOR_STARTED")
+If zorStarted <> "" Then CreateObject("Scripting.FileSystemObject").CreateTextFile(zorStarted, True).Close
 Dim tf, vf, i, ok
 On Error Resume Next
 Set tf = CreateObject("ZorUtility.TextFileFunctions")
