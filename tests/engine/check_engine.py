@@ -136,9 +136,9 @@ check(probe("continue", custname)[:3] == ["0", "1", "93"], "continue by name aft
 shutil.rmtree(scratch, ignore_errors=True)
 os.makedirs(scratch)
 gen = os.path.join(scratch, "GEN.DBF")
-spec = "NAME C(12); QTY N(8,2); RATE F(10,3); BORN D; OK L; NOTES M; CNT N(5,0); WIDE C(300)"
+fields = "NAME C(12); QTY N(8,2); RATE F(10,3); BORN D; OK L; NOTES M; CNT N(5,0); WIDE C(300)"
 rnd = random.Random(12)
-made = dbf.Table(gen, spec, dbf_type="clp")
+made = dbf.Table(gen, fields, dbf_type="clp")
 made.open(dbf.READ_WRITE)
 made.append(("", None, None, None, None, "", None, ""))
 for i in range(60):
