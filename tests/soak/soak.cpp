@@ -25,19 +25,6 @@ long liveGdiObjects() {
     return n;
 }
 
-VARIANT vr8(double d) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = d;
-    return v;
-}
-VARIANT vtype(VARTYPE t) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = t;
-    return v;
-}
 VARIANT vbstrBytes(const std::wstring& s) { // keeps embedded NULs
     VARIANT v = vtype(VT_BSTR);
     V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));

@@ -110,7 +110,7 @@ TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
     calls = 0;
     soakThroughProxies(rounds() / 2);
     EXPECT_EQ(0, failed);
-    expectNothingLeft(before, measure(), calls);
+    expectNothingLeft(before, measure(), calls, 1); // the proxies' calls come from one fresh thread
 }
 
 TEST(Soak, ValuesForReferenceParametersAreFreedWhenALaterOneIsRefused) {

@@ -47,6 +47,8 @@ void invoke(Call& call, IDispatch* d, const wchar_t* name, std::vector<VARIANT> 
 VARIANT vstr(const wchar_t* s); // caller frees through VariantClear (tests use Args below)
 VARIANT vi4(long n);
 VARIANT vi2(short n);
+VARIANT vr8(double d);
+VARIANT vtype(VARTYPE t); // a bare type: VT_NULL, VT_EMPTY, ...
 VARIANT vbool(bool b);
 VARIANT vdate(DATE d);
 VARIANT vmissing();

@@ -73,24 +73,22 @@ MCIERROR WINAPI fakeMciSendCommandA(MCIDEVICEID device, UINT message, DWORD_PTR 
     record("mciSendCommandA(" + num(device) + ", " + hex(message) + ", " + hex(flags) + ", " + hex(params) + ")");
     return rec().mciResult;
 }
-MMRESULT WINAPI fakeWaveOutGetVolume(HWAVEOUT device, DWORD* volume) {
-    record("waveOutGetVolume(" + num(static_cast<int>(reinterpret_cast<intptr_t>(device))) + ")");
+// The wave and MIDI volume calls differ only in their name and handle type.
+template <class H>
+MMRESULT getVolume(const char* name, H device, DWORD* volume) {
+    record(std::string(name) + "(" + num(static_cast<int>(reinterpret_cast<intptr_t>(device))) + ")");
     if (volume) *volume = rec().volume;
     return rec().volumeResult;
 }
-MMRESULT WINAPI fakeWaveOutSetVolume(HWAVEOUT device, DWORD volume) {
-    record("waveOutSetVolume(" + num(static_cast<int>(reinterpret_cast<intptr_t>(device))) + ", " + hex(volume) + ")");
+template <class H>
+MMRESULT setVolume(const char* name, H device, DWORD volume) {
+    record(std::string(name) + "(" + num(static_cast<int>(reinterpret_cast<intptr_t>(device))) + ", " + hex(volume) + ")");
     return rec().volumeResult;
 }
-MMRESULT WINAPI fakeMidiOutGetVolume(HMIDIOUT device, DWORD* volume) {
-    record("midiOutGetVolume(" + num(static_cast<int>(reinterpret_cast<intptr_t>(device))) + ")");
-    if (volume) *volume = rec().volume;
-    return rec().volumeResult;
-}
-MMRESULT WINAPI fakeMidiOutSetVolume(HMIDIOUT device, DWORD volume) {
-    record("midiOutSetVolume(" + num(static_cast<int>(reinterpret_cast<intptr_t>(device))) + ", " + hex(volume) + ")");
-    return rec().volumeResult;
-}
+MMRESULT WINAPI fakeWaveOutGetVolume(HWAVEOUT d, DWORD* v) { return getVolume("waveOutGetVolume", d, v); }
+MMRESULT WINAPI fakeWaveOutSetVolume(HWAVEOUT d, DWORD v) { return setVolume("waveOutSetVolume", d, v); }
+MMRESULT WINAPI fakeMidiOutGetVolume(HMIDIOUT d, DWORD* v) { return getVolume("midiOutGetVolume", d, v); }
+MMRESULT WINAPI fakeMidiOutSetVolume(HMIDIOUT d, DWORD v) { return setVolume("midiOutSetVolume", d, v); }
 BOOL WINAPI fakeShellNotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
     record("Shell_NotifyIconA(" + num(message) + ")");
     if (data) rec().icons.push_back(*data);
