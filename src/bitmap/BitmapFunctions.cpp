@@ -2,8 +2,8 @@
 // colour, turned into a colour mask, then source, mask and source again combined with the
 // destination (XOR, AND, XOR), so that destination pixels under the transparent colour come
 // out as they were.
-#include "BitmapFunctions.h"
-#include "../runtime/handles.h"
+#include "bitmap/BitmapFunctions.h"
+#include "runtime/handles.h"
 
 namespace zor {
 
@@ -34,15 +34,15 @@ private:
 STDMETHODIMP BitmapFunctions::TransparentBit(LONG* hDestDC, LONG* nDestX, LONG* nDestY, LONG* nWidth, LONG* nHeight,
                                              LONG* hSourceDC, LONG* nSourceX, LONG* nSourceY, LONG* lTransColor,
                                              VARIANT_BOOL* result) {
-    for (LONG* p : {hDestDC, nDestX, nDestY, nWidth, nHeight, hSourceDC, nSourceX, nSourceY, lTransColor})
-        if (!p) return E_POINTER;
-    return untrapped(result, [&] {
-        HDC dest = dcOf(*hDestDC), source = dcOf(*hSourceDC);
-        int width = *nWidth, height = *nHeight;
+    auto params = inout(hDestDC, nDestX, nDestY, nWidth, nHeight, hSourceDC, nSourceX, nSourceY, lTransColor);
+    return untrapped(result, params,
+                     [&](long destDc, long destX, long destY, long width, long height, long sourceDc, long sourceX,
+                         long sourceY, long transColor) {
+        HDC dest = dcOf(destDc), source = dcOf(sourceDc);
 
         // The background colour is what a colour-to-monochrome copy turns into white.
-        SetBkColor(source, static_cast<COLORREF>(*lTransColor));
-        SetBkColor(dest, static_cast<COLORREF>(*lTransColor));
+        SetBkColor(source, static_cast<COLORREF>(transColor));
+        SetBkColor(dest, static_cast<COLORREF>(transColor));
 
         MemoryDc colourDc(CreateCompatibleDC(dest));
         GdiObject colourMask(CreateCompatibleBitmap(dest, width, height));
@@ -57,7 +57,7 @@ STDMETHODIMP BitmapFunctions::TransparentBit(LONG* hDestDC, LONG* nDestX, LONG* 
             // A mask that could not be made is not drawn with: GDI would clip the transfers to
             // the contexts' default one-pixel bitmaps and report them done.
             masked = colourSelection.done() && monoSelection.done() &&
-                     BitBlt(monoDc.get(), 0, 0, width, height, source, *nSourceX, *nSourceY, SRCCOPY) &&
+                     BitBlt(monoDc.get(), 0, 0, width, height, source, sourceX, sourceY, SRCCOPY) &&
                      BitBlt(colourDc.get(), 0, 0, width, height, monoDc.get(), 0, 0, SRCCOPY);
             monoSelection.restore();
             monoMask.close();
@@ -67,9 +67,9 @@ STDMETHODIMP BitmapFunctions::TransparentBit(LONG* hDestDC, LONG* nDestX, LONG* 
         // D xor S; then AND the mask leaves D xor S where transparent and 0 elsewhere; xor S again
         // gives D where transparent and S elsewhere.
         bool drawn = masked &&
-                     BitBlt(dest, *nDestX, *nDestY, width, height, source, *nSourceX, *nSourceY, SRCINVERT) &&
-                     BitBlt(dest, *nDestX, *nDestY, width, height, colourDc.get(), 0, 0, SRCAND) &&
-                     BitBlt(dest, *nDestX, *nDestY, width, height, source, *nSourceX, *nSourceY, SRCINVERT);
+                     BitBlt(dest, destX, destY, width, height, source, sourceX, sourceY, SRCINVERT) &&
+                     BitBlt(dest, destX, destY, width, height, colourDc.get(), 0, 0, SRCAND) &&
+                     BitBlt(dest, destX, destY, width, height, source, sourceX, sourceY, SRCINVERT);
 
         colourSelection.restore();
         colourMask.close();

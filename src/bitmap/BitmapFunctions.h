@@ -1,5 +1,5 @@
 #pragma once
-#include "../frame/dispatch.h"
+#include "frame/dispatch.h"
 
 namespace zor {
 

@@ -1,8 +1,8 @@
-#include "EncryptFunctions.h"
+#include "crypt/EncryptFunctions.h"
 #include <algorithm>
 #include <optional>
 #include <vector>
-#include "keystream.h"
+#include "crypt/keystream.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 

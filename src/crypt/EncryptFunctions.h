@@ -1,6 +1,6 @@
 #pragma once
 #include <span>
-#include "../frame/dispatch.h"
+#include "frame/dispatch.h"
 
 namespace zor {
 

@@ -1,4 +1,4 @@
-#include "keystream.h"
+#include "crypt/keystream.h"
 #include <cstdint>
 #include <cstring>
 #include "runtime/errors.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include "FormFunctions.h"
-#include "../frame/members.h"
-#include "../runtime/numbers.h"
-#include "../runtime/platform.h"
+#include "dialogs/FormFunctions.h"
+#include "frame/members.h"
+#include "runtime/numbers.h"
+#include "runtime/platform.h"
 
 namespace zor {
 
@@ -21,7 +21,7 @@ constexpr long minimized = 1;
 
 // The notification-icon record in its first form. It lives in the platform's full structure,
 // zeroed beyond its 88 bytes, so the tip field is followed by a NUL even when it is full.
-NOTIFYICONDATAA BuildNotifyIconData(HWND hWnd, UINT uID, UINT uFlags, UINT uCallbackMessage, HICON hIcon,
+NOTIFYICONDATAA notifyIconData(HWND hWnd, UINT uID, UINT uFlags, UINT uCallbackMessage, HICON hIcon,
                                     std::wstring_view strTip) {
     static_assert(sizeof(void*) == 8 || firstRecordSize == 88);
     NOTIFYICONDATAA data{};
@@ -71,7 +71,7 @@ long halfOf(double value) { return roundToInteger32(value) / 2; }
 STDMETHODIMP FormFunctions::AddIconToSysTray(IDispatch* frmForm, BSTR strTooltip, LONG lngIcon, VARIANT_BOOL* result) {
     return untrapped(result, [&] {
         HWND hwnd = windowMember(frmForm);
-        NOTIFYICONDATAA data = BuildNotifyIconData(hwnd, iconId, iconFlags, WM_MOUSEMOVE,
+        NOTIFYICONDATAA data = notifyIconData(hwnd, iconId, iconFlags, WM_MOUSEMOVE,
                                                    reinterpret_cast<HICON>(static_cast<LONG_PTR>(lngIcon)), str(strTooltip));
         platform().Shell_NotifyIconA(NIM_ADD, &data); // a shell failure is not reported
         putMember(frmForm, L"WindowState", longValue(minimized));
@@ -83,7 +83,7 @@ STDMETHODIMP FormFunctions::AddIconToSysTray(IDispatch* frmForm, BSTR strTooltip
 STDMETHODIMP FormFunctions::DeleteIconFromSysTray(IDispatch* frmForm, LONG lngIcon, VARIANT_BOOL* result) {
     return untrapped(result, [&] {
         HWND hwnd = windowMember(frmForm);
-        NOTIFYICONDATAA data = BuildNotifyIconData(hwnd, iconId, iconFlags, 1,
+        NOTIFYICONDATAA data = notifyIconData(hwnd, iconId, iconFlags, 1,
                                                    reinterpret_cast<HICON>(static_cast<LONG_PTR>(lngIcon)), L"");
         platform().Shell_NotifyIconA(NIM_DELETE, &data);
         return true;

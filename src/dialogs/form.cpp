@@ -1,9 +1,9 @@
-#include "form.h"
+#include "dialogs/form.h"
 #include <algorithm>
 #include <cstdlib>
 #include <cwchar>
 #include <exception>
-#include "frame/dispatch.h"
+#include "runtime/module.h"
 #include "runtime/errors.h"
 
 namespace zor::forms {

@@ -1,4 +1,4 @@
-#include "byref.h"
+#include "frame/byref.h"
 #include <algorithm>
 #include <cstring>
 #include <deque>

@@ -5,7 +5,7 @@
 // the new value back into the caller's Variant, with the declared type, after it.
 #pragma once
 #include <vector>
-#include "values.h"
+#include "frame/values.h"
 
 namespace zor {
 

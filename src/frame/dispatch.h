@@ -5,15 +5,14 @@
 #include <atomic>
 #include <new>
 #include "ZorUtility.h"
-#include "byref.h"
-#include "results.h"
+#include "frame/byref.h"
+#include "frame/results.h"
+#include "runtime/module.h"
 
 namespace zor {
 
 extern std::atomic<long> g_liveObjects;
 extern std::atomic<long> g_serverLocks;
-
-HMODULE thisModule();
 
 // The description of a dual interface from the type library in this module's resources.
 HRESULT interfaceTypeInfo(REFIID iid, ITypeInfo** out);
@@ -28,19 +27,29 @@ HRESULT raiseError(const Error& e, REFIID iid, const wchar_t* source) noexcept;
 // The error text of the text-trapping mode: prefix, number, separator, description.
 std::wstring errorText(std::wstring_view prefix, const Error& e, std::wstring_view separator = L" ...");
 
+// A step trapped on its own: a failure is caught and answered with false.
+template <class F>
+bool attempt(F&& step) noexcept {
+    try {
+        step();
+        return true;
+    } catch (...) {
+        SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
+        return false;
+    }
+}
+
 // Failures skipped: a failing step is passed over.
 template <class F>
 void skip(F&& step) noexcept {
-    try {
-        step();
-    } catch (...) {
-        SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
-    }
+    attempt(step);
 }
 
 template <class Itf>
 class DispatchObject : public Itf, public ISupportErrorInfo {
 public:
+    using Interface = Itf;
+
     explicit DispatchObject(const wchar_t* progId) : progId_(progId) { ++g_liveObjects; }
     DispatchObject(const DispatchObject&) = delete;
     DispatchObject& operator=(const DispatchObject&) = delete;
@@ -134,17 +143,18 @@ protected:
         return untrapped([&] { assign(result, body()); });
     }
 
-    // Untrapped, for a String passed by reference: the body gets the caller's text and may change
-    // it; the caller's String is replaced only when the text changed.
-    template <class F>
-    HRESULT untrappedInOut(BSTR* text, F&& body) noexcept {
-        if (!text) return E_POINTER;
-        return untrapped([&] {
-            std::wstring s = str(*text);
-            const std::wstring old = s;
-            body(s);
-            if (s != old) replaceBstr(text, s);
-        });
+    // Untrapped, with in-out parameters (see InOut): the body takes their values and returns the
+    // result, if the method has one.
+    template <class... P, class F>
+    HRESULT untrapped(InOut<P...> params, F&& body) noexcept {
+        if (!params.given()) return E_POINTER;
+        return untrapped([&] { withInOut(params, body); });
+    }
+    template <class R, class... P, class F>
+    HRESULT untrapped(R* result, InOut<P...> params, F&& body) noexcept {
+        if (!result || !params.given()) return E_POINTER;
+        preset(result);
+        return untrapped([&] { assign(result, withInOut(params, body)); });
     }
 
     // Trapped with a fixed result: any failure gives `failure`; S_OK either way.
@@ -163,6 +173,12 @@ protected:
             }
         }
         return S_OK;
+    }
+
+    template <class R, class V, class... P, class F>
+    HRESULT trapped(R* result, V failure, InOut<P...> params, F&& body) noexcept {
+        if (!params.given()) return E_POINTER;
+        return trapped(result, std::move(failure), [&] { return withInOut(params, body); });
     }
 
     // Trapped with an error text: a failure gives the text of the failure as the result.
@@ -211,14 +227,12 @@ HRESULT createObject(REFIID riid, void** ppv) noexcept {
     return hr;
 }
 
-// A call to another class of the library goes through its interface like a client's call:
-// an instance is created for the call and released when the pointer goes.
-HRESULT createPeerObject(REFIID iid, void** ppv) noexcept;
-
-template <class Itf>
-ComPtr<Itf> createPeer() {
-    ComPtr<Itf> p;
-    check(createPeerObject(__uuidof(Itf), p.outVoid()));
+// An object of another class of the library, for a class that uses it: made directly, and called
+// through its interface like a client's call. It is released when the pointer goes.
+template <class T>
+ComPtr<typename T::Interface> newObject() {
+    ComPtr<typename T::Interface> p;
+    check(createObject<T>(__uuidof(typename T::Interface), p.outVoid()));
     return p;
 }
 

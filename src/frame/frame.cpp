@@ -1,17 +1,14 @@
 // Module data and services shared by every class: the type library cache, the per-thread
 // start-up procedure and the error information of the untrapped mode.
-#include "dispatch.h"
+#include "frame/dispatch.h"
 #include <mutex>
 #include <vector>
-
-extern "C" IMAGE_DOS_HEADER __ImageBase;
+#include "runtime/module.h"
 
 namespace zor {
 
 std::atomic<long> g_liveObjects{0};
 std::atomic<long> g_serverLocks{0};
-
-HMODULE thisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 namespace {
 // The type library is loaded once per process from this module's own resources, and each

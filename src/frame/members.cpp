@@ -1,4 +1,4 @@
-#include "members.h"
+#include "frame/members.h"
 #include <dispex.h>
 #include <string>
 

@@ -6,7 +6,7 @@
 #pragma once
 #include <string_view>
 #include <vector>
-#include "values.h"
+#include "frame/values.h"
 
 namespace zor {
 

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
-#include "values.h"
+#include "frame/values.h"
 
 namespace zor {
 
@@ -33,6 +33,96 @@ void assign(short* r, V v) {
     else {
         static_assert(std::is_same_v<V, short>, "an Integer result takes a short");
         *r = v;
+    }
+}
+
+// ---- in-out parameters -------------------------------------------------------------------
+
+// A Boolean passed by reference: VARIANT_BOOL* is short*, so a Boolean says what it is.
+struct BoolRef {
+    VARIANT_BOOL* p;
+};
+inline BoolRef asBool(VARIANT_BOOL* p) { return {p}; }
+
+namespace detail {
+
+// One by-reference parameter as a C++ value: read on entry, written back when it changed.
+template <class P>
+struct InOutArg;
+template <>
+struct InOutArg<BSTR*> {
+    using Value = std::wstring;
+    BSTR* p;
+    bool given() const { return p != nullptr; }
+    Value read() const { return str(*p); }
+    void write(const Value& v) const { replaceBstr(p, v); }
+};
+template <class N>
+struct InOutNumber {
+    using Value = N;
+    N* p;
+    bool given() const { return p != nullptr; }
+    Value read() const { return *p; }
+    void write(Value v) const { *p = v; }
+};
+template <> struct InOutArg<short*> : InOutNumber<short> {};
+template <> struct InOutArg<long*> : InOutNumber<long> {};
+template <> struct InOutArg<double*> : InOutNumber<double> {};
+template <>
+struct InOutArg<BoolRef> {
+    using Value = bool;
+    VARIANT_BOOL* p;
+    bool given() const { return p != nullptr; }
+    Value read() const { return *p != VARIANT_FALSE; }
+    void write(Value v) const { *p = vbool(v); }
+};
+
+} // namespace detail
+
+// The by-reference parameters of a method, for an error-mode wrapper: inout(a, b, ...). The
+// wrapper checks them (E_POINTER), hands the body their values as C++ references in the same
+// order (String as std::wstring, Integer short, Long long, Double double, asBool(...) bool) and
+// writes each changed value back into the caller's variable on every way out of the body.
+template <class... P>
+class InOut {
+public:
+    explicit InOut(P... p) : args_{{pointer(p)}...} {}
+    bool given() const { return std::apply([](const auto&... a) { return (a.given() && ...); }, args_); }
+    auto read() const { return std::apply([](const auto&... a) { return std::tuple{a.read()...}; }, args_); }
+    template <class Values>
+    void writeBack(const Values& now, const Values& before) const {
+        writeBack(now, before, std::index_sequence_for<P...>{});
+    }
+private:
+    template <class Values, size_t... I>
+    void writeBack(const Values& now, const Values& before, std::index_sequence<I...>) const {
+        ((std::get<I>(now) != std::get<I>(before) ? std::get<I>(args_).write(std::get<I>(now)) : void()), ...);
+    }
+    template <class T>
+    static T* pointer(T* p) { return p; }
+    static VARIANT_BOOL* pointer(BoolRef b) { return b.p; }
+    std::tuple<detail::InOutArg<P>...> args_;
+};
+template <class... P>
+InOut<P...> inout(P... p) { return InOut<P...>(p...); }
+
+// Runs body with the in-out values; they go back to the caller whether the body returns or throws.
+template <class... P, class F>
+auto withInOut(const InOut<P...>& params, F&& body) {
+    auto values = params.read();
+    const auto before = values;
+    try {
+        if constexpr (std::is_void_v<decltype(std::apply(body, values))>) {
+            std::apply(body, values);
+            params.writeBack(values, before);
+        } else {
+            auto r = std::apply(body, values);
+            params.writeBack(values, before);
+            return r;
+        }
+    } catch (...) {
+        params.writeBack(values, before);
+        throw;
     }
 }
 

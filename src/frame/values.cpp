@@ -1,4 +1,4 @@
-#include "values.h"
+#include "frame/values.h"
 #include <new>
 
 namespace zor {
@@ -105,6 +105,27 @@ void setStringArray(VARIANT* out, std::vector<Bstr>& items) {
     VariantClear(out);
     V_VT(out) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(out) = array.release();
+}
+
+Variant stringTable(std::vector<std::vector<Bstr>>& rows) {
+    Variant table;
+    if (rows.empty()) return table;
+    const size_t columns = rows[0].size();
+    SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rows.size()), 0}, {static_cast<ULONG>(columns), 0}};
+    SafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
+    if (!array.get()) throw std::bad_alloc();
+    VARIANT* cells = nullptr;
+    check(SafeArrayAccessData(array.get(), reinterpret_cast<void**>(&cells)));
+    for (size_t r = 0; r < rows.size(); ++r) // the first index runs fastest
+        for (size_t c = 0; c < columns; ++c) {
+            V_VT(&cells[c * rows.size() + r]) = VT_BSTR;
+            V_BSTR(&cells[c * rows.size() + r]) = rows[r][c].release();
+        }
+    SafeArrayUnaccessData(array.get());
+    rows.clear();
+    V_VT(&table) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&table) = array.release();
+    return table;
 }
 
 } // namespace zor

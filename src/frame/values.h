@@ -9,9 +9,9 @@
 #include <string_view>
 #include <utility>
 #include <vector>
-#include "../runtime/errors.h"
-#include "../runtime/handles.h"
-#include "../runtime/text.h"
+#include "runtime/errors.h"
+#include "runtime/handles.h"
+#include "runtime/text.h"
 
 namespace zor {
 
@@ -119,6 +119,11 @@ inline Variant variantOf(std::wstring_view s) {
 // A list result: a one-dimensional array of Variant Strings, lower bound 0. The strings move
 // into the array; items is left empty.
 void setStringArray(VARIANT* out, std::vector<Bstr>& items);
+
+// A table result: a two-dimensional array of Variant Strings with lower bounds 0, one row per
+// entry of rows (the first index), one column per string of a row, every row as long as the
+// first. The strings move into the array; rows is left empty. No rows give Empty.
+Variant stringTable(std::vector<std::vector<Bstr>>& rows);
 
 // ---- arrays and interfaces -----------------------------------------------------------------
 

@@ -1,4 +1,4 @@
-#include "MDIFunctions.h"
+#include "media/MDIFunctions.h"
 #include <algorithm>
 #include "frame/members.h"
 #include "runtime/callbuffer.h"

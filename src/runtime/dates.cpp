@@ -1,6 +1,6 @@
-#include "dates.h"
+#include "runtime/dates.h"
 #include <cmath>
-#include "errors.h"
+#include "runtime/errors.h"
 
 namespace zor {
 

@@ -1,7 +1,7 @@
-#include "files.h"
-#include "text.h"
-#include "handles.h"
-#include "pump.h"
+#include "runtime/files.h"
+#include "runtime/text.h"
+#include "runtime/handles.h"
+#include "runtime/pump.h"
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -316,7 +316,7 @@ bool linesShorterThan(std::wstring_view path, std::size_t limit) {
     return true;
 }
 
-FileTurn::FileTurn(std::wstring_view path, DWORD waitMs) {
+FileMutex::FileMutex(std::wstring_view path, DWORD waitMs) {
     std::wstring p = terminated(path), full(MAX_PATH * 2, L'\0');
     DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     full.resize(n < full.size() ? n : 0);
@@ -338,7 +338,7 @@ FileTurn::FileTurn(std::wstring_view path, DWORD waitMs) {
     }
 }
 
-FileTurn::~FileTurn() {
+FileMutex::~FileMutex() {
     if (taken_) ReleaseMutex(mutex_);
     if (mutex_) CloseHandle(mutex_);
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include "errors.h"
+#include "runtime/errors.h"
 
 namespace zor {
 
@@ -104,15 +104,15 @@ bool samePath(std::wstring_view a, std::wstring_view b);
 // other trouble is left to the caller's own file operation to report.
 bool volumeHasRoom(std::wstring_view path, std::size_t bytes);
 
-// A turn on a file across every process of the session: a named mutex for the file's full path
+// A named mutex for a file across every process of the session, named after the file's full path
 // (in any case). The turn is taken within waitMs, the caller's window messages flowing; taken()
 // tells whether it was. A turn left by a process that ended is taken over.
-class FileTurn {
+class FileMutex {
 public:
-    FileTurn(std::wstring_view path, DWORD waitMs);
-    ~FileTurn();
-    FileTurn(const FileTurn&) = delete;
-    FileTurn& operator=(const FileTurn&) = delete;
+    FileMutex(std::wstring_view path, DWORD waitMs);
+    ~FileMutex();
+    FileMutex(const FileMutex&) = delete;
+    FileMutex& operator=(const FileMutex&) = delete;
     bool taken() const { return taken_; }
 
 private:

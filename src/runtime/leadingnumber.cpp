@@ -1,5 +1,5 @@
-#include "leadingnumber.h"
-#include "errors.h"
+#include "runtime/leadingnumber.h"
+#include "runtime/errors.h"
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#include "listing.h"
-#include "errors.h"
+#include "runtime/listing.h"
+#include "runtime/errors.h"
 
 namespace zor {
 

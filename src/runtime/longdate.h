@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "errors.h"
+#include "runtime/errors.h"
 
 namespace zor {
 

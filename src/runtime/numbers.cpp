@@ -1,6 +1,6 @@
-#include "numbers.h"
+#include "runtime/numbers.h"
 #include <cmath>
-#include "errors.h"
+#include "runtime/errors.h"
 
 namespace zor {
 

@@ -1,7 +1,7 @@
-#include "platform.h"
-#include "clock.h"
-#include "pump.h"
-#include "screen.h"
+#include "runtime/platform.h"
+#include "runtime/clock.h"
+#include "runtime/pump.h"
+#include "runtime/screen.h"
 
 namespace zor {
 

@@ -1,4 +1,4 @@
-#include "pump.h"
+#include "runtime/pump.h"
 
 namespace zor {
 

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include "errors.h"
-#include "files.h"
+#include "runtime/errors.h"
+#include "runtime/files.h"
 
 namespace zor {
 

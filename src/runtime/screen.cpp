@@ -1,4 +1,4 @@
-#include "screen.h"
+#include "runtime/screen.h"
 
 namespace zor {
 

@@ -1,6 +1,6 @@
 // The screen as forms measure it: in twips, 1440 to the inch.
 #pragma once
-#include "platform.h"
+#include "runtime/platform.h"
 
 namespace zor {
 

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "runtime/text.h"
 #include <windows.h>
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "RegistryFunctions.h"
+#include "settings/RegistryFunctions.h"
 #include <algorithm>
 #include <vector>
 
@@ -22,13 +22,18 @@ std::wstring checkedName(BSTR b, size_t limit) {
     return name;
 }
 
-// An application or section name with an empty part ("\", "A\", "A\\B") would lead out of its
-// level: into the store's root, or from a section into its application's key.
+// An application or section name is a key path: levels separated by "\", each a key name of its
+// own. An empty level ("\", "A\", "A\\B") would lead out of its place: into the store's root, or
+// from a section into its application's key.
 std::wstring checkedKeyName(BSTR b) {
-    std::wstring name = checkedName(b, maxKeyName);
-    if (name.front() == L'\\' || name.back() == L'\\' || name.find(L"\\\\") != std::wstring::npos)
-        throw Error(errIllegalCall);
-    return name;
+    std::wstring name = str(b);
+    if (name.find(L'\0') != std::wstring::npos) throw Error(errIllegalCall);
+    for (size_t start = 0;;) {
+        size_t end = std::min(name.find(L'\\', start), name.size());
+        if (end == start || end - start > maxKeyName) throw Error(errIllegalCall);
+        if (end == name.size()) return name;
+        start = end + 1;
+    }
 }
 
 std::wstring sectionPath(BSTR strAppName, BSTR strSection) {
@@ -77,13 +82,12 @@ std::wstring readSetting(const std::wstring& path, const std::wstring& name) {
 // per key, its name in column 0 and its value in column 1. Empty when the section is missing
 // or holds no keys.
 Variant readSection(const std::wstring& path) {
-    Variant listing;
     RegKey key = openSection(path, KEY_QUERY_VALUE);
-    if (!key) return listing;
+    if (!key) return Variant();
     DWORD count = 0, nameChars = 0, dataBytes = 0;
     checkStore(RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &nameChars,
                                 &dataBytes, nullptr, nullptr));
-    std::vector<std::pair<Bstr, Bstr>> rows;
+    std::vector<std::vector<Bstr>> rows;
     rows.reserve(count);
     std::vector<wchar_t> name(nameChars + 1), data(dataBytes / sizeof(wchar_t) + 1);
     for (DWORD i = 0;;) {
@@ -100,37 +104,22 @@ Variant readSection(const std::wstring& path) {
         checkStore(status);
         ++i;
         if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-        rows.emplace_back(Bstr(std::wstring_view(name.data(), nameLength)), Bstr(settingText(type, data, bytes)));
+        std::vector<Bstr> row;
+        row.emplace_back(std::wstring_view(name.data(), nameLength));
+        row.emplace_back(settingText(type, data, bytes));
+        rows.push_back(std::move(row));
     }
-    if (rows.empty()) return listing;
-
-    SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rows.size()), 0}, {2, 0}};
-    SafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
-    if (!array.get()) throw std::bad_alloc();
-    VARIANT* cells = nullptr;
-    check(SafeArrayAccessData(array.get(), reinterpret_cast<void**>(&cells)));
-    for (size_t r = 0; r < rows.size(); ++r) { // the first index runs fastest
-        V_VT(&cells[r]) = VT_BSTR;
-        V_BSTR(&cells[r]) = rows[r].first.release();
-        V_VT(&cells[rows.size() + r]) = VT_BSTR;
-        V_BSTR(&cells[rows.size() + r]) = rows[r].second.release();
-    }
-    SafeArrayUnaccessData(array.get());
-    V_VT(&listing) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&listing) = array.release();
-    return listing;
+    return stringTable(rows);
 }
 
 } // namespace
 
 // Failures skipped, in all four methods: a store that cannot be read or written, or a name it
-// cannot hold, leaves the result as it was preset (True, or Empty).
+// cannot hold, gives True, or Empty.
 
 STDMETHODIMP RegistryFunctions::SaveRegSetting(BSTR strAppName, BSTR strSection, BSTR strKey, BSTR strSetting,
                                                VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_TRUE;
-    skip([&] {
+    return trapped(result, true, [&] {
         std::wstring path = sectionPath(strAppName, strSection), name = checkedName(strKey, maxValueName);
         std::wstring setting = str(strSetting);
         RegKey key;
@@ -138,42 +127,33 @@ STDMETHODIMP RegistryFunctions::SaveRegSetting(BSTR strAppName, BSTR strSection,
                                    nullptr));
         checkStore(RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(setting.c_str()),
                                   static_cast<DWORD>((setting.size() + 1) * sizeof(wchar_t))));
+        return true;
     });
-    return S_OK;
 }
 
 STDMETHODIMP RegistryFunctions::DeleteRegSetting(BSTR strAppName, BSTR strSection, BSTR strKey,
                                                  VARIANT_BOOL* result) {
-    if (!result) return E_POINTER;
-    *result = VARIANT_TRUE;
-    skip([&] {
+    return trapped(result, true, [&] {
         std::wstring path = sectionPath(strAppName, strSection);
-        if (SysStringLen(strKey) == 0) { // an omitted key means the whole section
+        if (str(strKey).empty()) { // an omitted key means the whole section
             checkStore(RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()));
-            return;
+            return true;
         }
         std::wstring name = checkedName(strKey, maxValueName);
         RegKey key = openSection(path, KEY_SET_VALUE);
         if (key) checkStore(RegDeleteValueW(key.get(), name.c_str()));
+        return true;
     });
-    return S_OK;
 }
 
 STDMETHODIMP RegistryFunctions::GetRegSetting(BSTR strAppName, BSTR strSection, BSTR strKey, VARIANT* result) {
-    if (!result) return E_POINTER;
-    VariantInit(result);
-    skip([&] {
-        std::wstring value = readSetting(sectionPath(strAppName, strSection), checkedName(strKey, maxValueName));
-        setString(result, value);
+    return trapped(result, Variant(), [&] {
+        return variantOf(readSetting(sectionPath(strAppName, strSection), checkedName(strKey, maxValueName)));
     });
-    return S_OK;
 }
 
 STDMETHODIMP RegistryFunctions::GetAllRegSettings(BSTR strAppName, BSTR strSection, VARIANT* result) {
-    if (!result) return E_POINTER;
-    VariantInit(result);
-    skip([&] { readSection(sectionPath(strAppName, strSection)).detachTo(result); });
-    return S_OK;
+    return trapped(result, Variant(), [&] { return readSection(sectionPath(strAppName, strSection)); });
 }
 
 } // namespace zor

@@ -1,9 +1,12 @@
 // Win32Functions: system folders and temporary files, disk and volume information, tree copy,
 // shutdown and log-off, wallpaper, window order and processes.
-#include "Win32Functions.h"
-#include "folders.h"
-#include "../runtime/listing.h"
-#include "../runtime/platform.h"
+#include "system/Win32Functions.h"
+#include "system/folders.h"
+#include "textfile/TextFileFunctions.h"
+#include "runtime/files.h"
+#include "runtime/guards.h"
+#include "runtime/listing.h"
+#include "runtime/platform.h"
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -30,7 +33,7 @@ std::wstring Win32Functions::stripped(CallBuffer& buffer) {
 }
 
 std::wstring Win32Functions::withDirSep(std::wstring path) {
-    auto textFiles = createPeer<_TextFileFunctions>();
+    auto textFiles = newObject<TextFileFunctions>();
     call(textFiles.get(), &_TextFileFunctions::AddDirSep, path);
     return path;
 }
@@ -174,7 +177,8 @@ STDMETHODIMP Win32Functions::GetDiskVolumeFlags(BSTR strDrive, BSTR* result) {
 
 // ---- tree copy ------------------------------------------------------------------------------
 // Each level of the tree is one call: the level copies its matching files, then enters or makes
-// each destination subfolder and calls CopyFiles on it through the interface.
+// each destination subfolder and calls CopyFiles on it through the interface. A level returns
+// -1 when it and every level below it completed, 0 otherwise.
 
 namespace {
 
@@ -182,14 +186,8 @@ const size_t maxSubfolders = 100;
 
 // Each level runs nested in the one above, on the caller's stack. The platform's path limit
 // allows at most 128 levels ("x\" each); a deeper tree (long paths are possible here) is cut
-// off there, so that it cannot exhaust the stack.
+// off there, so that it cannot exhaust the stack: a failure of the level that would go deeper.
 const int maxDepth = 128;
-
-// A destination subfolder that can be neither entered nor made: not a failure of the level that
-// tried, it ends that level's call with the error.
-struct NotCreated {
-    Error error;
-};
 
 std::wstring withSeparator(const std::wstring& path) {
     return !path.empty() && path.back() == L'\\' ? path : path + L'\\';
@@ -198,6 +196,18 @@ std::wstring withSeparator(const std::wstring& path) {
 std::wstring upperCase(std::wstring path) {
     CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
     return path;
+}
+
+// The subfolders of src, all listed before anything is copied; more than 100 is a failure.
+std::vector<std::wstring> subfoldersOf(const std::wstring& src) {
+    std::vector<std::wstring> subfolders;
+    DirListing scan(src + L"*.*", listDirectory);
+    for (DirEntry entry; scan.next(entry);) {
+        if (entry.name == L"." || entry.name == L".." || !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (subfolders.size() == maxSubfolders) throw Error(errSubscript);
+        subfolders.push_back(src + entry.name);
+    }
+    return subfolders;
 }
 
 // The next entry, or the end when the listing fails: once files are being copied, failures are
@@ -225,88 +235,64 @@ void copyMatchingFiles(const std::wstring& src, const std::wstring& dst, const s
     } while (nextOrEnd(listing, entry));
 }
 
-} // namespace
-
-STDMETHODIMP Win32Functions::CopyFiles(BSTR* srcPath, BSTR* dstPath, short* IncludeSubDirs, BSTR* FilePat,
-                                       short* result) {
-    if (!srcPath || !dstPath || !IncludeSubDirs || !FilePat) return E_POINTER;
-    return untrapped(result, [&] {
-        std::wstring src = str(*srcPath), dst = str(*dstPath), pattern = str(*FilePat);
-        // The normalised paths go back into the caller's variables on every way out.
-        auto writeBack = [&] {
-            replaceBstr(srcPath, src);
-            replaceBstr(dstPath, dst);
-        };
-        short level = 0;
-        try {
-            level = copyLevel(src, dst, *IncludeSubDirs, pattern);
-        } catch (const NotCreated& failure) {
-            writeBack();
-            throw failure.error;
-        }
-        writeBack();
-        return level;
-    });
+// Makes a destination subfolder current, making it first when it is missing (76) or cannot be
+// entered as a folder (75); false when it cannot be entered for another reason. A folder that
+// can be neither entered nor made is the one failure a level does not trap: its error ends the call.
+bool enterOrMake(const std::wstring& folder) {
+    try {
+        enterDirectory(folder);
+        return true;
+    } catch (const Error& e) {
+        if (e.number != errPathNotFound && e.number != errPathFileAccess) return false;
+    }
+    makeDirectory(folder);
+    return true;
 }
 
-// One level, trapped with the result 0; only NotCreated passes out. The caller's variables get
-// the normalised, upper-case paths; the folders themselves are named as the caller spelled them,
+} // namespace
+
+// One level, trapped with the result 0 apart from enterOrMake. The caller's variables get the
+// normalised, upper-case paths; the folders themselves are named as the caller spelled them,
 // which the file system finds much faster than a name in another case.
-short Win32Functions::copyLevel(std::wstring& srcPath, std::wstring& dstPath, short& IncludeSubDirs,
-                                std::wstring& FilePat) {
-    struct Nesting {
-        int& depth;
-        explicit Nesting(int& d) : depth(++d) {}
-        ~Nesting() { --depth; }
-    } nesting(copyDepth_);
-    try {
-        if (copyDepth_ > maxDepth) throw Error(errPathFileAccess);
+STDMETHODIMP Win32Functions::CopyFiles(BSTR* srcPath, BSTR* dstPath, short* IncludeSubDirs, BSTR* FilePat,
+                                       short* result) {
+    return untrapped(result, inout(srcPath, dstPath, IncludeSubDirs, FilePat),
+                     [&](std::wstring& srcVar, std::wstring& dstVar, short subDirs, std::wstring pattern) {
+        NestingLevel level(copyDepth_);
+        CurrentDirectoryKept current;
+        std::wstring src, dst;
         std::vector<std::wstring> subfolders;
-        RememberedDirectory current;
-        srcPath = withSeparator(srcPath);
-        dstPath = withSeparator(dstPath);
-        if ((srcPath + dstPath + FilePat).find(L'\0') != std::wstring::npos) throw Error(errBadFileName);
-        // Full paths: the levels below change the current directory, against which a relative
-        // name would then name another folder.
-        const std::wstring src = fullPath(srcPath), dst = fullPath(dstPath);
-        srcPath = upperCase(srcPath);
-        dstPath = upperCase(dstPath);
-        // A destination inside the source would be listed and copied into itself, deeper and
-        // deeper, until the path limit: nothing is copied.
-        if (isWithin(dst, src)) return 0;
+        bool scanned = attempt([&] {
+            srcVar = withSeparator(srcVar);
+            dstVar = withSeparator(dstVar);
+            if ((srcVar + dstVar + pattern).find(L'\0') != std::wstring::npos) throw Error(errBadFileName);
+            // Full paths: the levels below change the current directory.
+            src = fullPath(srcVar);
+            dst = fullPath(dstVar);
+            srcVar = upperCase(srcVar);
+            dstVar = upperCase(dstVar);
+            if (level.level() == 1) copyRoot_ = dst;
+            if (!samePath(src, dst)) subfolders = subfoldersOf(src);
+        });
+        if (!scanned) return short(0);
+        if (samePath(src, dst)) return short(-1); // every file is already where it would go
+        if (!attempt([&] { copyMatchingFiles(src, dst, pattern); })) return short(0);
+        if (subDirs == 0) return short(-1);
 
-        DirListing scan(src + L"*.*", listDirectory);
-        for (DirEntry entry; scan.next(entry);) {
-            if (entry.name == L"." || entry.name == L".." || !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (subfolders.size() == maxSubfolders) throw Error(errSubscript);
-            subfolders.push_back(src + entry.name);
-        }
-
-        copyMatchingFiles(src, dst, FilePat);
-        if (subfolders.empty() || IncludeSubDirs == 0) return -1;
-
-        for (std::wstring& folder : subfolders) {
+        bool complete = true;
+        for (std::wstring folder : subfolders) {
+            if (isWithin(withSeparator(folder), copyRoot_)) continue; // the destination is never copied into itself
             std::wstring subDst = dst + folder.substr(src.size());
-            try {
-                enterDirectory(subDst);
-            } catch (const Error& e) {
-                if (e.number != errPathNotFound && e.number != errPathFileAccess) throw;
-                try {
-                    makeDirectory(subDst);
-                } catch (const Error& notMade) {
-                    throw NotCreated{notMade};
-                }
+            if (level.level() == maxDepth || !enterOrMake(subDst)) {
+                complete = false;
+                continue;
             }
-            // A nested level's own result does not change this level's.
-            call(self(), &_Win32Functions::CopyFiles, folder, subDst, IncludeSubDirs, FilePat);
+            short nested = 0; // a nested level that ends with an error fails too
+            attempt([&] { nested = call(self(), &_Win32Functions::CopyFiles, folder, subDst, subDirs, pattern); });
+            complete = complete && nested != 0;
         }
-        return -1;
-    } catch (const NotCreated&) {
-        throw;
-    } catch (...) {
-        SetErrorInfo(0, nullptr); // a failed nested call leaves its error information
-        return 0;
-    }
+        return short(complete ? -1 : 0);
+    });
 }
 
 // ---- shutdown, desktop and processes --------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
-#include "../frame/dispatch.h"
-#include "../runtime/callbuffer.h"
+#include "frame/dispatch.h"
+#include "runtime/callbuffer.h"
 
 namespace zor {
 
@@ -31,9 +31,9 @@ private:
     void EnableShutdownPrivilege();
     std::wstring stripped(CallBuffer& buffer);       // StripTerminator, through the interface
     std::wstring withDirSep(std::wstring path);      // AddDirSep of TextFileFunctions
-    short copyLevel(std::wstring& srcPath, std::wstring& dstPath, short& IncludeSubDirs, std::wstring& FilePat);
 
-    int copyDepth_ = 0; // CopyFiles levels running on this object, each one nested in the one before
+    int copyDepth_ = 0;     // CopyFiles levels running on this object, each one nested in the one before
+    std::wstring copyRoot_; // the outermost level's destination: never copied into itself
 };
 
 } // namespace zor

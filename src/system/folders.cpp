@@ -1,24 +1,7 @@
-#include "folders.h"
-#include "../runtime/errors.h"
+#include "system/folders.h"
+#include "runtime/errors.h"
 
 namespace zor {
-
-namespace {
-
-std::wstring currentDirectory() {
-    DWORD n = GetCurrentDirectoryW(0, nullptr);
-    std::wstring path(n, L'\0');
-    n = GetCurrentDirectoryW(n, path.data());
-    if (n == 0 || n >= path.size()) throw Error::lastWin32();
-    path.resize(n);
-    return path;
-}
-
-} // namespace
-
-RememberedDirectory::RememberedDirectory() : path_(currentDirectory()) {}
-
-RememberedDirectory::~RememberedDirectory() { SetCurrentDirectoryW(path_.c_str()); }
 
 void enterDirectory(const std::wstring& path) {
     if (SetCurrentDirectoryW(path.c_str())) return;

@@ -1,23 +1,10 @@
-// Folder services of the tree copy: the process's current directory, entering and making a
-// folder with the library's error numbers, and whether one folder lies inside another.
+// Folder services of the tree copy: entering and making a folder with the library's error
+// numbers, and whether one folder lies inside another.
 #pragma once
 #include <windows.h>
 #include <string>
 
 namespace zor {
-
-// The process's current directory as it was when this was made; made current again when it goes,
-// on every way out of the caller.
-class RememberedDirectory {
-public:
-    RememberedDirectory();
-    RememberedDirectory(const RememberedDirectory&) = delete;
-    RememberedDirectory& operator=(const RememberedDirectory&) = delete;
-    ~RememberedDirectory();
-
-private:
-    std::wstring path_;
-};
 
 // Makes path the current directory. Errors: 76 when it does not exist (or is a file), 70 when
 // access is denied, 52 for a name the file system rejects.

@@ -1,5 +1,5 @@
-#include "AdvDataAccess.h"
-#include "engine.h"
+#include "tables/AdvDataAccess.h"
+#include "tables/engine.h"
 
 namespace zor {
 
@@ -31,8 +31,8 @@ STDMETHODIMP AdvDataAccess::OpenACETable(BSTR strTable, LONG* result) {
 }
 
 STDMETHODIMP AdvDataAccess::CloseACETable(LONG* lngTableHandle, VARIANT_BOOL* result) {
-    if (!lngTableHandle) return E_POINTER;
-    return untrapped(result, [&] { return engine().AdsCloseTable(ENGINE_HANDLE(*lngTableHandle)) == 0; });
+    return untrapped(result, inout(lngTableHandle),
+                     [&](long table) { return engine().AdsCloseTable(ENGINE_HANDLE(table)) == 0; });
 }
 
 STDMETHODIMP AdvDataAccess::OpenACEIndex(LONG lngTableHandle, BSTR strIndex, LONG* result) {
@@ -45,8 +45,8 @@ STDMETHODIMP AdvDataAccess::OpenACEIndex(LONG lngTableHandle, BSTR strIndex, LON
 }
 
 STDMETHODIMP AdvDataAccess::CloseACEIndex(LONG* lngIndexHandle, VARIANT_BOOL* result) {
-    if (!lngIndexHandle) return E_POINTER;
-    return untrapped(result, [&] { return engine().AdsCloseIndex(ENGINE_HANDLE(*lngIndexHandle)) == 0; });
+    return untrapped(result, inout(lngIndexHandle),
+                     [&](long index) { return engine().AdsCloseIndex(ENGINE_HANDLE(index)) == 0; });
 }
 
 STDMETHODIMP AdvDataAccess::SeekACERecord(LONG lngIndexHandle, BSTR strSeek, VARIANT_BOOL* result) {
@@ -69,13 +69,12 @@ STDMETHODIMP AdvDataAccess::CloseAllACEConnections(VARIANT_BOOL* result) {
 
 STDMETHODIMP AdvDataAccess::LocateACERecord(LONG lngTableHandle, BSTR strFilter, VARIANT_BOOL* blnLocateFilter,
                                             VARIANT_BOOL* result) {
-    if (!blnLocateFilter) return E_POINTER;
-    return trapped(result, false, [&] {
+    return trapped(result, false, inout(asBool(blnLocateFilter)), [&](bool& located) {
         uint16_t found = 0;
         uint32_t code;
-        if (*blnLocateFilter == VARIANT_FALSE) {
+        if (!located) {
             code = engine().AdsLocate(ENGINE_HANDLE(lngTableHandle), ansi(strFilter).c_str(), ENGINE_FORWARD, &found);
-            *blnLocateFilter = VARIANT_TRUE; // whatever the outcome: later calls continue
+            located = true; // whatever the outcome: later calls continue
         } else {
             code = engine().AdsContinue(ENGINE_HANDLE(lngTableHandle), &found);
         }

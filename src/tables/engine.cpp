@@ -1,7 +1,8 @@
-#include "engine.h"
+#include "tables/engine.h"
 #include <mutex>
 #include <string>
-#include "../frame/dispatch.h"
+#include "runtime/errors.h"
+#include "runtime/module.h"
 
 namespace zor {
 

@@ -2,7 +2,7 @@
 // path, with its nine calls resolved by name. Its state is the process's: the DLL is never
 // unloaded, so handles live as long as the engine keeps them.
 #pragma once
-#include "../../engine/ace32.h"
+#include "engine/ace32.h"
 
 namespace zor {
 

@@ -1,12 +1,13 @@
 // TextFileFunctions: path strings, log files, INI files, whole-file reading and attributes.
-#include "TextFileFunctions.h"
-#include "../runtime/callbuffer.h"
-#include "../runtime/files.h"
-#include "../runtime/listing.h"
-#include "../runtime/pump.h"
-#include "../runtime/readers.h"
-#include "../runtime/text.h"
-#include "../frame/members.h"
+#include "textfile/TextFileFunctions.h"
+#include "runtime/callbuffer.h"
+#include "runtime/callertext.h"
+#include "runtime/files.h"
+#include "runtime/listing.h"
+#include "runtime/pump.h"
+#include "runtime/readers.h"
+#include "runtime/text.h"
+#include "frame/members.h"
 #include <shellapi.h>
 #include <cwchar>
 #include <optional>
@@ -35,9 +36,9 @@ bool profileCanTake(const std::wstring& file) { return linesShorterThan(profileP
 // as it is: the profile functions keep a copy of the file per process, trusted while the file's
 // time is unchanged, and a time does not change between two writes close together, so a write
 // made from a stale copy would undo another process's value.
-class ProfileTurn {
+class ProfileMutex {
 public:
-    explicit ProfileTurn(const std::wstring& file) : path_(profilePath(file)), turn_(path_, 10000) {
+    explicit ProfileMutex(const std::wstring& file) : path_(profilePath(file)), turn_(path_, 10000) {
         if (turn_.taken() && GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES)
             WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); // drops the copy
     }
@@ -45,7 +46,7 @@ public:
 
 private:
     std::wstring path_;
-    FileTurn turn_;
+    FileMutex turn_;
 };
 
 // The short (8.3) form of a path; the buffer is grown when the form does not fit 255 characters.
@@ -98,7 +99,7 @@ STDMETHODIMP TextFileFunctions::ExtractExtension(BSTR strInputFile, BSTR* result
 }
 
 STDMETHODIMP TextFileFunctions::AddDirSep(BSTR* strPathName) {
-    return untrappedInOut(strPathName, [&](std::wstring& path) {
+    return untrapped(inout(strPathName), [&](std::wstring& path) {
         std::wstring_view t = trimSpaces(path);
         if (!t.empty() && isSlash(t.back())) return; // already ends in a separator: left exactly as it is
         path = std::wstring(trimRightSpaces(path)) + L'\\';
@@ -106,7 +107,7 @@ STDMETHODIMP TextFileFunctions::AddDirSep(BSTR* strPathName) {
 }
 
 STDMETHODIMP TextFileFunctions::AddURLDirSep(BSTR* strPathName) {
-    return untrappedInOut(strPathName, [&](std::wstring& path) {
+    return untrapped(inout(strPathName), [&](std::wstring& path) {
         std::wstring_view t = trimSpaces(path);
         if (!t.empty() && isSlash(t.back())) return;
         path = std::wstring(t) + L'/';
@@ -245,7 +246,7 @@ STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BS
         // as a missing file.
         if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !profileCanTake(str(strIniFile)))
             return std::wstring();
-        ProfileTurn turn(str(strIniFile));
+        ProfileMutex turn(str(strIniFile));
         if (!turn.taken()) return std::wstring();
         CallBuffer buffer(255);
         DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), buffer.size(), file.c_str());
@@ -274,7 +275,7 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
         // The platform rewrites the whole file and reports success even when a full volume cut
         // the rewrite short, losing the file's last lines: the room for its growth comes first.
         const std::wstring path = profilePath(str(strIniFile));
-        ProfileTurn turn(path);
+        ProfileMutex turn(path);
         if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, section.size() + key.size() + value.size() + 16))
             return false;
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;

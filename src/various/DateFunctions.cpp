@@ -1,4 +1,4 @@
-#include "DateFunctions.h"
+#include "various/DateFunctions.h"
 #include "runtime/dates.h"
 
 namespace zor {

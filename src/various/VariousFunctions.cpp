@@ -1,4 +1,4 @@
-#include "VariousFunctions.h"
+#include "various/VariousFunctions.h"
 #include <algorithm>
 #include <cmath>
 #include "runtime/platform.h"
@@ -39,10 +39,8 @@ STDMETHODIMP VariousFunctions::ExtractDecimal(BSTR strIN, short intDecimals, BST
 // Waits on the caller's thread and lets its window messages run. Between message-pump steps
 // the thread blocks until a message arrives or the time is up, so the wait costs no processor.
 STDMETHODIMP VariousFunctions::Sleep(double* Seconds, VARIANT_BOOL* result) {
-    if (!Seconds) return E_POINTER;
-    return untrapped(result, [&] {
+    return untrapped(result, inout(Seconds), [&](const double seconds) {
         const PlatformApi& clock = platform();
-        const double seconds = *Seconds;
         double start = clock.secondsSinceMidnight();
         double elapsed = clock.secondsSinceMidnight() - start;
         while (elapsed < seconds) {

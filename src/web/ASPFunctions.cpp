@@ -1,16 +1,17 @@
 // ASPFunctions: values and HTML pieces that a server page script writes into its page. Every
 // failure becomes an error text returned as the result; nothing reaches the page script as an
 // automation error.
-#include "ASPFunctions.h"
-#include "CounterFile.h"
-#include "../runtime/html.h"
-#include "../runtime/leadingnumber.h"
-#include "../runtime/listing.h"
-#include "../runtime/files.h"
-#include "../runtime/longdate.h"
-#include "../runtime/pump.h"
-#include "../runtime/readers.h"
-#include "../runtime/text.h"
+#include "web/ASPFunctions.h"
+#include "web/CounterFile.h"
+#include "textfile/TextFileFunctions.h"
+#include "runtime/html.h"
+#include "runtime/leadingnumber.h"
+#include "runtime/listing.h"
+#include "runtime/files.h"
+#include "runtime/longdate.h"
+#include "runtime/pump.h"
+#include "runtime/readers.h"
+#include "runtime/text.h"
 
 namespace zor {
 
@@ -91,7 +92,7 @@ STDMETHODIMP ASPFunctions::ComboListDirectory(BSTR strComboName, BSTR strDirecto
             }
             bool any = false;
 
-            ComPtr<_TextFileFunctions> files = createPeer<_TextFileFunctions>();
+            ComPtr<_TextFileFunctions> files = newObject<TextFileFunctions>();
             std::wstring directory = str(strDirectory);
             call(files.get(), &_TextFileFunctions::AddDirSep, directory);
             if (callBool(files.get(), &_TextFileFunctions::DirExists, directory)) {

@@ -1,7 +1,7 @@
-#include "CounterFile.h"
-#include "../runtime/leadingnumber.h"
-#include "../runtime/numbers.h"
-#include "../runtime/text.h"
+#include "web/CounterFile.h"
+#include "runtime/leadingnumber.h"
+#include "runtime/numbers.h"
+#include "runtime/text.h"
 #include <string>
 
 namespace zor {

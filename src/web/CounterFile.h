@@ -4,7 +4,7 @@
 // the file never stands empty.
 #pragma once
 #include <string_view>
-#include "../runtime/files.h"
+#include "runtime/files.h"
 
 namespace zor {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <tuple>
 #include "client.h"
-#include "dialogs/frmAbout.h"
+#include "dialogs/AboutForm.h"
 
 using namespace test;
 
@@ -166,7 +166,7 @@ SYSTEMTIME today() {
 std::wstring num(long n) { return std::to_wstring(n); }
 
 // A client's call of GetCalDate; the text it returned.
-struct CalDate {
+struct pickDate {
     HRESULT hr = E_FAIL;
     std::wstring text;
     void call(_FormFunctions* f) {
@@ -216,7 +216,7 @@ void stepYearTo(HWND dlg, int year) {
 } // namespace
 
 TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogAndEnterChoosesDayOne) {
-    CalDate result;
+    pickDate result;
     Caller caller([&](_FormFunctions* f) { result.call(f); });
     HWND dlg = dialogOf(caller.id(), L"Calendar");
     ASSERT_TRUE(dlg);
@@ -248,7 +248,7 @@ TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogAndEnterChoosesDayOne) {
 }
 
 TEST(Calendar, LaysOutMonthsStepsYearsAndEscapeReturnsToToday) {
-    CalDate result;
+    pickDate result;
     Caller caller([&](_FormFunctions* f) { result.call(f); });
     HWND dlg = dialogOf(caller.id(), L"Calendar");
     ASSERT_TRUE(dlg);
@@ -278,7 +278,7 @@ TEST(Calendar, LaysOutMonthsStepsYearsAndEscapeReturnsToToday) {
 }
 
 TEST(Calendar, KeepsTheChosenDateForLaterCallsOnItsThreadOnly) {
-    CalDate first, again, otherThread;
+    pickDate first, again, otherThread;
     Caller caller([&](_FormFunctions* f) {
         first.call(f);
         again.call(f);
@@ -483,18 +483,18 @@ TEST(CreditsScroll, RestsThreeTicksThenPassesTheWholePictureAndRestsAgain) {
     for (int cycle = 0; cycle < 2; ++cycle) {
         for (long tick = 1; tick <= 3; ++tick) {
             s.tick();
-            EXPECT_EQ(std::make_tuple(tick, 0, 1000u), std::make_tuple(s.lngTicks, s.top, s.interval));
+            EXPECT_EQ(std::make_tuple(tick, 0, 1000u), std::make_tuple(s.ticks, s.top, s.interval));
         }
         s.tick(); // enters the pass below the panel and takes the first step
-        EXPECT_EQ(std::make_tuple(true, 1333, 4u), std::make_tuple(s.blnScrolling, s.top, s.interval));
+        EXPECT_EQ(std::make_tuple(true, 1333, 4u), std::make_tuple(s.scrolling, s.top, s.interval));
         int steps = 1, last = s.top;
-        for (; s.blnScrolling; ++steps) {
+        for (; s.scrolling; ++steps) {
             last = s.top;
             s.tick();
-            if (s.blnScrolling && s.top != last - 2) FAIL() << "step " << steps << " to " << s.top;
+            if (s.scrolling && s.top != last - 2) FAIL() << "step " << steps << " to " << s.top;
         }
         EXPECT_EQ(-19755, last); // the last position shown; the next step passes the picture's height
         EXPECT_EQ((1335 + 19755) / 2 + 1, steps);
-        EXPECT_EQ(std::make_tuple(0L, 0, 1000u), std::make_tuple(s.lngTicks, s.top, s.interval));
+        EXPECT_EQ(std::make_tuple(0L, 0, 1000u), std::make_tuple(s.ticks, s.top, s.interval));
     }
 }

@@ -71,31 +71,51 @@ TEST(TreeCopy, RelativePathsNameTheSameFoldersAtEveryLevel) {
     EXPECT_EQ("f", readFile(root + L"dst\\a\\f.txt"));
 }
 
-TEST(TreeCopy, AHundredSubfoldersCopyAHundredAndOneFailTheLevel) {
+// A failing nested level fails every level above it, after the rest of the tree is copied.
+TEST(TreeCopy, AHundredSubfoldersCopyAHundredAndOneFailTheLevelAndThoseAbove) {
     for (int n : {100, 101}) {
-        std::wstring root = tree(L"treecopy100", {{L"src", nullptr}, {L"dst", nullptr}, {L"src\\f.txt", "f"}});
-        for (int i = 0; i < n; ++i) CreateDirectoryW((root + L"src\\d" + std::to_wstring(i)).c_str(), nullptr);
+        std::wstring root = tree(L"treecopy100", {{L"src", nullptr}, {L"src\\sub", nullptr}, {L"src\\zz", nullptr},
+                                                  {L"dst", nullptr}, {L"src\\sub\\f.txt", "f"}, {L"src\\zz\\g.txt", "g"}});
+        for (int i = 0; i < n; ++i) CreateDirectoryW((root + L"src\\sub\\d" + std::to_wstring(i)).c_str(), nullptr);
         std::wstring src = root + L"src", dst = root + L"dst";
         EXPECT_EQ(n == 100 ? -1 : 0, copyTree(src, dst));
-        EXPECT_EQ(n == 100, exists(root + L"dst\\f.txt") && exists(root + L"dst\\d99"));
+        EXPECT_EQ(n == 100, exists(root + L"dst\\sub\\f.txt") && exists(root + L"dst\\sub\\d99"));
+        EXPECT_EQ("g", readFile(root + L"dst\\zz\\g.txt"));
     }
 }
 
-TEST(TreeCopy, InsideTheSourceNothingAndBelowTheHundredAndTwentyEighthLevelNothingIsCopied) {
-    std::wstring root = tree(L"treecopyinside", {{L"in", nullptr}, {L"a.txt", "a"}}), level;
-    for (std::wstring dst : {root, root + L"in", root + L"in\\..\\in\\"}) {
-        std::wstring src = root;
-        EXPECT_EQ(0, copyTree(src, dst)) << dst;
-        EXPECT_FALSE(exists(root + L"in\\a.txt") || exists(root + L"in\\in"));
+TEST(TreeCopy, TheDestinationIsLeftOutOfTheScanAndTheSourceItselfIsLeftAlone) {
+    // {destination below the source, IncludeSubDirs} -> {files there after the call, folders not made}
+    const struct {
+        const wchar_t* dst;
+        short subDirs;
+        std::vector<const wchar_t*> made, notMade;
+    } cases[] = {
+        {L"", -1, {}, {L"in\\a.txt", L"in\\in"}},
+        {L"in", 0, {L"in\\a.txt"}, {L"in\\in"}},
+        {L"in\\..\\in\\", -1, {L"in\\a.txt"}, {L"in\\in"}},
+        {L"in\\deep", -1, {L"in\\deep\\a.txt", L"in\\deep\\in\\b.txt"}, {L"in\\deep\\in\\deep"}},
+    };
+    for (const auto& c : cases) {
+        std::wstring root =
+            tree(L"treecopyinside", {{L"in", nullptr}, {L"in\\deep", nullptr}, {L"a.txt", "a"}, {L"in\\b.txt", "b"}});
+        std::wstring src = root, dst = root + c.dst;
+        EXPECT_EQ(-1, copyTree(src, dst, c.subDirs)) << c.dst;
+        for (const wchar_t* file : c.made) EXPECT_TRUE(exists(root + file)) << c.dst << " " << file;
+        for (const wchar_t* file : c.notMade) EXPECT_FALSE(exists(root + file)) << c.dst << " " << file;
+        EXPECT_EQ("a", readFile(root + L"a.txt")); // nothing overwritten or lost
     }
+}
+
+TEST(TreeCopy, BelowTheHundredAndTwentyEighthLevelNothingIsCopiedAndTheCallFails) {
     // Long paths allow deeper trees than the platform's path limit: the levels stop at 128.
-    std::wstring src = tree(L"treecopydeep", {{L"dst", nullptr}}) + L"src", dst = src.substr(0, src.size() - 3) + L"dst";
+    std::wstring level, src = tree(L"treecopydeep", {{L"dst", nullptr}}) + L"src", dst = src.substr(0, src.size() - 3) + L"dst";
     CreateDirectoryW(src.c_str(), nullptr);
     for (int depth = 2; depth <= 200; ++depth) {
         CreateDirectoryW((src + (level += L"\\d")).c_str(), nullptr);
         if (depth == 128 || depth == 129) writeFile(src + level + L"\\f.txt", std::to_string(depth));
     }
-    EXPECT_EQ(-1, copyTree(src, dst));
+    EXPECT_EQ(0, copyTree(src, dst));
     EXPECT_EQ("128", readFile(dst + level.substr(0, 2 * 127) + L"\\f.txt"));
     EXPECT_FALSE(exists(dst + level.substr(0, 2 * 128) + L"\\f.txt"));
 }

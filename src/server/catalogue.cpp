@@ -1,16 +1,16 @@
-#include "catalogue.h"
-#include "dispatch.h"
-#include "../textfile/TextFileFunctions.h"
-#include "../various/VariousFunctions.h"
-#include "../various/DateFunctions.h"
-#include "../web/ASPFunctions.h"
-#include "../system/Win32Functions.h"
-#include "../crypt/EncryptFunctions.h"
-#include "../media/MDIFunctions.h"
-#include "../dialogs/FormFunctions.h"
-#include "../settings/RegistryFunctions.h"
-#include "../tables/AdvDataAccess.h"
-#include "../bitmap/BitmapFunctions.h"
+#include "server/catalogue.h"
+#include "frame/dispatch.h"
+#include "textfile/TextFileFunctions.h"
+#include "various/VariousFunctions.h"
+#include "various/DateFunctions.h"
+#include "web/ASPFunctions.h"
+#include "system/Win32Functions.h"
+#include "crypt/EncryptFunctions.h"
+#include "media/MDIFunctions.h"
+#include "dialogs/FormFunctions.h"
+#include "settings/RegistryFunctions.h"
+#include "tables/AdvDataAccess.h"
+#include "bitmap/BitmapFunctions.h"
 
 namespace zor {
 
@@ -35,12 +35,6 @@ const ClassEntry* findClass(REFCLSID clsid) {
     for (const ClassEntry& c : classCatalogue)
         if (IsEqualCLSID(*c.clsid, clsid)) return &c;
     return nullptr;
-}
-
-HRESULT createPeerObject(REFIID iid, void** ppv) noexcept {
-    for (const ClassEntry& c : classCatalogue)
-        if (IsEqualIID(*c.iid, iid)) return c.create(iid, ppv);
-    return E_NOINTERFACE;
 }
 
 } // namespace zor

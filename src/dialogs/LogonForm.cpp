@@ -1,6 +1,6 @@
-#include "frmLogon.h"
+#include "dialogs/LogonForm.h"
 #include <string_view>
-#include "artwork.h"
+#include "dialogs/artwork.h"
 
 namespace zor {
 
@@ -33,34 +33,34 @@ bool blank(const std::wstring& s) { return s.find_first_not_of(L' ') == std::wst
 
 } // namespace
 
-frmLogon::frmLogon() : Form(L"Logon", 3495, 2025, design()) {}
+LogonForm::LogonForm() : Form(L"Logon", 3495, 2025, design()) {}
 
-std::wstring frmLogon::Username() {
-    if (strUsername_.empty()) showModal();
-    return strUsername_;
+std::wstring LogonForm::username() {
+    if (username_.empty()) showModal();
+    return username_;
 }
 
-void frmLogon::load() { BringWindowToTop(hwnd()); }
+void LogonForm::load() { BringWindowToTop(hwnd()); }
 
-void frmLogon::click(const Control& c) {
-    if (std::wstring_view(c.name) == L"cmdOK") cmdOK_Click();
-    else cmdCancel_Click();
+void LogonForm::click(const Control& c) {
+    if (std::wstring_view(c.name) == L"cmdOK") confirm();
+    else cancel();
 }
 
-void frmLogon::cmdOK_Click() {
+void LogonForm::confirm() {
     if (blank(text(L"txtUsername"))) {
         messageBox(L"Please enter your username...", L"Logon", MB_OK | MB_ICONINFORMATION);
         setFocus(L"txtUsername");
         return;
     }
-    strUsername_ = text(L"txtUsername");
-    strPassword_ = text(L"txtPassword");
+    username_ = text(L"txtUsername");
+    password_ = text(L"txtPassword");
     unload();
 }
 
-void frmLogon::cmdCancel_Click() {
-    strUsername_.clear();
-    strPassword_.clear();
+void LogonForm::cancel() {
+    username_.clear();
+    password_.clear();
     unload();
 }
 

@@ -1,21 +1,21 @@
 // The two about boxes: the plain one for the caller's application (name, version, copyright of
 // the caller's company) and the maker's box with its scrolling credits.
 #pragma once
-#include "form.h"
+#include "dialogs/form.h"
 
 namespace zor {
 
-class frmAbout final : public forms::Form {
+class AboutForm final : public forms::Form {
 public:
-    frmAbout();
+    AboutForm();
     // Stores the texts and shows the box modally; the result is never set.
-    bool DisplayAbout(const std::wstring& strCompanyName, const std::wstring& strAppName, const std::wstring& strVersion);
+    bool show(const std::wstring& companyName, const std::wstring& appName, const std::wstring& version);
 
 private:
     void load() override;
     void click(const forms::Control&) override { unload(); } // cmdOK
 
-    std::wstring strCompanyName_, strAppName_, strVersion_;
+    std::wstring companyName_, appName_, version_;
 };
 
 // The credits scroll as a two-state cycle. Resting (interval 1000 ms, top 0): three ticks only
@@ -23,27 +23,27 @@ private:
 // panel and moves it up 2 twips a tick until it has passed above the panel; then it rests again.
 struct CreditsScroll {
     static constexpr int frameHeight = 1335, pictureHeight = 19755; // twips
-    static constexpr UINT resting = 1000, scrolling = 4;             // milliseconds
+    static constexpr UINT restingInterval = 1000, scrollingInterval = 4; // milliseconds
 
-    long lngTicks = 0;
-    bool blnScrolling = false;
+    long ticks = 0;
+    bool scrolling = false;
     int top = 0; // of the picture inside the panel, twips
-    UINT interval = resting;
+    UINT interval = restingInterval;
 
     void tick();
 };
 
-class frmZORAbout final : public forms::Form {
+class ZorAboutForm final : public forms::Form {
 public:
-    frmZORAbout();
-    bool DisplayAbout(const std::wstring& strAppName, const std::wstring& strVersion);
+    ZorAboutForm();
+    bool show(const std::wstring& appName, const std::wstring& version);
 
 private:
     void load() override;
     void click(const forms::Control&) override { unload(); } // cmdOK
     void timer() override; // tmrTimer
 
-    std::wstring strAppName_, strVersion_;
+    std::wstring appName_, version_;
     CreditsScroll scroll_;
 };
 

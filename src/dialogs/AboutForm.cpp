@@ -1,5 +1,5 @@
-#include "frmAbout.h"
-#include "artwork.h"
+#include "dialogs/AboutForm.h"
+#include "dialogs/artwork.h"
 #include "frame/values.h"
 
 namespace zor {
@@ -55,63 +55,63 @@ std::vector<Control> zorAboutDesign() {
 
 } // namespace
 
-frmAbout::frmAbout() : Form(L"About", 3420, 1800, aboutDesign()) {}
+AboutForm::AboutForm() : Form(L"About", 3420, 1800, aboutDesign()) {}
 
-bool frmAbout::DisplayAbout(const std::wstring& strCompanyName, const std::wstring& strAppName,
-                            const std::wstring& strVersion) {
-    strCompanyName_ = strCompanyName;
-    strAppName_ = strAppName;
-    strVersion_ = strVersion;
+bool AboutForm::show(const std::wstring& companyName, const std::wstring& appName,
+                     const std::wstring& version) {
+    companyName_ = companyName;
+    appName_ = appName;
+    version_ = version;
     showModal();
     return false;
 }
 
-void frmAbout::load() {
-    setText(L"lblAppName", strAppName_);
-    setText(L"lblVersion", L"Version: " + strVersion_);
-    setText(L"lblCopyright", L"\u00A9 Copyright " + strCompanyName_ + L" " + currentYear());
+void AboutForm::load() {
+    setText(L"lblAppName", appName_);
+    setText(L"lblVersion", L"Version: " + version_);
+    setText(L"lblCopyright", L"\u00A9 Copyright " + companyName_ + L" " + currentYear());
     BringWindowToTop(hwnd());
 }
 
 void CreditsScroll::tick() {
-    if (lngTicks < 3) {
-        ++lngTicks;
+    if (ticks < 3) {
+        ++ticks;
         return;
     }
-    if (!blnScrolling) {
+    if (!scrolling) {
         top = frameHeight;
-        blnScrolling = true;
-        interval = scrolling;
+        scrolling = true;
+        interval = scrollingInterval;
     }
     top -= 2;
     if (top < -pictureHeight) {
         top = 0;
-        lngTicks = 0;
-        blnScrolling = false;
-        interval = resting;
+        ticks = 0;
+        scrolling = false;
+        interval = restingInterval;
     }
 }
 
-frmZORAbout::frmZORAbout() : Form(L"ZOR About", 3360, 3330, zorAboutDesign()) {}
+ZorAboutForm::ZorAboutForm() : Form(L"ZOR About", 3360, 3330, zorAboutDesign()) {}
 
-bool frmZORAbout::DisplayAbout(const std::wstring& strAppName, const std::wstring& strVersion) {
-    strAppName_ = strAppName;
-    strVersion_ = strVersion;
+bool ZorAboutForm::show(const std::wstring& appName, const std::wstring& version) {
+    appName_ = appName;
+    version_ = version;
     showModal();
     return false;
 }
 
-void frmZORAbout::load() {
-    setText(L"lblAppName", strAppName_);
-    setCaption(strAppName_);
-    setText(L"lblVersion", L"Version: " + strVersion_);
+void ZorAboutForm::load() {
+    setText(L"lblAppName", appName_);
+    setCaption(appName_);
+    setText(L"lblVersion", L"Version: " + version_);
     setText(L"lblCopyright", L"\u00A9 Copyright " + currentYear() + L"\r\nZorvane Ltd");
     scroll_ = CreditsScroll{};
     setTimer(scroll_.interval);
     BringWindowToTop(hwnd());
 }
 
-void frmZORAbout::timer() {
+void ZorAboutForm::timer() {
     UINT interval = scroll_.interval;
     scroll_.tick();
     setTop(L"picCredits", scroll_.top);

@@ -1,7 +1,7 @@
 // The DLL's entry point, its four exports, the class factory and self-registration.
 #include <initguid.h>
-#include "dispatch.h"
-#include "catalogue.h"
+#include "frame/dispatch.h"
+#include "server/catalogue.h"
 #include <olectl.h>
 #include <string>
 

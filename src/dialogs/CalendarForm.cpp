@@ -1,4 +1,4 @@
-#include "frmCalendar.h"
+#include "dialogs/CalendarForm.h"
 #include <cmath>
 #include <cwchar>
 #include "frame/values.h"
@@ -59,59 +59,59 @@ int weekday(DATE d) {
 
 } // namespace
 
-frmCalendar::frmCalendar() : Form(L"Calendar", 2850, 3330, design()) {}
+CalendarForm::CalendarForm() : Form(L"Calendar", 2850, 3330, design()) {}
 
-frmCalendar& threadCalendar() {
+CalendarForm& threadCalendar() {
     // Deliberately never freed: it must outlive every call on its thread, and a destructor run
     // at thread exit could find the library already unloaded.
-    thread_local frmCalendar* calendar = nullptr;
-    if (!calendar) calendar = new frmCalendar();
+    thread_local CalendarForm* calendar = nullptr;
+    if (!calendar) calendar = new CalendarForm();
     return *calendar;
 }
 
-std::wstring frmCalendar::CalDate() {
+std::wstring CalendarForm::pickDate() {
     showModal();
-    return strDate_;
+    return date_;
 }
 
-void frmCalendar::load() {
-    PopulateMonth();
-    cmdToday_Click();
+void CalendarForm::load() {
+    fillMonthList();
+    showToday();
     BringWindowToTop(hwnd());
 }
 
-void frmCalendar::click(const Control& c) {
+void CalendarForm::click(const Control& c) {
     std::wstring_view name = c.name;
-    if (name == L"cmdDate") cmdDate_Click(c.index);
-    else if (name == L"cmdToday") cmdToday_Click();
+    if (name == L"cmdDate") pickDay(c.index);
+    else if (name == L"cmdToday") showToday();
     else if (name == L"cmdAddYear") stepYear(+1);
     else if (name == L"cmdDeleteYear") stepYear(-1);
 }
 
-void frmCalendar::change(const Control&) { cboMonth_Click(); }
+void CalendarForm::change(const Control&) { showChosenMonth(); }
 
-short frmCalendar::PopulateMonth() {
+short CalendarForm::fillMonthList() {
     for (const wchar_t* m : months) SendMessageW(control(L"cboMonth"), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m));
     return 0;
 }
 
-void frmCalendar::cboMonth_Click() {
+void CalendarForm::showChosenMonth() {
     std::wstring year = text(L"lblYear");
     int y = year.empty() ? today().wYear : std::wcstol(year.c_str(), nullptr, 10);
-    DisplayDates(makeDate(y, listIndex() + 1, 1));
+    showMonth(makeDate(y, listIndex() + 1, 1));
 }
 
-void frmCalendar::lblYear_Change() {
-    DisplayDates(makeDate(std::wcstol(text(L"lblYear").c_str(), nullptr, 10), listIndex() + 1, 1));
+void CalendarForm::showChosenYear() {
+    showMonth(makeDate(std::wcstol(text(L"lblYear").c_str(), nullptr, 10), listIndex() + 1, 1));
 }
 
-short frmCalendar::DisplayDates(DATE dteDate) {
+short CalendarForm::showMonth(DATE date) {
     for (int i = 0; i < days; ++i) {
         setBold(L"cmdDate", i, false);
         setVisible(L"cmdDate", i, false);
     }
-    int n = GetDaysInMonth(dteDate);
-    DATE first = dteDate - (calendarDate(dteDate).day - 1);
+    int n = daysInMonth(date);
+    DATE first = date - (calendarDate(date).day - 1);
     int w = weekday(first);
     int offset = w == 1 ? 6 : w - 2;
     SYSTEMTIME now = today();
@@ -125,40 +125,40 @@ short frmCalendar::DisplayDates(DATE dteDate) {
     return 0;
 }
 
-void frmCalendar::cmdToday_Click() {
+void CalendarForm::showToday() {
     SYSTEMTIME now = today();
     setListIndex(now.wMonth - 1);
     setYear(decimal(now.wYear));
 }
 
-void frmCalendar::stepYear(int by) {
+void CalendarForm::stepYear(int by) {
     // The year stays within the years that the Date type can hold.
     long y = std::wcstol(text(L"lblYear").c_str(), nullptr, 10) + by;
     setYear(decimal(y < firstYear ? firstYear : y > lastYear ? lastYear : y));
 }
 
-void frmCalendar::cmdDate_Click(int index) {
-    strDate_ = text(L"cmdDate", index) + L"/" + decimal(listIndex() + 1) + L"/" + text(L"lblYear");
+void CalendarForm::pickDay(int index) {
+    date_ = text(L"cmdDate", index) + L"/" + decimal(listIndex() + 1) + L"/" + text(L"lblYear");
     unload();
 }
 
-int frmCalendar::GetDaysInMonth(DATE dteDate) {
-    CalendarDate d = calendarDate(dteDate);
+int CalendarForm::daysInMonth(DATE date) {
+    CalendarDate d = calendarDate(date);
     int k = 28;
     while (isValidDate(d.year, d.month, k)) ++k;
     return k - 1;
 }
 
-int frmCalendar::listIndex() { return static_cast<int>(SendMessageW(control(L"cboMonth"), CB_GETCURSEL, 0, 0)); }
+int CalendarForm::listIndex() { return static_cast<int>(SendMessageW(control(L"cboMonth"), CB_GETCURSEL, 0, 0)); }
 
-void frmCalendar::setListIndex(int position) {
+void CalendarForm::setListIndex(int position) {
     SendMessageW(control(L"cboMonth"), CB_SETCURSEL, position, 0);
-    cboMonth_Click();
+    showChosenMonth();
 }
 
-void frmCalendar::setYear(const std::wstring& text) {
+void CalendarForm::setYear(const std::wstring& text) {
     setText(L"lblYear", text);
-    lblYear_Change();
+    showChosenYear();
 }
 
 } // namespace zor

@@ -1,26 +1,26 @@
 // The logon prompt: a user name and a password of at most 12 characters each. OK with a blank
 // user name is answered with a message box and the prompt stays open.
 #pragma once
-#include "form.h"
+#include "dialogs/form.h"
 
 namespace zor {
 
-class frmLogon final : public forms::Form {
+class LogonForm final : public forms::Form {
 public:
-    frmLogon();
+    LogonForm();
 
     // Shows the window modally when no user name is stored yet, then gives the stored name.
-    std::wstring Username();
+    std::wstring username();
     // The stored password; never shows the window.
-    std::wstring Password() const { return strPassword_; }
+    std::wstring password() const { return password_; }
 
 private:
     void load() override;
     void click(const forms::Control& c) override;
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    void confirm();
+    void cancel();
 
-    std::wstring strUsername_, strPassword_;
+    std::wstring username_, password_;
 };
 
 } // namespace zor

@@ -1,0 +1,40 @@
+# Fails when a file under SRC includes upward: runtime -> frame -> classes -> server, each layer
+# may include only its own and the lower layers' folders, rooted at src/ ("runtime/files.h"),
+# never relative ("../x.h"). Run by the build on every build:
+#   cmake -DSRC=<folder> -P cmake/layers.cmake
+set(rank_runtime 0)
+set(rank_frame 1)
+foreach(dir textfile various web system crypt media settings dialogs tables bitmap engine)
+  set(rank_${dir} 2) # engine: the engine's own published header, beside the classes
+endforeach()
+set(rank_server 3)
+
+set(faults "")
+file(GLOB_RECURSE files RELATIVE "${SRC}" "${SRC}/*.h" "${SRC}/*.cpp" "${SRC}/*.rc")
+foreach(file IN LISTS files)
+  string(REGEX MATCH "^[^/]+" layer "${file}")
+  if(NOT DEFINED rank_${layer})
+    string(APPEND faults "  ${file}: in no layer\n")
+    continue()
+  endif()
+  file(STRINGS "${SRC}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*" "\\1" target "${line}")
+    string(REGEX MATCH "^[^/]+" top "${target}")
+    if(target MATCHES "\\.\\./")
+      string(APPEND faults "  ${file}: relative include \"${target}\"\n")
+    elseif(top STREQUAL target) # a bare name: only the generated files
+      if(NOT target MATCHES "^(ZorUtility\\.h|iid_resources\\.rc)$")
+        string(APPEND faults "  ${file}: include \"${target}\" not rooted at src/\n")
+      endif()
+    elseif(NOT DEFINED rank_${top})
+      string(APPEND faults "  ${file}: include \"${target}\" outside the layers\n")
+    elseif(rank_${top} GREATER rank_${layer})
+      string(APPEND faults "  ${file}: include \"${target}\" runs upward (${layer} -> ${top})\n")
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "layers: includes against the layer order:\n${faults}")
+endif()
+message(STATUS "layers: every include runs downward")

@@ -1,0 +1,35 @@
+// Scope guards for process-wide and per-object state that a call changes while it runs and
+// must give back on every way out.
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace zor {
+
+// The process's current directory as it was when this was made; made current again when it goes.
+class CurrentDirectoryKept {
+public:
+    CurrentDirectoryKept();
+    CurrentDirectoryKept(const CurrentDirectoryKept&) = delete;
+    CurrentDirectoryKept& operator=(const CurrentDirectoryKept&) = delete;
+    ~CurrentDirectoryKept();
+
+private:
+    std::wstring path_;
+};
+
+// One more level of a nesting counter while it lives; level() is this one's depth, from 1.
+class NestingLevel {
+public:
+    explicit NestingLevel(int& depth) : depth_(depth), level_(++depth) {}
+    NestingLevel(const NestingLevel&) = delete;
+    NestingLevel& operator=(const NestingLevel&) = delete;
+    ~NestingLevel() { --depth_; }
+    int level() const { return level_; }
+
+private:
+    int& depth_;
+    int level_;
+};
+
+} // namespace zor

@@ -1,0 +1,2 @@
+// An upward include, which the layer check must refuse.
+#include "frame/dispatch.h"
