@@ -2,6 +2,7 @@
 // the resources, unloading and the per-thread start-up.
 #include "client.h"
 #include "frame/dispatch.h"
+#include "various/DateFunctions.h"
 #include <thread>
 
 using namespace test;
@@ -300,7 +301,7 @@ TEST(Frame, EveryThreadThatCreatesAnObjectRunsTheStartUp) {
             CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
             {
                 ComPtr<IUnknown> obj;
-                if (SUCCEEDED(zor::createPeerObject(__uuidof(_DateFunctions), obj.outVoid()))) flags[i] = zor::isWindowsNT();
+                if (SUCCEEDED(zor::createObject<zor::DateFunctions>(__uuidof(_DateFunctions), obj.outVoid()))) flags[i] = zor::isWindowsNT();
             }
             CoUninitialize();
         });

@@ -88,7 +88,7 @@ TEST_F(SettingsStore, StepsOnTheStore) {
     }
 }
 
-// The 255-character limit holds for each level of a "\\"-separated name, in all four methods.
+// The 255-character limit holds for each level of a "\"-separated name, in all four methods.
 TEST_F(SettingsStore, EachLevelOfANameHoldsUpTo255Characters) {
     const std::wstring a255(255, L'a'), s255(255, L's');
     const struct {
@@ -103,7 +103,8 @@ TEST_F(SettingsStore, EachLevelOfANameHoldsUpTo255Characters) {
         Variant read, listed, deleted, gone;
         rf->SaveRegSetting(app.get(), section.get(), key.get(), value.get(), &done);
         HKEY stored = nullptr; // the registry itself holds the value under the whole path
-        EXPECT_EQ(c.works, RegOpenKeyExW(HKEY_CURRENT_USER, (root + c.app + L"\\" + c.section).c_str(), 0, KEY_READ, &stored) == 0);
+        const std::wstring path = root + c.app + L"\\" + c.section;
+        EXPECT_EQ(c.works, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &stored) == ERROR_SUCCESS);
         if (stored) RegCloseKey(stored);
         rf->GetRegSetting(app.get(), section.get(), key.get(), &read);
         rf->GetAllRegSettings(app.get(), section.get(), &listed);
