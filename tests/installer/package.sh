@@ -1,9 +1,10 @@
 #!/bin/bash
 # The installer package in a fresh prefix: "msiexec /i" installs the files and the package's own
-# registry rows (per-machine), and a script creates every class; "msiexec /x" leaves no file and
-# no registry key of the library. The x64 package holds both libraries: the 64-bit and the 32-bit
-# script host each create every class, each from its own registry view.
-#   package.sh <build dir> <msi> <win32|win64> <wine>
+# registry rows (per-machine), and a script creates every class; the package of the next revision
+# replaces it; "msiexec /x" leaves no file and no registry key of the library. The x64 package
+# holds both libraries: the 64-bit and the 32-bit script host each create every class, each from
+# its own registry view.
+#   package.sh <build dir> <msi> <win32|win64> <wine> <next revision's msi> <its version>
 set -uo pipefail
 source "$(dirname "$0")/../support/prefix.sh"
 b="$1"
@@ -26,7 +27,17 @@ for h in "${hosts[@]}"; do
         "11 passed, 0 failed" "every class through $h"
 done
 
-"$WINE" msiexec /x "$msi" /qn
+# The products installed, as "name version" lines.
+products() {
+    "$WINE" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' |
+        awk '/^HKEY/ { if (n) print n, v; n = v = "" } $1 == "DisplayName" { n = $3 } $1 == "DisplayVersion" { v = $3 }
+             END { if (n) print n, v }' | grep '^ZorUtility '
+}
+"$WINE" msiexec /i "$(win "$5")" /qn
+check "$?" 0 "msiexec /i of the next revision"
+check "$(products)" "ZorUtility $6" "the next revision replaces this one"
+
+"$WINE" msiexec /x "$(win "$5")" /qn
 check "$?" 0 "msiexec /x"
 for f in "${folders[@]}"; do check "$(ls -d "$f" 2>/dev/null)" "" "$f removed"; done
 check "$(library_keys HKLM)$(library_keys HKCU)" "" "no key of the library in either hive"
