@@ -111,9 +111,8 @@ HRESULT zor::registerServer(bool perUser) {
         if (path.empty()) return SELFREG_E_CLASS;
         ComPtr<ITypeLib> lib;
         if (FAILED(LoadTypeLibEx(path.data(), REGKIND_NONE, lib.out()))) return SELFREG_E_TYPELIB;
-        if (FAILED(perUser ? RegisterTypeLibForUser(lib.get(), path.data(), nullptr)
-                           : RegisterTypeLib(lib.get(), path.data(), nullptr)))
-            return SELFREG_E_TYPELIB;
+        // Per user, DllInstall writes the type library's keys itself.
+        if (!perUser && FAILED(RegisterTypeLib(lib.get(), path.data(), nullptr))) return SELFREG_E_TYPELIB;
 
         const std::wstring libid = guidText(LIBID_ZorUtility);
         for (int i = 0; i < classCount; ++i) {
@@ -149,9 +148,8 @@ HRESULT zor::unregisterServer(bool perUser) {
             deleteTree(L"Interface\\" + guidText(*c.iid));
         }
         // Whatever the type library's own unregistration manages, its key goes too.
-        const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
-        if (perUser) UnRegisterTypeLibForUser(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, kind);
-        else UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, kind);
+        if (!perUser)
+            UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
         deleteTree(L"TypeLib\\" + guidText(LIBID_ZorUtility));
         return S_OK;
     } catch (...) {
