@@ -1,7 +1,9 @@
-// The DLL's entry point, its four exports, the class factory and self-registration.
+// The DLL's entry point, its exports, the class factory and self-registration (machine-wide;
+// per-user in peruser.cpp).
 #include <initguid.h>
 #include "frame/dispatch.h"
 #include "server/catalogue.h"
+#include "server/registration.h"
 #include <olectl.h>
 #include <string>
 
@@ -103,13 +105,14 @@ extern "C" HRESULT WINAPI DllCanUnloadNow() {
     return (g_liveObjects == 0 && g_serverLocks == 0) ? S_OK : S_FALSE;
 }
 
-extern "C" HRESULT WINAPI DllRegisterServer() {
+HRESULT zor::registerServer(bool perUser) {
     try {
         std::wstring path = modulePath();
         if (path.empty()) return SELFREG_E_CLASS;
         ComPtr<ITypeLib> lib;
         if (FAILED(LoadTypeLibEx(path.data(), REGKIND_NONE, lib.out()))) return SELFREG_E_TYPELIB;
-        if (FAILED(RegisterTypeLib(lib.get(), path.data(), nullptr))) return SELFREG_E_TYPELIB;
+        // Per user, DllInstall writes the type library's keys itself.
+        if (!perUser && FAILED(RegisterTypeLib(lib.get(), path.data(), nullptr))) return SELFREG_E_TYPELIB;
 
         const std::wstring libid = guidText(LIBID_ZorUtility);
         for (int i = 0; i < classCount; ++i) {
@@ -134,7 +137,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
     }
 }
 
-extern "C" HRESULT WINAPI DllUnregisterServer() {
+HRESULT zor::unregisterServer(bool perUser) {
     try {
         for (int i = 0; i < classCount; ++i) {
             const ClassEntry& c = classCatalogue[i];
@@ -145,10 +148,14 @@ extern "C" HRESULT WINAPI DllUnregisterServer() {
             deleteTree(L"Interface\\" + guidText(*c.iid));
         }
         // Whatever the type library's own unregistration manages, its key goes too.
-        UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+        if (!perUser)
+            UnRegisterTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
         deleteTree(L"TypeLib\\" + guidText(LIBID_ZorUtility));
         return S_OK;
     } catch (...) {
         return E_OUTOFMEMORY;
     }
 }
+
+extern "C" HRESULT WINAPI DllRegisterServer() { return registerServer(false); }
+extern "C" HRESULT WINAPI DllUnregisterServer() { return unregisterServer(false); }

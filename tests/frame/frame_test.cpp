@@ -2,6 +2,7 @@
 // the resources, unloading and the per-thread start-up.
 #include "client.h"
 #include "frame/dispatch.h"
+#include <regex>
 #include "various/DateFunctions.h"
 #include <thread>
 
@@ -159,6 +160,30 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
         EXPECT_TRUE(ta->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
         EXPECT_EQ(static_cast<short>(cat[i].members.size()), ta->cFuncs) << "the methods after IDispatch's seven";
         vtbl->ReleaseTypeAttr(ta);
+        // What object browsers show: a helpstring for the interface, the coclass and each method,
+        // and each method's error mode as custom data (the reference page's source too).
+        for (ITypeInfo* t : {itf.get(), cls.get()}) {
+            Bstr doc;
+            EXPECT_EQ(S_OK, t->GetDocumentation(MEMBERID_NIL, nullptr, doc.out(), nullptr, nullptr));
+            EXPECT_NE(L"", doc.text()) << "class " << i;
+        }
+        ComPtr<ITypeInfo2> custom;
+        ASSERT_EQ(S_OK, vtbl->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(custom.out())));
+        for (UINT f = 0; f < cat[i].members.size(); ++f) {
+            FUNCDESC* fd = nullptr;
+            ASSERT_EQ(S_OK, vtbl->GetFuncDesc(f, &fd));
+            Bstr name, doc;
+            EXPECT_EQ(S_OK, itf->GetDocumentation(fd->memid, name.out(), doc.out(), nullptr, nullptr));
+            vtbl->ReleaseFuncDesc(fd);
+            const std::wstring wide = name.text();
+            const std::string method(wide.begin(), wide.end());
+            EXPECT_NE(L"", doc.text()) << "helpstring of " << method;
+            static const GUID errors = {0xC0728626, 0xBA47, 0x4869, {0xB8, 0x9F, 0x1E, 0x27, 0x9D, 0xAC, 0xE6, 0x03}};
+            Variant mode;
+            EXPECT_EQ(S_OK, custom->GetFuncCustData(f, errors, &mode));
+            const std::wstring text = V_VT(&mode) == VT_BSTR ? V_BSTR(&mode) : L"";
+            EXPECT_TRUE(std::regex_match(text, std::wregex(L"untrapped|(trapped|error text|skipped): .+"))) << method;
+        }
         ASSERT_EQ(S_OK, cls->GetTypeAttr(&ta));
         EXPECT_TRUE(IsEqualGUID(ta->guid, *cat[i].clsid));
         EXPECT_EQ(TKIND_COCLASS, ta->typekind);
