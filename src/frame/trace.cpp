@@ -31,10 +31,32 @@ std::wstring traceFileName() {
 
 void utf8(std::string& out, std::wstring_view s) {
     if (s.empty()) return;
-    int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
     size_t at = out.size();
+    out.resize(at + 3 * s.size()); // at most three bytes for each UTF-16 unit
+    int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data() + at,
+                                static_cast<int>(3 * s.size()), nullptr, nullptr);
     out.resize(at + n);
-    WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data() + at, n, nullptr, nullptr);
+}
+
+// The local time of a line, from the system time and the local offset, which is looked up again
+// once a minute (the platform's local-time call costs more than the rest of a line).
+SYSTEMTIME localNow() {
+    thread_local ULONGLONG nextCheck = 0;
+    thread_local LONGLONG offset = 0;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULONGLONG utc = (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    if (utc >= nextCheck) {
+        FILETIME local;
+        FileTimeToLocalFileTime(&now, &local);
+        offset = LONGLONG((ULONGLONG(local.dwHighDateTime) << 32) | local.dwLowDateTime) - LONGLONG(utc);
+        nextCheck = utc + 60ull * 10000000ull;
+    }
+    ULONGLONG t = utc + offset;
+    FILETIME f{DWORD(t), DWORD(t >> 32)};
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&f, &s);
+    return s;
 }
 
 // A text quoted, cut at 80 characters, with control characters and quotes escaped.
@@ -150,12 +172,12 @@ Call::Call(const wchar_t* progId, REFIID iid, DISPID id, const DISPPARAMS* param
     QueryPerformanceCounter(&start_);
     swallowed.clear();
     try {
-        SYSTEMTIME t;
-        GetLocalTime(&t);
+        line_.reserve(256);
+        SYSTEMTIME t = localNow();
         char head[96];
         snprintf(head, sizeof head, "%04u-%02u-%02u %02u:%02u:%02u.%03u pid %lu tid %lu ", t.wYear, t.wMonth, t.wDay,
                  t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId(), GetCurrentThreadId());
-        line_ = head;
+        line_.assign(head);
         const wchar_t* dot = wcschr(progId, L'.');
         utf8(line_, dot ? dot + 1 : progId);
         line_ += '.';
