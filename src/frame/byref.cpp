@@ -42,9 +42,15 @@ std::mutex refsLock;
 std::deque<MethodRefs> refsCache;
 
 const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags) {
+    // A loop calls one method again and again: its entry is remembered per thread, without the lock.
+    thread_local const MethodRefs* last = nullptr;
+    if (last && last->info == info && last->id == id && last->flags == flags) return &last->types;
     std::lock_guard<std::mutex> guard(refsLock);
     for (const auto& m : refsCache)
-        if (m.info == info && m.id == id && m.flags == flags) return &m.types;
+        if (m.info == info && m.id == id && m.flags == flags) {
+            last = &m;
+            return &m.types;
+        }
     TYPEATTR* attr = nullptr;
     if (FAILED(info->GetTypeAttr(&attr))) return nullptr;
     WORD count = attr->cFuncs;
@@ -57,7 +63,8 @@ const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags
             for (SHORT p = 0; p < fd->cParams; ++p) m.types.push_back(referencedType(fd->lprgelemdescParam[p]));
             info->ReleaseFuncDesc(fd);
             refsCache.push_back(std::move(m));
-            return &refsCache.back().types; // entries are never removed; a deque keeps them in place
+            last = &refsCache.back();
+            return &last->types; // entries are never removed; a deque keeps them in place
         }
         info->ReleaseFuncDesc(fd);
     }

@@ -6,7 +6,9 @@
 #include <new>
 #include "ZorUtility.h"
 #include "frame/byref.h"
+#include "frame/names.h"
 #include "frame/results.h"
+#include "frame/trace.h"
 #include "runtime/module.h"
 
 namespace zor {
@@ -34,6 +36,7 @@ bool attempt(F&& step) noexcept {
         step();
         return true;
     } catch (...) {
+        noteSwallowed();
         SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
         return false;
     }
@@ -88,8 +91,11 @@ public:
         if (index != 0) return DISP_E_BADINDEX;
         return interfaceTypeInfo(__uuidof(Itf), info);
     }
+    // Names come from the interface's own table, built once from the type library.
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        static const NameTable* const table = interfaceNames(__uuidof(Itf));
+        if (table) return table->lookup(names, count, ids);
         ComPtr<ITypeInfo> ti;
         HRESULT hr = interfaceTypeInfo(__uuidof(Itf), ti.out());
         if (FAILED(hr)) return hr;
@@ -98,17 +104,12 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* argErr) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> ti;
-        HRESULT hr = interfaceTypeInfo(__uuidof(Itf), ti.out());
-        if (FAILED(hr)) return hr;
-        // A script variable given for a typed by-reference parameter is converted first.
-        ByRefArgs byRef;
-        hr = byRef.prepare(ti.get(), id, flags, params, argErr);
-        if (FAILED(hr)) return hr;
-        // A method's failure comes back as DISP_E_EXCEPTION with EXCEPINFO filled from IErrorInfo.
-        hr = ti->Invoke(static_cast<Itf*>(this), id, flags, byRef.params(params), result, excep, argErr);
-        if (hr == S_OK || hr == DISP_E_EXCEPTION) byRef.writeBack(); // the method ran
-        return hr;
+        static ITypeInfo* const ti = cachedTypeInfo(__uuidof(Itf));
+        if (!ti) return TYPE_E_CANTLOADLIBRARY;
+        if (traceOn()) [[unlikely]]
+            return tracedInvoke(progId_, __uuidof(Itf), id, flags, params, result, excep, argErr,
+                                [&](EXCEPINFO* e) { return invokeThrough(ti, id, flags, params, result, e, argErr); });
+        return invokeThrough(ti, id, flags, params, result, excep, argErr);
     }
 
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
@@ -165,6 +166,7 @@ protected:
         try {
             assign(result, body());
         } catch (...) {
+            noteSwallowed();
             SetErrorInfo(0, nullptr); // a failed inner call may have left its error information
             try {
                 assign(result, std::move(failure));
@@ -191,17 +193,32 @@ protected:
     }
 
 private:
+    HRESULT invokeThrough(ITypeInfo* ti, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                          EXCEPINFO* excep, UINT* argErr) {
+        // A script variable given for a typed by-reference parameter is converted first.
+        ByRefArgs byRef;
+        HRESULT hr = byRef.prepare(ti, id, flags, params, argErr);
+        if (FAILED(hr)) return hr;
+        // A method's failure comes back as DISP_E_EXCEPTION with EXCEPINFO filled from IErrorInfo.
+        hr = ti->Invoke(static_cast<Itf*>(this), id, flags, byRef.params(params), result, excep, argErr);
+        if (hr == S_OK || hr == DISP_E_EXCEPTION) byRef.writeBack(); // the method ran
+        return hr;
+    }
+
     template <class F, class S>
     HRESULT trappedTextWith(F&& body, S&& set, std::wstring_view prefix, std::wstring_view sep) noexcept {
         try {
             try {
                 body();
             } catch (const Error& e) {
+                noteSwallowed();
                 SetErrorInfo(0, nullptr);
                 set(errorText(prefix, e, sep));
             } catch (const std::bad_alloc&) {
+                noteSwallowed();
                 set(errorText(prefix, Error(errOutOfMemory), sep));
             } catch (...) {
+                noteSwallowed();
                 set(errorText(prefix, Error::fromHresult(E_UNEXPECTED), sep));
             }
             return S_OK;

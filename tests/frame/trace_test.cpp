@@ -1,0 +1,118 @@
+// The trace switch: a child process (this program, filtered to TraceChild) makes a few calls
+// through IDispatch with ZORUTILITY_TRACE set; its lines are checked here. A trace file that
+// cannot be made changes no result.
+#include "client.h"
+#include "scratch.h"
+#include <regex>
+#include <set>
+#include <thread>
+
+using namespace test;
+
+namespace {
+
+const int threadCalls = 25;
+
+// The child's calls; their results are the same whether tracing is on, off or failing.
+void childCalls() {
+    auto tf = create<IDispatch>(L"TextFileFunctions");
+    auto es = create<IDispatch>(L"EncryptFunctions");
+    Call ext, name, log, enc, dec;
+    invoke(ext, tf.get(), L"ExtractExtension", Args{vstr(L"C:\\a\\b.txt")});
+    EXPECT_EQ(L"txt", ext.text());
+    std::wstring odd = L"\t\"quoted\"\x01" + std::wstring(100, L'y');
+    invoke(name, tf.get(), L"ExtractFilename", Args{vstr(odd.c_str())});
+    EXPECT_EQ(odd, name.text());
+    invoke(log, tf.get(), L"CreateLogFile", Args{vstr(L"C:\\zor-no-such-folder\\x.log")});
+    EXPECT_EQ(S_OK, log.hr);
+    EXPECT_EQ(VARIANT_FALSE, V_BOOL(&log.result.get()));
+    invoke(enc, es.get(), L"EncryptString", Args{vstr(L"plain secret"), vstr(L"pw1234")});
+    invoke(dec, es.get(), L"DecryptString", Args{vstr(enc.text().c_str()), vstr(L"pw1234")});
+    EXPECT_EQ(L"plain secret", dec.text());
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // its own apartment: the calls run on this thread
+            {
+                auto d = create<IDispatch>(L"TextFileFunctions");
+                for (int i = 0; i < threadCalls; ++i) {
+                    Call c;
+                    invoke(c, d.get(), L"ExtractExtension", Args{vstr(L"x.y")});
+                    EXPECT_EQ(L"y", c.text());
+                }
+            }
+            CoUninitialize();
+        });
+    for (auto& t : threads) t.join();
+}
+
+DWORD runChild(const std::wstring& traceFile) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(self) + L"\" --gtest_filter=TraceChild.*";
+    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.c_str());
+    SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", L"1");
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", nullptr);
+    SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr);
+    if (!ok) return 99;
+    DWORD code = 99;
+    WaitForSingleObject(pi.hProcess, 120000);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return code;
+}
+
+} // namespace
+
+TEST(TraceChild, Calls) {
+    if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.LinesOfAFewCalls";
+    childCalls();
+}
+
+TEST(Trace, LinesOfAFewCalls) {
+    const std::wstring dir = scratchDir(L"trace");
+    ASSERT_EQ(0u, runChild(dir + L"calls.log"));
+    const std::string text = readFile(dir + L"calls.log");
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    EXPECT_EQ(text.size(), text.rfind("\r\n") + 2) << "the file ends with a whole line";
+    ASSERT_EQ(5u + 2 * threadCalls, lines.size()) << text;
+    // Every line whole: time, process, thread, class.method(arguments) -> result, microseconds.
+    const std::regex whole(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} pid \d+ tid \d+ \w+\.\w+\(.*\) -> .* \| \d+ us)");
+    for (const auto& l : lines) EXPECT_TRUE(std::regex_match(l, whole)) << l;
+    auto has = [&](const std::string& part) {
+        for (const auto& l : lines)
+            if (l.find(part) != std::string::npos) return true;
+        ADD_FAILURE() << text.substr(0, 2000);
+        return false;
+    };
+    EXPECT_TRUE(has(R"( TextFileFunctions.ExtractExtension(strInputFile=String "C:\\a\\b.txt") -> String "txt" | )"));
+    EXPECT_TRUE(has(R"( TextFileFunctions.ExtractFilename(strInputFile=String "\x09\"quoted\"\x01)" + std::string(70, 'y') +
+                    R"("... (110 characters)) -> String "\x09\"quoted\"\x01)"));
+    // A trapped failure: the result, and the cause that the method swallowed.
+    EXPECT_TRUE(has(R"( TextFileFunctions.CreateLogFile(strFilename=String "C:\\zor-no-such-folder\\x.log") )"
+                    R"(-> Boolean False | swallowed: 76 Path not found | )"));
+    // Passwords and scrambled text never appear.
+    EXPECT_TRUE(has(R"( EncryptFunctions.EncryptString(strStringIn=String ***, strPassword=String ***) -> String *** | )"));
+    EXPECT_TRUE(has(R"( EncryptFunctions.DecryptString(strStringIn=String ***, strPassword=String ***) -> String *** | )"));
+    EXPECT_EQ(std::string::npos, text.find("plain")) << text;
+    EXPECT_EQ(std::string::npos, text.find("pw1234")) << text;
+    // Two threads' lines, each whole.
+    std::set<std::string> threads;
+    const std::regex threadCall(R"(.* tid (\d+) TextFileFunctions\.ExtractExtension\(strInputFile=String "x\.y"\) -> String "y" \| \d+ us)");
+    std::smatch m;
+    for (const auto& l : lines)
+        if (std::regex_match(l, m, threadCall)) threads.insert(m[1]);
+    EXPECT_EQ(2u, threads.size());
+}
+
+TEST(Trace, AMissingFolderForTheFileChangesNoResult) {
+    const std::wstring dir = scratchDir(L"trace-missing");
+    EXPECT_EQ(0u, runChild(dir + L"no-such-folder\\calls.log"));
+    EXPECT_FALSE(exists(dir + L"no-such-folder"));
+}
