@@ -80,7 +80,9 @@ int main() {
                     "BitBlt SRCCOPY %.3f ms\n", bits, runs, tTransparent * 1000, tPlatform * 1000, tPlain * 1000);
         std::printf("ratio TransparentBit/TransparentBlt %d-bit: %.3f (target: at most %.2f)\n", bits,
                     tTransparent / tPlatform, target);
-        std::printf("ratio TransparentBit/BitBlt %d-bit: %.2f (target: at most 6.00)\n", bits, tTransparent / tPlain);
+        // Six BitBlts: the bound the mask transfers were held to, on 32 bits.
+        std::printf("ratio TransparentBit/BitBlt %d-bit: %.2f%s\n", bits, tTransparent / tPlain,
+                    bits == 32 ? " (target: at most 6.00)" : "");
         for (HDC dc : {source, dest}) {
             HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
             DeleteDC(dc);

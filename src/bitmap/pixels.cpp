@@ -16,8 +16,15 @@ void copyExceptKey(PixelRows source, PixelRows dest, int width, int height, int 
                 std::memcpy(d, &dp, 4);
             }
         } else {
-            for (int x = 0; x < width; ++x, s += 3, d += 3)
-                if ((s[0] | s[1] << 8 | s[2] << 16) != static_cast<int>(key)) std::memcpy(d, s, 3);
+            // A pixel's three bytes read as four, all but the last pixel of a row, whose fourth
+            // byte may lie past the image.
+            int x = 0;
+            for (; x < width - 1; ++x, s += 3, d += 3) {
+                std::uint32_t sp;
+                std::memcpy(&sp, s, 4);
+                if ((sp & 0xFFFFFF) != key) std::memcpy(d, s, 3);
+            }
+            if ((s[0] | s[1] << 8 | s[2] << 16) != static_cast<int>(key)) std::memcpy(d, s, 3);
         }
     }
 }
