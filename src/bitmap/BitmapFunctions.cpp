@@ -36,16 +36,15 @@ private:
 // The rectangle x, y, width x height of the 24- or 32-bit DIB section in a memory context, when
 // GDI would draw it pixel for pixel: no mapping, mirroring or clipping, wholly inside the bitmap.
 struct DibArea {
-    HGDIOBJ bitmap;
     int bitsPerPixel;
     PixelRows rows;
     const unsigned char *start, *end; // the whole image's memory
 };
 
-// Whether the first memory row is the top one. GDI does not tell: the DIBSECTION's height is
-// positive either way. So one row that differs from its mirror row is read through GDI and
+// Whether a source's first memory row is its top one. GDI does not tell: the DIBSECTION's height
+// is positive either way. So one row that differs from its mirror row is read through GDI and
 // compared; when every row equals its mirror, both orders read the same.
-std::optional<bool> topDown(HDC dc, HGDIOBJ bitmap, const DIBSECTION& dib, std::ptrdiff_t stride) {
+std::optional<bool> readTopDown(HDC dc, HGDIOBJ bitmap, const DIBSECTION& dib, std::ptrdiff_t stride) {
     const int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight, bits = dib.dsBm.bmBitsPixel;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * bits / 8;
     const auto* first = static_cast<const unsigned char*>(dib.dsBm.bmBits);
@@ -64,7 +63,26 @@ std::optional<bool> topDown(HDC dc, HGDIOBJ bitmap, const DIBSECTION& dib, std::
     return true;
 }
 
-std::optional<DibArea> dibArea(HDC dc, int x, int y, int width, int height) {
+// The same for a destination, where rows that read the same still go to different places: GDI
+// inverts one pixel of the rectangle, the memory row that changed tells, and GDI inverts it back.
+std::optional<bool> drawnTopDown(HDC dc, const DIBSECTION& dib, std::ptrdiff_t stride, int x, int y, int rows) {
+    const int height = dib.dsBm.bmHeight, bytes = dib.dsBm.bmBitsPixel / 8;
+    if (y == height - 1 - y) y += rows - 1; // the middle row is the same both ways
+    const auto* first = static_cast<const unsigned char*>(dib.dsBm.bmBits) + x * bytes;
+    const unsigned char *top = first + y * stride, *bottom = first + (height - 1 - y) * stride;
+    unsigned char topBefore[4], bottomBefore[4];
+    std::memcpy(topBefore, top, bytes);
+    std::memcpy(bottomBefore, bottom, bytes);
+    if (!BitBlt(dc, x, y, 1, 1, nullptr, 0, 0, DSTINVERT)) return std::nullopt;
+    GdiFlush();
+    const bool topChanged = std::memcmp(topBefore, top, bytes) != 0, bottomChanged = std::memcmp(bottomBefore, bottom, bytes) != 0;
+    BitBlt(dc, x, y, 1, 1, nullptr, 0, 0, DSTINVERT);
+    GdiFlush();
+    if (topChanged != bottomChanged || top == bottom) return topChanged;
+    return std::nullopt;
+}
+
+std::optional<DibArea> dibArea(HDC dc, int x, int y, int width, int height, bool destination) {
     POINT windowOrigin{}, viewportOrigin{};
     RECT clip;
     if (width <= 0 || height <= 0 || GetObjectType(dc) != OBJ_MEMDC || GetMapMode(dc) != MM_TEXT ||
@@ -84,11 +102,12 @@ std::optional<DibArea> dibArea(HDC dc, int x, int y, int width, int height) {
     GdiFlush(); // GDI may still be drawing into these bits
     const int bits = dib.dsBm.bmBitsPixel;
     const std::ptrdiff_t stride = (static_cast<std::ptrdiff_t>(bitmapWidth) * bits + 31) / 32 * 4;
-    std::optional<bool> down = topDown(dc, bitmap, dib, stride);
+    std::optional<bool> down =
+        destination ? drawnTopDown(dc, dib, stride, x, y, height) : readTopDown(dc, bitmap, dib, stride);
     if (!down) return std::nullopt;
     auto* start = static_cast<unsigned char*>(dib.dsBm.bmBits);
     const std::ptrdiff_t row = *down ? y : bitmapHeight - 1 - y;
-    return DibArea{bitmap, bits, {start + row * stride + x * (bits / 8), *down ? stride : -stride}, start,
+    return DibArea{bits, {start + row * stride + x * (bits / 8), *down ? stride : -stride}, start,
                    start + stride * bitmapHeight};
 }
 
@@ -96,13 +115,11 @@ std::optional<DibArea> dibArea(HDC dc, int x, int y, int width, int height) {
 bool drawnDirectly(HDC dest, int destX, int destY, int width, int height, HDC source, int sourceX, int sourceY,
                    COLORREF colour) {
     if (colour >> 24) return false; // a palette index: GDI looks it up
-    auto to = dibArea(dest, destX, destY, width, height), from = dibArea(source, sourceX, sourceY, width, height);
+    auto to = dibArea(dest, destX, destY, width, height, true), from = dibArea(source, sourceX, sourceY, width, height, false);
     if (!to || !from || to->bitsPerPixel != from->bitsPerPixel) return false;
-    // The mask transfers would read source pixels that their own first transfer has changed.
-    bool sharedMemory = to->start < from->end && from->start < to->end;
-    bool disjoint = destX >= sourceX + width || sourceX >= destX + width || destY >= sourceY + height ||
-                    sourceY >= destY + height;
-    if (sharedMemory && !(to->bitmap == from->bitmap && disjoint)) return false;
+    // One image as source and destination: the mask transfers' later steps may read what their
+    // first one drew.
+    if (to->start < from->end && from->start < to->end) return false;
     // A pixel holds blue, green, red from its low byte up: the colour's bytes the other way round.
     copyExceptKey(from->rows, to->rows, width, height, to->bitsPerPixel / 8,
                   RGB(GetBValue(colour), GetGValue(colour), GetRValue(colour)));
