@@ -64,20 +64,22 @@ std::optional<bool> readTopDown(HDC dc, HGDIOBJ bitmap, const DIBSECTION& dib, s
 }
 
 // The same for a destination, where rows that read the same still go to different places: GDI
-// inverts one pixel of the rectangle, the memory row that changed tells, and GDI inverts it back.
+// inverts one pixel of the rectangle, the memory row that changed tells, and both candidate
+// pixels get their bytes back.
 std::optional<bool> drawnTopDown(HDC dc, const DIBSECTION& dib, std::ptrdiff_t stride, int x, int y, int rows) {
     const int height = dib.dsBm.bmHeight, bytes = dib.dsBm.bmBitsPixel / 8;
     if (y == height - 1 - y) y += rows - 1; // the middle row is the same both ways
-    const auto* first = static_cast<const unsigned char*>(dib.dsBm.bmBits) + x * bytes;
-    const unsigned char *top = first + y * stride, *bottom = first + (height - 1 - y) * stride;
+    auto* first = static_cast<unsigned char*>(dib.dsBm.bmBits) + x * bytes;
+    unsigned char *top = first + y * stride, *bottom = first + (height - 1 - y) * stride;
     unsigned char topBefore[4], bottomBefore[4];
     std::memcpy(topBefore, top, bytes);
     std::memcpy(bottomBefore, bottom, bytes);
     if (!BitBlt(dc, x, y, 1, 1, nullptr, 0, 0, DSTINVERT)) return std::nullopt;
     GdiFlush();
-    const bool topChanged = std::memcmp(topBefore, top, bytes) != 0, bottomChanged = std::memcmp(bottomBefore, bottom, bytes) != 0;
-    BitBlt(dc, x, y, 1, 1, nullptr, 0, 0, DSTINVERT);
-    GdiFlush();
+    const bool topChanged = std::memcmp(topBefore, top, bytes) != 0;
+    const bool bottomChanged = std::memcmp(bottomBefore, bottom, bytes) != 0;
+    std::memcpy(bottom, bottomBefore, bytes);
+    std::memcpy(top, topBefore, bytes);
     if (topChanged != bottomChanged || top == bottom) return topChanged;
     return std::nullopt;
 }
@@ -115,8 +117,9 @@ std::optional<DibArea> dibArea(HDC dc, int x, int y, int width, int height, bool
 bool drawnDirectly(HDC dest, int destX, int destY, int width, int height, HDC source, int sourceX, int sourceY,
                    COLORREF colour) {
     if (colour >> 24) return false; // a palette index: GDI looks it up
-    auto to = dibArea(dest, destX, destY, width, height, true), from = dibArea(source, sourceX, sourceY, width, height, false);
-    if (!to || !from || to->bitsPerPixel != from->bitsPerPixel) return false;
+    auto from = dibArea(source, sourceX, sourceY, width, height, false);
+    auto to = from ? dibArea(dest, destX, destY, width, height, true) : std::nullopt;
+    if (!to || to->bitsPerPixel != from->bitsPerPixel) return false;
     // One image as source and destination: the mask transfers' later steps may read what their
     // first one drew.
     if (to->start < from->end && from->start < to->end) return false;
