@@ -104,9 +104,12 @@ TEST_F(TransparentBit, DrawsWhatTheMaskTransfersDrawOnRandomImages) {
                                                             DWORD(random()), key | DWORD(random()) << 24};
         for (Image* image : {&dest, &other})
             for (size_t row = 0; row < image->bytes; row += image->stride)
-                for (int x = 0; x < image->width; ++x) std::memcpy(image->pixels + row + x * bits / 8, &palette[image == &dest && i % 3 == 0 ? 2 : below(4)], bits / 8);
+                for (int x = 0; x < image->width; ++x)
+                    std::memcpy(image->pixels + row + x * bits / 8, &palette[image == &dest && i % 3 == 0 ? 2 : below(4)], bits / 8);
         std::memcpy(oracle.pixels, dest.pixels, dest.bytes);
-        auto size = [&](int n, int m) { return mode == 3 ? 1 : mode == 4 && below(2) ? 0 : 1 + below(std::min(n, m)) + (mode == 2) * below(4); };
+        auto size = [&](int n, int m) {
+            return mode == 3 ? 1 : mode == 4 && below(2) ? 0 : 1 + below(std::min(n, m)) + (mode == 2) * below(4);
+        };
         auto place = [&](int n, int r) { return mode == 1 ? n - r : mode == 2 ? below(n + 4) - 2 : below(std::max(n - r, 0) + 1); };
         const int rw = size(w, source.width), rh = size(h, source.height), x = place(w, rw), y = place(h, rh),
                   sx = place(source.width, rw), sy = place(source.height, rh);
