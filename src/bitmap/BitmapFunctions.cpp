@@ -86,11 +86,12 @@ std::optional<bool> drawnTopDown(HDC dc, const DIBSECTION& dib, std::ptrdiff_t s
 
 std::optional<DibArea> dibArea(HDC dc, int x, int y, int width, int height, bool destination) {
     POINT windowOrigin{}, viewportOrigin{};
-    RECT clip;
+    RECT clip, bounds;
+    // Drawn bounds being gathered are left to the transfers, which add to them.
     if (width <= 0 || height <= 0 || GetObjectType(dc) != OBJ_MEMDC || GetMapMode(dc) != MM_TEXT ||
         GetGraphicsMode(dc) != GM_COMPATIBLE || GetLayout(dc) != 0 || !GetWindowOrgEx(dc, &windowOrigin) ||
         !GetViewportOrgEx(dc, &viewportOrigin) || windowOrigin.x || windowOrigin.y || viewportOrigin.x ||
-        viewportOrigin.y || GetClipBox(dc, &clip) != SIMPLEREGION)
+        viewportOrigin.y || GetClipBox(dc, &clip) != SIMPLEREGION || (GetBoundsRect(dc, &bounds, 0) & DCB_ENABLE))
         return std::nullopt;
     HGDIOBJ bitmap = GetCurrentObject(dc, OBJ_BITMAP);
     DIBSECTION dib;
