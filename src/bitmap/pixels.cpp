@@ -18,8 +18,7 @@ void copyExceptKey(PixelRows source, PixelRows dest, int width, int height, int 
         } else {
             // A pixel's three bytes read as four, all but the last pixel of a row, whose fourth
             // byte may lie past the image.
-            int x = 0;
-            for (; x < width - 1; ++x, s += 3, d += 3) {
+            for (int x = 0; x < width - 1; ++x, s += 3, d += 3) {
                 std::uint32_t sp;
                 std::memcpy(&sp, s, 4);
                 if ((sp & 0xFFFFFF) != key) std::memcpy(d, s, 3);
