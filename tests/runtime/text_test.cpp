@@ -1,6 +1,7 @@
 // Space trimming and the ANSI code page: conversions and character codes.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "frame/values.h"
 #include "runtime/text.h"
 
 namespace {
