@@ -266,9 +266,7 @@ TEST(CryptFile, FailuresGiveFalse) {
     Bytes data = pseudoRandom(300, 1);
     writeFile(s(L"in.bin"), data);
     CreateDirectoryW(s(L"folder").c_str(), nullptr);
-    // Output where a folder is, output in a missing folder, input that is a folder.
-    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"in.bin"), s(L"folder"), password));
-    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"in.bin"), s(L"nowhere\\out.bin"), password));
+    // Input that is a folder (an output that cannot be written is in the fault table).
     EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"folder"), s(L"out.bin"), password));
     EXPECT_FALSE(exists(s(L"out.bin")));
     // An empty password fails at the first byte; an empty file needs no key.

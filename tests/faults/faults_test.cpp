@@ -1,7 +1,10 @@
 // Every method that opens a file, against every way the file can fail it: missing, its folder
 // missing, held open with no sharing by another process, a folder in its place, a name the
-// platform refuses, a full volume. Each ends in its method's error mode, leaves no handle open
-// (the file can be deleted at once) and keeps the content the file had.
+// platform refuses, a full volume, a NUL inside the name, Null for the method's other argument
+// (on a missing file), a hidden file. Each ends in its method's error mode (with its whole error text), creates
+// nothing it should not, leaves no handle open (the file can be deleted at once) and keeps the
+// content the file had. A row per method: a new one is added by its subject and its expected
+// outcomes (ZOR_FAULTS_PRINT=1 prints every row in the form expected.inc takes).
 #include "client.h"
 #include "scratch.h"
 #include "runtime/text.h"
@@ -9,22 +12,26 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <regex>
 
 using namespace test;
 
 namespace {
 
-enum Fault { missingFile, missingFolder, held, folder, badName, fullVolume };
-const char* const faultNames[] = {"missing", "no folder", "held", "folder", "bad name", "full"};
+enum Fault { missingFile, missingFolder, held, folder, badName, fullVolume, nulInName, nullArgument, hidden, faultCount };
+const char* const faultNames[] = {"missing", "no folder", "held", "folder", "bad name", "full", "NUL", "Null", "hidden"};
 
-// What a call answered: its result as text, "error N" for a raised error, or the HRESULT.
+// What a call answered: its result as text, "error N: description" for a raised error, or the
+// HRESULT (a type mismatch by name).
 std::string outcome(const Call& c) {
-    if (c.hr == DISP_E_EXCEPTION) return "error " + std::to_string(c.excep.scode & 0xFFFF);
+    if (c.hr == DISP_E_EXCEPTION)
+        return "error " + std::to_string(c.excep.scode & 0xFFFF) + ": " + zor::toAnsi(zor::str(c.excep.bstrDescription));
+    if (c.hr == DISP_E_TYPEMISMATCH) return "type mismatch"; // refused before the method runs
     if (c.hr != S_OK) return "hr " + std::to_string(c.hr);
     const VARIANT& v = c.result.get();
     switch (V_VT(&v)) {
     case VT_BOOL: return V_BOOL(&v) ? "True" : "False";
-    case VT_BSTR: return zor::toAnsi(zor::str(V_BSTR(&v))).substr(0, 60);
+    case VT_BSTR: return zor::toAnsi(zor::str(V_BSTR(&v)));
     case VT_I2: return std::to_string(V_I2(&v));
     case VT_I4: return std::to_string(V_I4(&v));
     case VT_EMPTY: return "Empty";
@@ -40,9 +47,16 @@ std::string dataFile(const wchar_t* name) {
 
 struct Subject {
     const char* method;
-    std::string content;                                          // what the file holds beforehand
-    std::function<void(Call&, const std::wstring& file)> call;    // the method, given the file
+    std::string content;                                                   // what the file holds beforehand
+    std::function<void(Call&, const std::wstring& file, bool null)> call; // the method, given the file
 };
+
+// A text argument that keeps everything after a NUL.
+VARIANT vtext(const std::wstring& s) {
+    VARIANT v = vtype(VT_BSTR);
+    V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+    return v;
+}
 
 // Deletes the files a full-volume case left in the volume's root.
 void clearFolder(const std::wstring& dir) {
@@ -61,7 +75,7 @@ bool smallVolume(const wchar_t* root) {
 }
 
 // An outcome without what changes from run to run: the folder (long and short), a temporary
-// file's number, today's date.
+// file's number (one to four hex digits), today's date; a long text as its start and length.
 std::string normalised(std::string text, const std::wstring& dir) {
     auto replace = [&](const std::string& what, const std::string& with) {
         for (size_t at; !what.empty() && (at = text.find(what)) != std::string::npos;) text.replace(at, what.size(), with);
@@ -72,24 +86,33 @@ std::string normalised(std::string text, const std::wstring& dir) {
     replace(zor::toAnsi(dir), "<dir>\\");
     replace(zor::toAnsi(shortDir), "<dir>\\");
     replace(zor::toAnsi(today), "<today>");
-    size_t temp = text.find("\\ZOR");
-    if (temp != std::string::npos && text.size() >= temp + 8) text.replace(temp + 4, 4, "####");
+    text = std::regex_replace(text, std::regex(R"(\\ZOR[0-9A-Fa-f]{1,4}\.tmp)"), "\\ZOR####.tmp");
+    if (text.size() > 100) text = text.substr(0, 60) + "... (" + std::to_string(text.size()) + " characters)";
     return text;
 }
 
 ComPtr<IDispatch> object(const wchar_t* cls) { return create<IDispatch>(cls); }
 
-// Calls a method of a fresh object of the class by name.
-std::function<void(Call&, const std::wstring&)> by(const wchar_t* cls, const wchar_t* method,
-                                                   std::function<Args(const std::wstring&)> args) {
-    return [=](Call& c, const std::wstring& f) { invoke(c, object(cls).get(), method, args(f)); };
+// Calls a method of a fresh object of the class by name; in the Null case the argument at nullAt
+// (the file itself for a method that takes only the file) is Null.
+std::function<void(Call&, const std::wstring&, bool)> by(const wchar_t* cls, const wchar_t* method,
+                                                         std::function<Args(const std::wstring&)> args, size_t nullAt = 1) {
+    return [=](Call& c, const std::wstring& f, bool null) {
+        Args a = args(f);
+        if (null) {
+            VARIANT& v = a.v[nullAt < a.v.size() ? nullAt : 0];
+            VariantClear(&v);
+            V_VT(&v) = VT_NULL;
+        }
+        invoke(c, object(cls).get(), method, a);
+    };
 }
 
 const std::string logText = "Log header\r\nentry one\r\n", iniText = "[S]\r\nK=old\r\n";
 const wchar_t *tf = L"TextFileFunctions", *asp = L"ASPFunctions";
 
 std::vector<Subject> subjects() {
-    auto s = [](const std::wstring& f) { return vstr(f.c_str()); };
+    auto s = [](const std::wstring& f) { return vtext(f); };
     return {
         {"CreateLogFile", logText, by(tf, L"CreateLogFile", [=](auto& f) { return Args{s(f), vstr(L"H")}; })},
         {"CreateLogFileWithBackup", logText,
@@ -112,34 +135,53 @@ std::vector<Subject> subjects() {
         {"ComboListDirectory", logText,
          by(asp, L"ComboListDirectory", [=](auto& f) { return Args{vstr(L"c"), s(f), vbool(true)}; })},
         {"CryptFile in place", logText,
-         by(L"EncryptFunctions", L"CryptFile", [=](auto& f) { return Args{s(f), s(f), vstr(L"pw"), vbool(true)}; })},
-        {"CryptFile to", logText, [](Call& c, const std::wstring& f) {
+         by(L"EncryptFunctions", L"CryptFile", [=](auto& f) { return Args{s(f), s(f), vstr(L"pw"), vbool(true)}; }, 2)},
+        {"CryptFile to", logText, [=](Call& c, const std::wstring& f, bool null) {
              std::wstring in = scratchDir(L"faults-in") + L"in.txt";
              writeFile(in, "plain\r\n");
-             invoke(c, object(L"EncryptFunctions").get(), L"CryptFile",
-                    Args{vstr(in.c_str()), vstr(f.c_str()), vstr(L"pw"), vbool(false)});
+             by(L"EncryptFunctions", L"CryptFile", [=](auto&) { return Args{s(in), s(f), vstr(L"pw"), vbool(false)}; }, 2)(c, f, null);
          }},
-        {"GetTempFilename", "", [](Call& c, const std::wstring& f) {
-             // The folder itself is the subject here: its files are the temporary files' home.
-             invoke(c, object(L"Win32Functions").get(), L"GetTempFilename", Args{vstr(f.c_str())});
-         }},
-        {"CopyFiles to", logText, [](Call& c, const std::wstring& f) {
+        // The folder itself is the subject here: its files are the temporary files' home.
+        {"GetTempFilename", "", by(L"Win32Functions", L"GetTempFilename", [=](auto& f) { return Args{s(f)}; })},
+        {"CopyFiles to", logText, [=](Call& c, const std::wstring& f, bool null) {
              std::wstring from = scratchDir(L"faults-from");
              const std::wstring name = f.substr(f.rfind(L'\\') + 1);
              writeFile(from + name, "copied\r\n");
              std::wstring to = f.substr(0, f.rfind(L'\\'));
-             VARIANT args[4] = {vstr(from.c_str()), vstr(to.c_str()), vi2(0), vstr(name.c_str())};
-             invoke(c, object(L"Win32Functions").get(), L"CopyFiles", {args[0], args[1], args[2], args[3]});
-             for (VARIANT& a : args) VariantClear(&a);
+             by(L"Win32Functions", L"CopyFiles", [=](auto&) { return Args{s(from), s(to), vi2(0), s(name)}; }, 3)(c, f, null);
          }},
         {"OpenACETable", dataFile(L"CUSTOMER.DBF"), by(L"AdvDataAccess", L"OpenACETable", [=](auto& f) { return Args{s(f)}; })},
     };
 }
 
-// Expected outcomes: method → one per fault, in the order of Fault.
-const std::map<std::string, std::array<const char*, 6>> expected = {
+// Expected outcomes: method → one per fault, in the order of Fault. " (created)" follows when a
+// call on a missing file (or on the name before the NUL) creates it.
+const std::map<std::string, std::vector<const char*>> expected = {
 #include "expected.inc"
 };
+
+} // namespace
+
+namespace {
+
+std::string cQuoted(const std::string& text) {
+    std::string q = "\"";
+    for (char ch : text) q += ch == '\\' || ch == '"' ? std::string{'\\', ch} : std::string{ch};
+    return q + "\"";
+}
+
+// Empties a folder subject, then removes what the fault put at the file's place: at once, as
+// no handle is left open.
+void expectRemovable(const std::wstring& file, bool isFolder) {
+    if (!exists(file)) return;
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (isFolder) {
+        clearFolder(file + L"\\");
+        EXPECT_TRUE(RemoveDirectoryW(file.c_str())) << GetLastError();
+    } else {
+        EXPECT_TRUE(DeleteFileW(file.c_str())) << "still open: error " << GetLastError();
+    }
+}
 
 } // namespace
 
@@ -152,13 +194,20 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
     const char* only = std::getenv("ZOR_FAULTS_ONLY"); // one method's row, while looking into it
     for (const Subject& subject : subjects()) {
         if (only && std::string(only) != subject.method) continue;
-        for (int fault = missingFile; fault <= fullVolume; ++fault) {
-            if (fault == fullVolume && !haveFull) continue;
+        const bool isFolderSubject = std::string(subject.method) == "GetTempFilename";
+        const std::wstring leaf = isFolderSubject ? L"temps" : L"subject.txt";
+        std::string printed = "    {" + cQuoted(subject.method) + ", {";
+        for (int fault = missingFile; fault < faultCount; ++fault) {
+            if (fault == fullVolume && !haveFull) {
+                printed += "\"-\", ";
+                continue;
+            }
             SCOPED_TRACE(std::string(subject.method) + ", " + faultNames[fault]);
-            const bool isFolderSubject = std::string(subject.method) == "GetTempFilename";
             std::wstring dir = fault == fullVolume ? std::wstring(fullRoot) + L"\\" : scratchDir(L"faults");
-            std::wstring file = dir + (isFolderSubject ? L"temps" : L"subject.txt");
-            const bool hasContent = fault == held || fault == fullVolume;
+            std::wstring file = dir + leaf;
+            // Where a call that should create nothing would leave something.
+            std::wstring created = fault == nulInName ? dir + L"cut" : file;
+            const bool hasContent = fault == held || fault == fullVolume || fault == hidden;
             std::wstring filler = dir + L"filler";
             std::string content = subject.content;
             if (fault == fullVolume) {
@@ -175,14 +224,17 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
                 for (written = 1; written > 0 && WriteFile(h, block.data(), 1, &written, nullptr);) {}
                 CloseHandle(h);
             } else if (fault == missingFolder) {
-                file = dir + L"no such folder\\" + (isFolderSubject ? L"temps" : L"subject.txt");
+                file = dir + L"no such folder\\" + leaf;
             } else if (fault == folder) {
                 CreateDirectoryW(file.c_str(), nullptr);
             } else if (fault == badName) {
                 file = dir + (isFolderSubject ? L"te<m|p>s" : L"sub<j|e>ct.txt");
-            } else if (fault == held) {
+            } else if (fault == nulInName) {
+                file = dir + std::wstring(L"cut\0.txt", 8);
+            } else if (hasContent) {
                 if (isFolderSubject) CreateDirectoryW(file.c_str(), nullptr);
                 else writeFile(file, content);
+                if (fault == hidden) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | (isFolderSubject ? FILE_ATTRIBUTE_DIRECTORY : 0));
             }
             Call call;
             {
@@ -191,49 +243,34 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
                     holder = std::make_unique<HeldFile>(file);
                     ASSERT_TRUE(holder->held());
                 }
-                subject.call(call, file);
+                subject.call(call, file, fault == nullArgument);
             }
             std::string got = normalised(outcome(call), dir);
-            if (std::string(subject.method) == "OpenACETable" && got != "0") got = "a handle";
-            bool changes = false;
             if (std::string(subject.method) == "OpenACETable" && call.hr == S_OK) {
+                if (got != "0") got = "a handle";
                 Call closeAll;
                 invoke(closeAll, object(L"AdvDataAccess").get(), L"CloseAllACEConnections");
             }
+            if ((fault == missingFile || fault == nulInName || fault == nullArgument) && exists(created)) got += " (created)";
+            const bool changed = hasContent && !isFolderSubject && content != readFile(file);
+            auto row = expected.find(subject.method);
+            const char* want = row != expected.end() && fault < int(row->second.size()) ? row->second[fault] : nullptr;
             if (print) {
-                std::cout << subject.method << " | " << faultNames[fault] << " | " << got
-                          << (hasContent && content != readFile(file) ? " (changed) " + std::to_string(content.size()) + " -> " + std::to_string(readFile(file).size()) + " " + readFile(file).substr(0, 30) : "") << "\n";
+                printed += cQuoted((changed ? "*" : "") + got) + (fault + 1 < faultCount ? ", " : "");
+            } else if (!want) {
+                ADD_FAILURE() << "no expected outcome; this call gives " << cQuoted((changed ? "*" : "") + got);
             } else {
-                auto row = expected.find(subject.method);
-                ASSERT_NE(expected.end(), row);
                 // "*" marks a call that changes the file as it should.
-                std::string want = row->second[fault];
-                changes = want[0] == '*';
-                EXPECT_EQ(want.substr(changes), got);
+                const bool changes = want[0] == '*';
+                EXPECT_EQ(std::string(want).substr(changes), got);
+                if (!changes) EXPECT_FALSE(changed) << "the file lost what it held: " << readFile(file).substr(0, 60);
             }
-            if (hasContent && !isFolderSubject && !changes) {
-                EXPECT_EQ(content, readFile(file)) << "the file lost what it held";
-            }
-            // No handle is left open: what the fault put there goes at once.
-            if (isFolderSubject || fault == folder) {
-                if (isFolderSubject) {
-                    WIN32_FIND_DATAW f;
-                    HANDLE h = FindFirstFileW((file + L"\\*").c_str(), &f);
-                    if (h != INVALID_HANDLE_VALUE) {
-                        do DeleteFileW((file + L"\\" + f.cFileName).c_str());
-                        while (FindNextFileW(h, &f));
-                        FindClose(h);
-                    }
-                }
-                if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
-                    EXPECT_TRUE(RemoveDirectoryW(file.c_str())) << GetLastError();
-            } else if (exists(file)) {
-                EXPECT_TRUE(DeleteFileW(file.c_str())) << "still open: error " << GetLastError();
-            }
+            expectRemovable(fault == nulInName ? created : file, isFolderSubject || fault == folder);
             if (fault == fullVolume) {
                 DeleteFileW(filler.c_str());
                 clearFolder(dir);
             }
         }
+        if (print) std::cout << printed << "}},\n";
     }
 }

@@ -1,7 +1,6 @@
-// The leading-number conversion and HTML escaping.
+// The leading-number conversion.
 #include <gtest/gtest.h>
 #include "runtime/errors.h"
-#include "runtime/html.h"
 #include "runtime/leadingnumber.h"
 #include "runtime/text.h"
 #include "scratch.h"
@@ -24,10 +23,4 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
 TEST(LeadingNumber, HexadecimalBeyond32BitsIsAnOverflow) {
     EXPECT_EQ(6, test::errorOf([] { zor::leadingNumber(L"&H100000000"); }));
     EXPECT_EQ(6, test::errorOf([] { zor::leadingNumber(L"1e999"); }));
-}
-
-TEST(Html, MarkupCharactersBecomeReferences) {
-    std::wstring out = L"x";
-    zor::appendHtmlEscaped(out, L"a&b<c>d\"e'f \x00E9");
-    EXPECT_EQ(L"xa&amp;b&lt;c&gt;d&quot;e&#39;f \x00E9", out);
 }

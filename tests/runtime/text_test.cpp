@@ -1,8 +1,36 @@
+// Space trimming and the ANSI code page: conversions and character codes.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "frame/values.h"
 #include "runtime/text.h"
 
 namespace {
+
+TEST(Text, TrimmingRemovesSpacesOnly) {
+    struct Case {
+        const wchar_t *in, *both, *left, *right;
+    } cases[] = {{L"", L"", L"", L""},
+                 {L"   ", L"", L"", L""},
+                 {L" a b ", L"a b", L"a b ", L" a b"},
+                 {L"\ta\t", L"\ta\t", L"\ta\t", L"\ta\t"},
+                 {L"\x00A0x ", L"\x00A0x", L"\x00A0x ", L"\x00A0x"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.both, std::wstring(zor::trimSpaces(c.in)));
+        EXPECT_EQ(c.left, std::wstring(zor::trimLeftSpaces(c.in)));
+        EXPECT_EQ(c.right, std::wstring(zor::trimRightSpaces(c.in)));
+    }
+}
+
+TEST(Text, AnsiConversionUsesTheSystemCodePage) {
+    ASSERT_EQ(1252u, GetACP()) << "the test prefix runs with the Western code page";
+    EXPECT_EQ(std::string("Caf\xE9"), zor::toAnsi(L"Caf\x00E9"));
+    EXPECT_EQ(std::wstring(L"Caf\x00E9"), zor::fromAnsi("Caf\xE9"));
+    EXPECT_EQ(std::string("\x80"), zor::toAnsi(L"\x20AC")); // the euro sign
+    EXPECT_EQ(std::string("a\0b", 3), zor::toAnsi(std::wstring(L"a\0b", 3)));
+    EXPECT_EQ(std::string("?"), zor::toAnsi(L"\x4E2D")) << "unmappable characters become '?'";
+    EXPECT_EQ(L"", zor::fromAnsi(""));
+    EXPECT_EQ(L"-12", zor::decimal(-12));
+}
 
 TEST(Text, AsciiCodesAreTheirOwn) {
     for (wchar_t c = 0; c < 128; ++c) {

@@ -1,46 +1,25 @@
-' Path-string methods of TextFileFunctions from VBScript.
+' Path-string methods of TextFileFunctions from VBScript: the shared cases through the script
+' host (a variable by reference for the in-out methods, an Integer from IsUNCName), and what a
+' script passes that C++ does not.
 Dim tf : Set tf = CreateObject("ZorUtility.TextFileFunctions")
 
-Dim cases, c
-cases = Array( _
-    Array("ExtractDirectoryPath", "C:\logs\app.log", "C:\logs\"), _
-    Array("ExtractDirectoryPath", "app.log", ""), _
-    Array("ExtractDirectoryPath", "C:\logs\", "C:\logs\"), _
-    Array("ExtractDirectoryPath", "\\server\share\f.txt", "\\server\share\"), _
-    Array("ExtractDirectoryPath", "C:/logs/app.log", ""), _
-    Array("ExtractFilename", "C:\logs\app.log", "app.log"), _
-    Array("ExtractFilename", "C:\logs\", ""), _
-    Array("ExtractFilename", "app.log", "app.log"), _
-    Array("ExtractFilename", "C:/logs/app.log", "C:/logs/app.log"), _
-    Array("ExtractFilenameNoExtension", "C:\logs\app.log", "app"), _
-    Array("ExtractFilenameNoExtension", "C:\x\archive.tar.gz", "archive"), _
-    Array("ExtractFilenameNoExtension", "C:\x\.profile", ""), _
-    Array("ExtractFilenameNoExtension", "C:\my.dir\readme", "readme"), _
-    Array("ExtractFilenameNoExtension", "readme", "readme"), _
-    Array("ExtractExtension", "report.txt", "txt"), _
-    Array("ExtractExtension", "archive.tar.gz", "tar.gz"), _
-    Array("ExtractExtension", "C:\my.dir\file.txt", "dir\file.txt"), _
-    Array("ExtractExtension", "README", "README"), _
-    Array("ExtractExtension", "name.", ""))
-Function CallPath(method, arg)
-    Select Case method
-        Case "ExtractDirectoryPath": CallPath = tf.ExtractDirectoryPath(arg)
-        Case "ExtractFilename": CallPath = tf.ExtractFilename(arg)
-        Case "ExtractFilenameNoExtension": CallPath = tf.ExtractFilenameNoExtension(arg)
-        Case "ExtractExtension": CallPath = tf.ExtractExtension(arg)
+Dim c, s, n
+n = 0
+For Each c In Cases("paths")
+    s = c(1)
+    Select Case c(0)
+        Case "ExtractDirectoryPath": s = tf.ExtractDirectoryPath(s)
+        Case "ExtractFilename": s = tf.ExtractFilename(s)
+        Case "ExtractFilenameNoExtension": s = tf.ExtractFilenameNoExtension(s)
+        Case "ExtractExtension": s = tf.ExtractExtension(s)
+        Case "AddDirSep": tf.AddDirSep s ' the variable goes by reference and takes the result
+        Case "AddURLDirSep": tf.AddURLDirSep s
+        Case "IsUNCName": s = tf.IsUNCName(s) : c(2) = CInt(c(2))
     End Select
-End Function
-For Each c In cases
-    Eq CallPath(c(0), c(1)), c(2), c(0) & "(" & c(1) & ")"
+    Eq s, c(2), c(0) & "(" & c(1) & ")"
+    n = n + 1
 Next
-
-Eq tf.IsUNCName("\\server\share"), -1, "IsUNCName UNC"
-Eq tf.IsUNCName("//server/share"), -1, "IsUNCName slashes"
-Eq tf.IsUNCName("\/x"), -1, "IsUNCName mixed"
-Eq tf.IsUNCName("\"), 0, "IsUNCName one"
-Eq tf.IsUNCName("C:\"), 0, "IsUNCName drive"
-Eq tf.IsUNCName(""), 0, "IsUNCName empty"
-Eq VarType(tf.IsUNCName("")), vbInteger, "IsUNCName is an Integer"
+Ok n > 40, "the case file's rows"
 
 ' Numbers are coerced to text by the dispatch layer.
 Eq tf.ExtractExtension(1.5), "5", "number argument"
@@ -49,7 +28,6 @@ Eq tf.ExtractFilename(Empty), "", "Empty argument"
 ' By name and case-insensitively, as scripts call it.
 Eq tf.extractfilename("a\b"), "b", "lower-case name"
 
-Dim s
 s = "C:\temp"
 ' With parentheses the argument goes by value: the call works, the variable stays as it was.
 tf.AddDirSep (s)
@@ -67,12 +45,5 @@ r = tf.ExtractFilename(tf)
 Ok Err.Number <> 0, "object argument fails"
 Err.Clear
 On Error GoTo 0
-
-' Long strings stay linear and exact.
-Dim big
-big = String(200000, "a") & "\" & String(200000, "b") & ".x"
-Eq Len(tf.ExtractFilename(big)), 200002, "long ExtractFilename"
-Eq Len(tf.ExtractDirectoryPath(big)), 200001, "long ExtractDirectoryPath"
-Eq tf.ExtractExtension(big), "x", "long ExtractExtension"
 
 Report

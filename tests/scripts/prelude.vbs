@@ -48,3 +48,31 @@ End Sub
 Function YMD(d)
     YMD = Year(d) & Right("0" & Month(d), 2) & Right("0" & Day(d), 2)
 End Function
+' The rows of a case file of the test data (cases\NAME.tsv), which the C++ tests read too:
+' tab-separated fields, "<N>" standing for the character of code N (below 256), "#" lines comments.
+Function Cases(name)
+    Dim fso : Set fso = CreateObject("Scripting.FileSystemObject")
+    Dim path : path = CreateObject("WScript.Shell").Environment("PROCESS")("ZOR_TESTDATA") & "\cases\" & name & ".tsv"
+    Dim lines : lines = Split(Replace(fso.OpenTextFile(path, 1).ReadAll, vbCr, ""), vbLf)
+    Dim rows : Set rows = CreateObject("Scripting.Dictionary") ' Wine's VBScript fails on ReDim here
+    Dim line, f, i
+    For Each line In lines
+        If Len(line) > 0 And Left(line, 1) <> "#" Then
+            f = Split(line, vbTab)
+            For i = 0 To UBound(f) : f(i) = Unescaped(f(i)) : Next
+            rows.Add rows.Count, f
+        End If
+    Next
+    Cases = rows.Items
+End Function
+Function Unescaped(field)
+    Dim re, m, t
+    Set re = New RegExp
+    re.Pattern = "<([0-9]+)>"
+    re.Global = True
+    t = field
+    For Each m In re.Execute(field)
+        t = Replace(t, m.Value, Chr(CLng(m.SubMatches(0))))
+    Next
+    Unescaped = t
+End Function

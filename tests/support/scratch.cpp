@@ -1,5 +1,6 @@
 #include "scratch.h"
 #include "runtime/errors.h"
+#include <gtest/gtest.h>
 #include <cstdio>
 #include <cwchar>
 #include <vector>
@@ -65,6 +66,53 @@ std::string readFile(const std::wstring& path) {
     out.resize(got);
     CloseHandle(h);
     return out;
+}
+
+std::wstring existenceTree(const std::wstring& name) {
+    std::wstring dir = scratchDir(name);
+    for (const wchar_t* f : {L"a.txt", L"b.log", L"r.txt", L"h.txt", L"s.txt", L".dotfile"}) writeFile(dir + f, "x");
+    SetFileAttributesW((dir + L"r.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((dir + L"h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((dir + L"s.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    for (const wchar_t* d : {L"sub", L"empty", L".hdir"}) CreateDirectoryW((dir + d).c_str(), nullptr);
+    writeFile(dir + L"sub\\inner.txt", "i");
+    SetFileAttributesW((dir + L".hdir").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    return dir;
+}
+
+std::vector<CaseRow> caseRows(const std::wstring& name) {
+    wchar_t data[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
+    const std::string text = readFile(std::wstring(data) + L"\\cases\\" + name + L".tsv");
+    EXPECT_NE("<missing>", text) << "no case file " << std::string(name.begin(), name.end());
+    auto unescape = [](std::wstring f) { // "<N>": the character of code N
+        for (size_t at = 0; (at = f.find(L'<', at)) != std::wstring::npos; ++at) {
+            size_t end = f.find(L'>', at);
+            if (end == std::wstring::npos || end == at + 1 || f.find_first_not_of(L"0123456789", at + 1) != end) continue;
+            f.replace(at, end - at + 1, 1, static_cast<wchar_t>(std::stoi(f.substr(at + 1, end - at - 1))));
+        }
+        return f;
+    };
+    std::vector<CaseRow> rows;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        CaseRow row;
+        for (size_t from = 0;; ) {
+            size_t tab = line.find('\t', from);
+            const std::string field = line.substr(from, tab == std::string::npos ? std::string::npos : tab - from);
+            row.push_back(unescape(std::wstring(field.begin(), field.end()))); // the case files are ASCII
+            if (tab == std::string::npos) break;
+            from = tab + 1;
+        }
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

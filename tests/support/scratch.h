@@ -20,6 +20,16 @@ std::string readFile(const std::wstring& path);   // "<missing>" when it cannot 
 bool exists(const std::wstring& path);             // anything at all, hidden or not
 bool canOpenExclusively(const std::wstring& path); // nobody holds it open
 
+// A fresh folder of this name with the tree that existence and listing are tested on: a.txt,
+// b.log, read-only r.txt, hidden h.txt, system s.txt, .dotfile, sub\inner.txt, empty\, and the
+// hidden folder .hdir\ (the script tests build the same).
+std::wstring existenceTree(const std::wstring& name);
+
+// The rows of a case file of the test data (cases/NAME.tsv), which the script tests read too:
+// tab-separated fields, "<N>" standing for the character of code N, "#" lines comments.
+using CaseRow = std::vector<std::wstring>;
+std::vector<CaseRow> caseRows(const std::wstring& name);
+
 // Sets a file's last-write time to a local date and time.
 void setLocalWriteTime(const std::wstring& path, SYSTEMTIME local);
 SYSTEMTIME localDaysAgo(int days); // noon of the day so many days before today

@@ -250,8 +250,9 @@ TEST_F(Fixtures, SeeksMatchTheFixtureAnswers) {
         }
     }
     EXPECT_GT(checked, 80);
-    // A longer key is read as its first 8 characters.
+    // A longer key is read as its first 8 characters: "Paris   " is there, "Paris    X" is not.
     long city = t.index(t.open(data(L"CUSTOMER.DBF")), data(L"CITYNAME.NTX"));
+    EXPECT_TRUE(t.seek(city, L"Paris    X"));
     EXPECT_TRUE(t.seek(city, L"Paris          ANNA"));
     EXPECT_FALSE(t.seek(city, L"Lisbon S"));
 }

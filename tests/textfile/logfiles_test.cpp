@@ -2,6 +2,7 @@
 #include "textfiles.h"
 #include <psapi.h>
 #include <atomic>
+#include <memory>
 #include <set>
 #include <thread>
 
@@ -11,12 +12,6 @@ namespace {
 VARIANT vempty() {
     VARIANT v;
     VariantInit(&v);
-    return v;
-}
-VARIANT vnull() {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_NULL;
     return v;
 }
 } // namespace
@@ -52,28 +47,6 @@ TEST_F(TextFiles, CreateLogFileLeavesAnExistingLogAlone) {
     EXPECT_EQ("old\r\nlines", readFile(dir + L"app.log"));
 }
 
-TEST_F(TextFiles, CreateLogFileFailuresGiveFalse) {
-    std::wstring dir = scratchDir(L"create-log-fail");
-    Arg header(vstr(L"h")), null(vnull());
-    EXPECT_FALSE(createLog(dir + L"no\\such\\dir\\app.log", header));
-    EXPECT_EQ(S_OK, hr);
-    CreateDirectoryW((dir + L"adir").c_str(), nullptr); // a directory where the log should be
-    EXPECT_FALSE(createLog(dir + L"adir", header));
-    EXPECT_EQ(S_OK, hr);
-    EXPECT_FALSE(createLog(dir + L"null.log", null)); // Null has no text: nothing is created
-    EXPECT_FALSE(exists(dir + L"null.log"));
-    EXPECT_FALSE(createLog(dir + std::wstring(L"cut\0.log", 8), header)); // not a file named "cut"
-    EXPECT_FALSE(exists(dir + L"cut"));
-}
-
-TEST_F(TextFiles, CreateLogFileOnAHiddenFileKeepsIt) {
-    std::wstring dir = scratchDir(L"create-log-hidden");
-    writeFile(dir + L"app.log", "secret");
-    SetFileAttributesW((dir + L"app.log").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_FALSE(createLog(dir + L"app.log"));
-    EXPECT_EQ("secret", readFile(dir + L"app.log"));
-}
-
 // ---- UpdateLogFile ---------------------------------------------------------------------------
 
 TEST_F(TextFiles, UpdateLogFileAppendsExactlyTheEntryAndCrLf) {
@@ -87,27 +60,6 @@ TEST_F(TextFiles, UpdateLogFileAppendsExactlyTheEntryAndCrLf) {
     EXPECT_EQ(S_OK, hr);
     // The last entry's "é" is one byte in the system code page, whatever that page is.
     EXPECT_EQ("Started\r\na\r\nb\r\n\r\ncaf" + zor::toAnsi(L"\u00e9") + ", \"quoted\"\r\n", readFile(dir + L"app.log"));
-}
-
-TEST_F(TextFiles, UpdateLogFileDoesNotCreateAMissingLog) {
-    std::wstring dir = scratchDir(L"update-log-missing");
-    EXPECT_FALSE(updateLog(dir + L"app.log", L"a"));
-    EXPECT_EQ(S_OK, hr);
-    EXPECT_FALSE(exists(dir + L"app.log"));
-}
-
-TEST_F(TextFiles, UpdateLogFileOnALogInUseIsAnAutomationError) {
-    std::wstring dir = scratchDir(L"update-log-held");
-    writeFile(dir + L"app.log", "x\r\n");
-    {
-        HeldFile held(dir + L"app.log");
-        ASSERT_TRUE(held.held());
-        EXPECT_FALSE(updateLog(dir + L"app.log", L"a"));
-        EXPECT_EQ(ctlError(70), hr);
-        EXPECT_EQ(L"Permission denied", errorInfoDescription());
-    }
-    EXPECT_TRUE(canOpenExclusively(dir + L"app.log"));
-    EXPECT_EQ("x\r\n", readFile(dir + L"app.log"));
 }
 
 namespace {
@@ -186,20 +138,10 @@ TEST_F(TextFiles, IsInLogFileSearchesOneFieldAtATime) {
     }
 }
 
-TEST_F(TextFiles, IsInLogFileOnMissingEmptyOrBusyFilesIsFalse) {
-    std::wstring dir = scratchDir(L"is-in-log-fail");
-    EXPECT_FALSE(isInLog(dir + L"missing.log", L"x"));
-    writeFile(dir + L"empty.log", "");
-    EXPECT_FALSE(isInLog(dir + L"empty.log", L""));
-    writeFile(dir + L"held.log", "x\r\n");
-    {
-        HeldFile held(dir + L"held.log");
-        ASSERT_TRUE(held.held());
-        EXPECT_FALSE(isInLog(dir + L"held.log", L"x"));
-        EXPECT_EQ(S_OK, hr);
-    }
-    EXPECT_TRUE(canOpenExclusively(dir + L"held.log"));
-    EXPECT_TRUE(isInLog(dir + L"held.log", L"x"));
+TEST_F(TextFiles, IsInLogFileFindsNothingInAnEmptyLog) {
+    std::wstring log = scratchDir(L"is-in-log-empty") + L"empty.log";
+    writeFile(log, "");
+    EXPECT_FALSE(isInLog(log, L""));
 }
 
 TEST_F(TextFiles, IsInLogFileStreamsALogOfOneAndAHalfGigabytes) {
@@ -228,141 +170,61 @@ TEST_F(TextFiles, IsInLogFileStreamsALogOfOneAndAHalfGigabytes) {
 
 // ---- CreateLogFileWithBackup -----------------------------------------------------------------
 
-struct Rollover : TextFiles {
-    std::wstring dir;
-    std::wstring log;
-    void SetUp() override {
-        dir = scratchDir(L"rollover");
-        log = dir + L"app.log";
+// {the log's age in days (none: no log; negative: from a later day), the backups there are, the
+// header, the days to keep} -> {the result, the log's text, the backups left}. The log holds
+// "old", backup d holds "bd"; each case calls twice, and the second call changes nothing.
+TEST_F(TextFiles, CreateLogFileWithBackupRollsOverOnceADay) {
+    const int none = 99;
+    struct Case {
+        int logAge;
+        const char* how; // "held": by another process; "bare": by a bare name; "own": the log has its backup's name
+        std::vector<int> backups;
+        VARIANT header, days;
+        bool result;
+        std::string logText, backupsLeft;
+    } cases[] = {
+        {none, "", {}, vstr(L"Started"), vmissing(), true, "Started\r\n", ""},
+        {0, "", {}, vstr(L"Started"), vi2(7), true, "old", ""},
+        {1, "", {}, vstr(L"Started"), vmissing(), true, "Started\r\n", "1:old"},
+        {-1, "", {}, vmissing(), vmissing(), true, "", "-1:old"},
+        {3, "", {3}, vmissing(), vmissing(), true, "", "3:old"},       // a backup of that name is replaced
+        {1, "", {2, 3, 4, 5}, vmissing(), vi2(3), true, "", "1:old 2:b2 3:b3 5:b5"}, // exactly one expires: today - (3 + 1)
+        {1, "", {3}, vmissing(), vstr(L"2"), true, "", "1:old"},        // days as text are a number
+        {1, "", {}, vmissing(), vi2(0), true, "", ""},                  // zero days deletes yesterday's backup again
+        {0, "", {}, vmissing(), vstr(L"a week"), true, "old", ""},      // days are not looked at with nothing to roll over
+        {none, "", {}, vmissing(), vstr(L"a week"), true, "", ""},
+        {1, "", {}, vmissing(), vstr(L"a week"), false, "old", ""},    // bad days fail before the log is touched
+        {1, "held", {}, vmissing(), vmissing(), false, "old", ""},
+        {1, "bare", {}, vstr(L"Started"), vmissing(), true, "Started\r\n", "1:old"},
+        {1, "own", {}, vstr(L"Started"), vi2(0), true, "old", "1:old"}, // a log named as its own backup is kept
+    };
+    for (Case& c : cases) {
+        Arg header(c.header), days(c.days);
+        std::wstring dir = scratchDir(L"rollover");
+        auto backup = [&](int daysAgo) { return dir + yyyymmdd(localDaysAgo(daysAgo)) + L".log"; };
+        const std::string how = c.how;
+        std::wstring log = how == "own" ? backup(1) : dir + L"app.log";
+        SCOPED_TRACE(testing::Message() << "log age " << c.logAge << " " << how << ", backups " << c.backups.size()
+                                        << ", case " << &c - cases);
+        for (int d : c.backups) writeFile(backup(d), "b" + std::to_string(d));
+        if (c.logAge != none) {
+            writeFile(log, "old");
+            setLocalWriteTime(log, localDaysAgo(c.logAge));
+        }
+        wchar_t cwd[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, cwd);
+        if (how == "bare") SetCurrentDirectoryW(dir.c_str());
+        for (int call = 0; call < 2; ++call) {
+            std::unique_ptr<HeldFile> held(how == "held" ? new HeldFile(log) : nullptr);
+            EXPECT_EQ(c.result, createLogWithBackup(how == "bare" ? L"app.log" : log, header, days)) << "call " << call;
+            EXPECT_EQ(S_OK, hr);
+        }
+        SetCurrentDirectoryW(cwd);
+        EXPECT_TRUE(canOpenExclusively(log));
+        EXPECT_EQ(c.logText, readFile(log));
+        std::string left;
+        for (int d = -5; d <= 5; ++d)
+            if (exists(backup(d))) left += (left.empty() ? "" : " ") + std::to_string(d) + ":" + readFile(backup(d));
+        EXPECT_EQ(c.backupsLeft, left);
     }
-    // The log as it was last written so many days ago (negative: in the future).
-    void oldLog(int daysAgo, const std::string& content = "old entries\r\n") {
-        writeFile(log, content);
-        setLocalWriteTime(log, localDaysAgo(daysAgo));
-    }
-    std::wstring backup(int daysAgo) { return dir + yyyymmdd(localDaysAgo(daysAgo)) + L".log"; }
-};
-
-TEST_F(Rollover, AMissingLogIsCreatedWithItsHeader) {
-    Arg header(vstr(L"Started")), days(vmissing());
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("Started\r\n", readFile(log));
-}
-
-TEST_F(Rollover, TodaysLogStaysAsItIs) {
-    writeFile(log, "today\r\n");
-    Arg header(vstr(L"Started")), days(vi2(7));
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("today\r\n", readFile(log));
-}
-
-TEST_F(Rollover, YesterdaysLogBecomesItsBackupAndANewLogStarts) {
-    oldLog(1);
-    Arg header(vstr(L"Started")), days(vmissing());
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ(S_OK, hr);
-    EXPECT_EQ("old entries\r\n", readFile(backup(1)));
-    EXPECT_EQ("Started\r\n", readFile(log));
-    // the same call again on the same day changes nothing
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("old entries\r\n", readFile(backup(1)));
-    EXPECT_EQ("Started\r\n", readFile(log));
-}
-
-TEST_F(Rollover, ALogFromALaterDayRollsOverToo) {
-    oldLog(-1);
-    Arg header(vmissing()), days(vmissing());
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("old entries\r\n", readFile(backup(-1)));
-    EXPECT_EQ("", readFile(log));
-}
-
-TEST_F(Rollover, ABackupOfThatNameIsReplaced) {
-    oldLog(3);
-    writeFile(backup(3), "another log's backup of that day\r\n");
-    Arg header(vmissing()), days(vmissing());
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("old entries\r\n", readFile(backup(3)));
-}
-
-TEST_F(Rollover, PruningDeletesExactlyOneExpiredBackup) {
-    oldLog(1);
-    for (int d : {2, 3, 4, 5}) writeFile(backup(d), "backup " + std::to_string(d));
-    Arg header(vmissing()), days(vi2(3));
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("old entries\r\n", readFile(backup(1)));
-    EXPECT_EQ("backup 2", readFile(backup(2)));
-    EXPECT_EQ("backup 3", readFile(backup(3)));
-    EXPECT_FALSE(exists(backup(4))); // today - (3 + 1) days
-    EXPECT_EQ("backup 5", readFile(backup(5)));
-}
-
-TEST_F(Rollover, DaysAsTextAreANumber) {
-    oldLog(1);
-    writeFile(backup(3), "expired");
-    Arg header(vmissing()), days(vstr(L"2"));
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_FALSE(exists(backup(3)));
-}
-
-TEST_F(Rollover, ZeroDaysDeletesYesterdaysBackupAgain) {
-    oldLog(1);
-    Arg header(vmissing()), days(vi2(0));
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_FALSE(exists(backup(1)));
-    EXPECT_EQ("", readFile(log));
-}
-
-TEST_F(Rollover, DaysAreNotLookedAtWhenThereIsNothingToRollOver) {
-    writeFile(log, "today\r\n");
-    Arg header(vmissing()), days(vstr(L"a week"));
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("today\r\n", readFile(log));
-    EXPECT_TRUE(createLogWithBackup(dir + L"new.log", header, days));
-    EXPECT_EQ("", readFile(dir + L"new.log"));
-}
-
-TEST_F(Rollover, BadDaysFailBeforeTheLogIsTouched) {
-    oldLog(1);
-    Arg header(vmissing()), days(vstr(L"a week"));
-    EXPECT_FALSE(createLogWithBackup(log, header, days));
-    EXPECT_EQ(S_OK, hr);
-    EXPECT_EQ("old entries\r\n", readFile(log));
-    EXPECT_FALSE(exists(backup(1)));
-}
-
-TEST_F(Rollover, ABareNameRollsOverInTheCurrentDirectory) {
-    oldLog(1);
-    wchar_t old[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, old);
-    SetCurrentDirectoryW(dir.c_str());
-    Arg header(vstr(L"Started")), days(vmissing());
-    bool result = createLogWithBackup(L"app.log", header, days);
-    SetCurrentDirectoryW(old);
-    EXPECT_TRUE(result);
-    EXPECT_EQ("old entries\r\n", readFile(backup(1)));
-    EXPECT_EQ("Started\r\n", readFile(log));
-}
-
-TEST_F(Rollover, ALogInUseIsNotRolledOver) {
-    oldLog(1);
-    {
-        HeldFile held(log);
-        ASSERT_TRUE(held.held());
-        Arg header(vmissing()), days(vmissing());
-        EXPECT_FALSE(createLogWithBackup(log, header, days));
-        EXPECT_EQ(S_OK, hr);
-    }
-    EXPECT_TRUE(canOpenExclusively(log));
-    EXPECT_EQ("old entries\r\n", readFile(log));
-    EXPECT_FALSE(exists(backup(1)));
-}
-
-TEST_F(Rollover, ALogNamedAsItsOwnBackupIsKept) {
-    log = backup(1);
-    oldLog(1);
-    Arg header(vstr(L"Started")), days(vi2(0));
-    EXPECT_TRUE(createLogWithBackup(log, header, days));
-    EXPECT_EQ("old entries\r\n", readFile(log));
 }

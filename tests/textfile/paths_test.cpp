@@ -1,68 +1,10 @@
 // The seven path-string methods through the vtable and by name through IDispatch.
 #include "client.h"
+#include "scratch.h"
 
 using namespace test;
 
 namespace {
-
-struct StringCase {
-    const wchar_t* method;
-    const wchar_t* in;
-    const wchar_t* out;
-};
-
-const StringCase stringCases[] = {
-    {L"ExtractDirectoryPath", L"C:\\logs\\app.log", L"C:\\logs\\"},
-    {L"ExtractDirectoryPath", L"app.log", L""},
-    {L"ExtractDirectoryPath", L"C:\\logs\\", L"C:\\logs\\"},
-    {L"ExtractDirectoryPath", L"\\\\server\\share\\f.txt", L"\\\\server\\share\\"},
-    {L"ExtractDirectoryPath", L"C:/logs/app.log", L""},
-    {L"ExtractDirectoryPath", L"", L""},
-    {L"ExtractDirectoryPath", L"\\", L"\\"},
-    {L"ExtractFilename", L"C:\\logs\\app.log", L"app.log"},
-    {L"ExtractFilename", L"C:\\logs\\", L""},
-    {L"ExtractFilename", L"app.log", L"app.log"},
-    {L"ExtractFilename", L"C:/logs/app.log", L"C:/logs/app.log"},
-    {L"ExtractFilename", L"", L""},
-    {L"ExtractFilenameNoExtension", L"C:\\logs\\app.log", L"app"},
-    {L"ExtractFilenameNoExtension", L"C:\\x\\archive.tar.gz", L"archive"},
-    {L"ExtractFilenameNoExtension", L"C:\\x\\.profile", L""},
-    {L"ExtractFilenameNoExtension", L"C:\\my.dir\\readme", L"readme"},
-    {L"ExtractFilenameNoExtension", L"readme", L"readme"},
-    {L"ExtractFilenameNoExtension", L"C:\\x\\", L""},
-    {L"ExtractExtension", L"report.txt", L"txt"},
-    {L"ExtractExtension", L"archive.tar.gz", L"tar.gz"},
-    {L"ExtractExtension", L"C:\\my.dir\\file.txt", L"dir\\file.txt"},
-    {L"ExtractExtension", L"README", L"README"},
-    {L"ExtractExtension", L"name.", L""},
-    {L"ExtractExtension", L"", L""},
-    {L"ExtractExtension", L".", L""},
-};
-
-// In-out cases: the argument as passed and as it comes back.
-const StringCase inOutCases[] = {
-    {L"AddDirSep", L"C:\\temp", L"C:\\temp\\"},
-    {L"AddDirSep", L"C:\\temp\\", L"C:\\temp\\"},
-    {L"AddDirSep", L"C:\\temp/", L"C:\\temp/"},
-    {L"AddDirSep", L" C:\\temp  ", L" C:\\temp\\"},
-    {L"AddDirSep", L"C:\\temp\\  ", L"C:\\temp\\  "},
-    {L"AddDirSep", L"", L"\\"},
-    {L"AddDirSep", L"   ", L"\\"},
-    {L"AddDirSep", L"a\t", L"a\t\\"},
-    {L"AddURLDirSep", L"pages/news", L"pages/news/"},
-    {L"AddURLDirSep", L" dir ", L"dir/"},
-    {L"AddURLDirSep", L"dir\\", L"dir\\"},
-    {L"AddURLDirSep", L" dir/ ", L" dir/ "},
-    {L"AddURLDirSep", L"", L"/"},
-    {L"AddURLDirSep", L"  ", L"/"},
-};
-
-struct UncCase {
-    const wchar_t* in;
-    short out;
-};
-const UncCase uncCases[] = {{L"\\\\server\\share", -1}, {L"//server/share", -1}, {L"\\/x", -1}, {L"/\\", -1},
-                            {L"\\", 0},  {L"C:\\", 0}, {L"", 0}, {L"a\\\\", 0}, {L" \\\\", 0}};
 
 HRESULT callString(_TextFileFunctions* tf, const std::wstring& method, BSTR in, BSTR* out) {
     if (method == L"ExtractDirectoryPath") return tf->ExtractDirectoryPath(in, out);
@@ -75,83 +17,40 @@ std::string narrow(const std::wstring& s) { return zor::toAnsi(s); }
 
 } // namespace
 
-TEST(Paths, StringMethodsGiveTheSameByVtableAndByName) {
+// The cases of tests/data/cases/paths.tsv (the script tests run them too).
+TEST(Paths, EveryMethodGivesTheSameByVtableAndByName) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    for (const StringCase& c : stringCases) {
-        SCOPED_TRACE(narrow(std::wstring(c.method) + L"(" + c.in + L")"));
-        Bstr in(c.in), out;
-        ASSERT_EQ(S_OK, callString(tf.get(), c.method, in.get(), out.out()));
-        EXPECT_EQ(c.out, out.text());
+    const auto rows = caseRows(L"paths");
+    ASSERT_GT(rows.size(), 40u);
+    for (const CaseRow& c : rows) {
+        const std::wstring& method = c.at(0);
+        SCOPED_TRACE(narrow(method + L"(" + c.at(1) + L")"));
+        Bstr in(c.at(1));
+        if (method == L"AddDirSep" || method == L"AddURLDirSep") {
+            BSTR s = SysAllocString(c[1].c_str());
+            EXPECT_EQ(S_OK, method == L"AddDirSep" ? tf->AddDirSep(&s) : tf->AddURLDirSep(&s));
+            EXPECT_EQ(c.at(2), zor::str(s));
+            SysFreeString(s); // by name, references are the by-reference tests' (tests/frame/byref_test.cpp)
+            continue;
+        }
+        Args args{vstr(c[1].c_str())};
+        Call call;
+        invoke(call, tf.get(), method.c_str(), args);
+        ASSERT_EQ(S_OK, call.hr);
+        if (method == L"IsUNCName") {
+            short r = 7;
+            EXPECT_EQ(S_OK, tf->IsUNCName(in.get(), &r));
+            EXPECT_EQ(std::stoi(c.at(2)), r);
+            ASSERT_EQ(VT_I2, V_VT(&call.result.get()));
+            EXPECT_EQ(r, V_I2(&call.result.get()));
+            continue;
+        }
+        Bstr out;
+        ASSERT_EQ(S_OK, callString(tf.get(), method, in.get(), out.out()));
+        EXPECT_EQ(c.at(2), out.text());
         ASSERT_NE(nullptr, out.get()) << "results are real BSTRs, even when empty";
-        Call call;
-        Args args{vstr(c.in)};
-        invoke(call, tf.get(), c.method, args);
-        ASSERT_EQ(S_OK, call.hr);
         ASSERT_EQ(VT_BSTR, V_VT(&call.result.get()));
-        EXPECT_EQ(c.out, call.text());
-    }
-}
-
-TEST(Paths, SeparatorMethodsChangeTheirArgumentInPlace) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    for (const StringCase& c : inOutCases) {
-        SCOPED_TRACE(narrow(std::wstring(c.method) + L"(" + c.in + L")"));
-        const bool dir = std::wstring(c.method) == L"AddDirSep";
-        BSTR s = SysAllocString(c.in);
-        EXPECT_EQ(S_OK, dir ? tf->AddDirSep(&s) : tf->AddURLDirSep(&s));
-        EXPECT_EQ(c.out, zor::str(s));
-        SysFreeString(s);
-        // By name, with the String passed by reference as a typed reference.
-        BSTR t = SysAllocString(c.in);
-        VARIANT ref;
-        V_VT(&ref) = VT_BYREF | VT_BSTR;
-        V_BSTRREF(&ref) = &t;
-        Call call;
-        invoke(call, tf.get(), c.method, {ref});
-        EXPECT_EQ(S_OK, call.hr);
-        EXPECT_EQ(c.out, zor::str(t));
-        EXPECT_EQ(VT_EMPTY, V_VT(&call.result.get()));
-        SysFreeString(t);
-    }
-    BSTR null = nullptr;
-    EXPECT_EQ(S_OK, tf->AddDirSep(&null));
-    EXPECT_EQ(L"\\", zor::str(null));
-    SysFreeString(null);
-    null = nullptr;
-    EXPECT_EQ(S_OK, tf->AddURLDirSep(&null));
-    EXPECT_EQ(L"/", zor::str(null));
-    SysFreeString(null);
-    EXPECT_EQ(E_POINTER, tf->AddDirSep(nullptr));
-}
-
-TEST(Paths, ScriptVariableByReferenceIsConvertedAndWrittenBack) {
-    // A script passes its variable as VT_BYREF|VT_VARIANT: the method runs on a String copy and
-    // the variable receives the result.
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    VARIANT inner = vstr(L"C:\\temp"), ref;
-    V_VT(&ref) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&ref) = &inner;
-    Call call;
-    invoke(call, tf.get(), L"AddDirSep", {ref});
-    EXPECT_EQ(S_OK, call.hr);
-    EXPECT_EQ(L"C:\\temp\\", zor::str(V_BSTR(&inner)));
-    VariantClear(&inner);
-}
-
-TEST(Paths, IsUncNameGivesMinusOneOrZeroAsInteger) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    for (const UncCase& c : uncCases) {
-        SCOPED_TRACE(narrow(c.in));
-        Bstr in(c.in);
-        short r = 7;
-        EXPECT_EQ(S_OK, tf->IsUNCName(in.get(), &r));
-        EXPECT_EQ(c.out, r);
-        Call call;
-        Args args{vstr(c.in)};
-        invoke(call, tf.get(), L"IsUNCName", args);
-        ASSERT_EQ(S_OK, call.hr);
-        EXPECT_EQ(VT_I2, V_VT(&call.result.get()));
-        EXPECT_EQ(c.out, V_I2(&call.result.get()));
+        EXPECT_EQ(c[2], call.text());
     }
 }
 
@@ -167,6 +66,15 @@ TEST(Paths, NullStringsAreEmptyStrings) {
     short r = 3;
     EXPECT_EQ(S_OK, tf->IsUNCName(nullptr, &r));
     EXPECT_EQ(0, r);
+    BSTR null = nullptr;
+    EXPECT_EQ(S_OK, tf->AddDirSep(&null));
+    EXPECT_EQ(L"\\", zor::str(null));
+    SysFreeString(null);
+    null = nullptr;
+    EXPECT_EQ(S_OK, tf->AddURLDirSep(&null));
+    EXPECT_EQ(L"/", zor::str(null));
+    SysFreeString(null);
+    EXPECT_EQ(E_POINTER, tf->AddDirSep(nullptr));
 }
 
 TEST(Paths, EmbeddedNulsAreOrdinaryCharacters) {

@@ -1,4 +1,5 @@
 #include "client.h"
+#include "scratch.h"
 #include "library.h"
 #include <thread>
 #include "runtime/clock.h"
@@ -28,26 +29,18 @@ TEST(DataExists, IsTrueWhenAnythingButSpacesIsLeft) {
     }
 }
 
+// The cases of tests/data/cases/decimals.tsv (the script tests run them too).
 TEST(ExtractDecimal, ImpliedDecimalPlaces) {
-    struct Case {
-        const wchar_t* in;
-        short decimals;
-        const wchar_t* want;
-    };
-    const Case cases[] = {
-        {L"12.345", 2, L"1234"}, {L"12.3", 2, L"1230"},  {L"12", 2, L"1200"},   {L" 12 ", 2, L"1200"},
-        {L"12.", 2, L"1200"},    {L".5", 2, L"50"},      {L"12.99", 0, L"12"},  {L"-1.5", 1, L"-15"},
-        {L"1.2.3", 2, L"12."},   {L"abc", 1, L"abc0"},   {L"", 3, L"000"},      {L" 1 .5 ", 3, L" 1 5 0"},
-        {L"12", 0, L"12"},       {L"  ", 1, L"0"},       {L"3.14159", 4, L"31415"}, {L".", 0, L""},
-    };
     auto vf = various();
-    for (const auto& c : cases) {
+    const auto rows = caseRows(L"decimals");
+    ASSERT_GT(rows.size(), 15u);
+    for (const CaseRow& c : rows) {
         Call call;
-        Args args{vstr(c.in), vi2(c.decimals)};
+        Args args{vstr(c.at(0).c_str()), vi2(static_cast<short>(std::stoi(c.at(1))))};
         invoke(call, vf.get(), L"ExtractDecimal", args);
         ASSERT_EQ(S_OK, call.hr);
         ASSERT_EQ(VT_BSTR, V_VT(&call.result.get()));
-        EXPECT_EQ(c.want, call.text()) << c.in << " " << c.decimals;
+        EXPECT_EQ(c.at(2), call.text()) << "[" << c[0] << "] " << c[1];
     }
 }
 

@@ -137,29 +137,10 @@ TEST(Counter, FailuresAreErrorTextsAndKeepTheStoredCount) {
     w.counter(big, f);
     EXPECT_EQ(L"There was an error in the GetCounter function: 6 ...Overflow", big.text());
 
-    Call missingPath;
-    w.counter(missingPath, scratch(L"no\\such\\dir\\x.cnt"), vbool(true));
-    EXPECT_EQ(L"There was an error in the GetCounter function: 76 ...Path not found", missingPath.text());
-
-    // The same error numbers as every other file operation of the library.
-    std::wstring dir = scratch(L"a_folder");
-    CreateDirectoryW(dir.c_str(), nullptr);
-    Call folder;
-    w.counter(folder, dir, vbool(true));
-    EXPECT_EQ(L"There was an error in the GetCounter function: 75 ...Path/File access error", folder.text());
+    // A missing folder, a folder, a hidden counter and the rest are in the fault table.
     Call noName;
     w.counter(noName, L"", vbool(true));
     EXPECT_EQ(L"There was an error in the GetCounter function: 52 ...Bad file name or number", noName.text());
-
-    // A hidden counter is not seen by the existence test: it is neither counted in nor emptied.
-    std::wstring hidden = scratch(L"hidden.cnt");
-    writeFile(hidden, "5\r\n");
-    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    Call hiddenCall;
-    w.counter(hiddenCall, hidden, vbool(true));
-    EXPECT_EQ(L"There was an error in the GetCounter function: 75 ...Path/File access error", hiddenCall.text());
-    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ("5\r\n", readFile(hidden));
 }
 
 TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
@@ -229,10 +210,6 @@ TEST(FileDate, LongDateOfTheLastChangeInLocalTime) {
     std::wstring got = w.text(L"GetFileDate", {vstr(f.c_str())});
     EXPECT_EQ(expected, got);
     if (GetUserDefaultLCID() == 0x409) EXPECT_EQ(L"Wednesday, December 9, 1998", got);
-    EXPECT_EQ(L"File does not exist...", w.text(L"GetFileDate", {vstr(scratch(L"missing.txt").c_str())}));
-    std::wstring dir = scratch(L"a_directory");
-    CreateDirectoryW(dir.c_str(), nullptr);
-    EXPECT_EQ(L"File does not exist...", w.text(L"GetFileDate", {vstr(dir.c_str())}));
 }
 
 TEST(ReadTextFile, LinesBecomeHtmlText) {
@@ -256,14 +233,6 @@ TEST(ReadTextFile, LinesBecomeHtmlText) {
         writeFile(f, c.content);
         EXPECT_EQ(c.html, w.text(L"ReadTextFile", {vstr(f.c_str())}));
     }
-    EXPECT_EQ(L"File Does Not Exist!!!", w.text(L"ReadTextFile", {vstr(scratch(L"none.txt").c_str())}));
-    writeFile(f, "held\r\n");
-    {
-        HeldFile held(f);
-        EXPECT_EQ(L"There was an error in the ReadTextFile function: 70 ...Permission denied",
-                  w.text(L"ReadTextFile", {vstr(f.c_str())}));
-    }
-    EXPECT_EQ(L"held<BR>", w.text(L"ReadTextFile", {vstr(f.c_str())})) << "nothing left open after the failure";
 }
 
 TEST(ComboList, FilesOfADirectoryAsOptions) {
