@@ -242,6 +242,30 @@ int64_t today() {
 
 Cell eval(const Node& e, const Record& r);
 
+// A logical node's answer: the connectives and comparisons without building a Cell for their own
+// result, since filters and locates ask for nothing else.
+bool test(const Node& e, const Record& r) {
+    auto compared = [&](bool exact) { return compare(eval(*e.args[0], r), eval(*e.args[1], r), exact); };
+    switch (e.op) {
+    case Op::Or: return test(*e.args[0], r) || test(*e.args[1], r);
+    case Op::And: return test(*e.args[0], r) && test(*e.args[1], r);
+    case Op::Not: return !test(*e.args[0], r);
+    case Op::Iif: return test(*e.args[0], r) ? test(*e.args[1], r) : test(*e.args[2], r);
+    case Op::Equal: return compared(false) == 0;
+    case Op::Exact: return compared(true) == 0;
+    case Op::NotEqual: return compared(false) != 0;
+    case Op::Less: return compared(false) < 0;
+    case Op::LessEqual: return compared(false) <= 0;
+    case Op::Greater: return compared(false) > 0;
+    case Op::GreaterEqual: return compared(false) >= 0;
+    case Op::Contains: {
+        Cell a = eval(*e.args[0], r), b = eval(*e.args[1], r);
+        return a.len && std::string_view(b.s, b.len).find(std::string_view(a.s, a.len)) != std::string_view::npos;
+    }
+    default: return eval(e, r).b;
+    }
+}
+
 Cell pad(const Node& e, const Record& r) {
     Cell v = eval(*e.args[0], r);
     long width = whole(eval(*e.args[1], r).num);
@@ -297,21 +321,18 @@ Cell eval(const Node& e, const Record& r) {
     case Op::Reccount: return number(r.records);
     case Op::Eof: return logical(r.atEnd);
     case Op::Date: return date(today());
-    case Op::Or: return logical(arg(0).b || arg(1).b);
-    case Op::And: return logical(arg(0).b && arg(1).b);
-    case Op::Not: return logical(!arg(0).b);
-    case Op::Iif: return arg(0).b ? arg(1) : arg(2);
-    case Op::Equal: return logical(compare(arg(0), arg(1), false) == 0);
-    case Op::Exact: return logical(compare(arg(0), arg(1), true) == 0);
-    case Op::NotEqual: return logical(compare(arg(0), arg(1), false) != 0);
-    case Op::Less: return logical(compare(arg(0), arg(1), false) < 0);
-    case Op::LessEqual: return logical(compare(arg(0), arg(1), false) <= 0);
-    case Op::Greater: return logical(compare(arg(0), arg(1), false) > 0);
-    case Op::GreaterEqual: return logical(compare(arg(0), arg(1), false) >= 0);
-    case Op::Contains: {
-        Cell a = arg(0), b = arg(1);
-        return logical(a.len && std::string_view(b.s, b.len).find(std::string_view(a.s, a.len)) != std::string_view::npos);
-    }
+    case Op::Iif: return test(*e.args[0], r) ? arg(1) : arg(2);
+    case Op::Or:
+    case Op::And:
+    case Op::Not:
+    case Op::Equal:
+    case Op::Exact:
+    case Op::NotEqual:
+    case Op::Less:
+    case Op::LessEqual:
+    case Op::Greater:
+    case Op::GreaterEqual:
+    case Op::Contains: return logical(test(e, r));
     case Op::Add:
     case Op::Subtract: {
         Cell a = arg(0), b = arg(1);
@@ -595,7 +616,7 @@ Value evaluate(const Node& e, const Record& r) {
     return v;
 }
 
-bool holds(const Node& e, const Record& r) { return eval(e, r).b; }
+bool holds(const Node& e, const Record& r) { return test(e, r); }
 
 std::string valueText(const Value& v) {
     switch (v.type) {
