@@ -71,4 +71,32 @@ TEST_F(Expressions, AFilterOnTheTrimmedLengthShowsTheLongNames) {
     EXPECT_EQ(166, longer);
 }
 
+// Nesting up to 100 deep is taken, deeper refused; a result the engine cannot hold refuses the
+// record's evaluation, so nothing is found; out-of-range arguments are answered.
+TEST_F(Expressions, HostileExpressionsEndInAnAnswerOrTheExpressionError) {
+    auto nots = [](int n) {
+        std::wstring e;
+        for (int i = 0; i < n; ++i) e += L".NOT. ";
+        return e + L".F.";
+    };
+    struct Case {
+        std::wstring expression;
+        bool taken;
+        int shown;
+    } cases[] = {
+        {nots(99), true, 500},
+        {nots(100), false, 500},
+        {L"LEN(REPLICATE(NAME, 2000000000)) > 0", true, 0},
+        {L"JOINED + 1000000000000 > JOINED", true, 0},
+        {L"LEN(SPACE(-5) + PADL(NAME, -1) + STR(1, 1000000000, 1000000000) + CHR(-1) + "
+         L"SUBSTR(NAME, -2000000000, 2000000000) + STUFF(NAME, -7, -7, \"\")) = 296",
+         true, 500},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.taken, filter(c.expression)) << c.expression.size();
+        EXPECT_EQ(c.shown, found(L".T.")) << c.expression.size();
+        EXPECT_TRUE(filter(L""));
+    }
+}
+
 } // namespace
