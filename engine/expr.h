@@ -28,7 +28,7 @@ struct Value {
     Type type = Type::Logical;
     std::string text;       // String
     double number = 0;      // Number
-    int width = 10, decimals = 0;
+    int width = 10, decimals = 0; // Number: as STR() without a width prints it
     int64_t day = 0;        // Date: a Julian day number, 0 for the empty date
     bool logical = false;   // Logical
 };
