@@ -87,7 +87,7 @@ const Index* indexOf(State& st, ENGINE_HANDLE h) {
 }
 
 bool shown(const OpenTable& t, uint32_t recno) {
-    return !t.filter || evaluate(*t.filter, t.table->record(recno)).logical;
+    return !t.filter || holds(*t.filter, t.table->record(recno));
 }
 
 void toEnd(OpenTable& t) {
@@ -111,7 +111,7 @@ bool scan(State& st, OpenTable& t, ENGINE_HANDLE order, const Node* match) {
             r = t.recno;
         }
         t.recno = r;
-        if (shown(t, r) && (!match || evaluate(*match, t.table->record(r)).logical)) return true;
+        if (shown(t, r) && (!match || holds(*match, t.table->record(r)))) return true;
         if (index) index->next(t.position);
         else ++t.recno;
     }

@@ -28,17 +28,19 @@ struct Value {
     Type type = Type::Logical;
     std::string text;       // String
     double number = 0;      // Number
-    int width = 10, decimals = 0;
-    int32_t day = 0;        // Date: a day number, 0 for the empty date
+    int width = 10, decimals = 0; // Number: as STR() without a width prints it
+    int64_t day = 0;        // Date: a Julian day number, 0 for the empty date
     bool logical = false;   // Logical
 };
 
-// The record an expression reads: its bytes (deleted flag first) and its number.
+// The record an expression reads: its bytes (deleted flag first), its number and the table's
+// record count.
 struct Record {
     const std::vector<Field>* fields;
     const uint8_t* bytes;
     uint32_t recno;
     bool atEnd;
+    uint32_t records = 0;
 };
 
 struct Node;
@@ -47,14 +49,18 @@ struct NodeDeleter {
 };
 using Expression = std::unique_ptr<Node, NodeDeleter>;
 
-// Throws Failure{ENGINE_EXPRESSION} for a syntax error, an unknown name or mismatched types.
+// Throws Failure{ENGINE_EXPRESSION} for a syntax error, an unknown name, mismatched types or a
+// tree deeper than 100 (parser.cpp).
 Expression parse(std::string_view text, const std::vector<Field>& fields);
 Type typeOf(const Node& e);
+// Throws Failure{ENGINE_EXPRESSION} where the record's values make the expression fail: a text
+// result longer than 1 MB, a date moved by a billion days or more (evaluator.cpp).
 Value evaluate(const Node& e, const Record& r);
+// A logical expression's answer for the record, without building a Value.
+bool holds(const Node& e, const Record& r);
 
 // Helpers shared with the index code.
-int32_t dayNumber(int y, int m, int d); // 0 when the date is not valid
-std::string dtos(int32_t day);
+std::string dtos(int64_t day);
 std::string str(double n, int width, int decimals);
 std::string valueText(const Value& v);  // as the inspection call writes it
 

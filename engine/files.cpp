@@ -81,8 +81,8 @@ Table::Table(const std::string& path) : file_(path) {
 
 Record Table::record(uint32_t recno) const {
     if (recno == 0 || recno > records_)
-        return Record{&fields_, reinterpret_cast<const uint8_t*>(blank_.data()), recno, true};
-    return Record{&fields_, file_.data() + headerSize_ + uint64_t(recno - 1) * recordSize_, recno, false};
+        return Record{&fields_, reinterpret_cast<const uint8_t*>(blank_.data()), recno, true, records_};
+    return Record{&fields_, file_.data() + headerSize_ + uint64_t(recno - 1) * recordSize_, recno, false, records_};
 }
 
 // ---- indexes ----------------------------------------------------------------------------

@@ -25,12 +25,14 @@ for t in "${targets[@]}"; do
   read -r name seeds runs maxlen <<<"$t"
   work="$build/work-$name"
   rm -rf "$work" && mkdir -p "$work/corpus"
+  dict=()
+  [ -f "$seeds.dict" ] && dict=(-dict="$seeds.dict")
   if [ "$mode" = long ]; then
     args=(-seed=0 -max_total_time="$secs" -max_len=65536 "$work/corpus" "$seeds")
   else
     args=(-seed=1 -runs="$runs" -max_len="$maxlen" "$work/corpus" "$seeds")
   fi
-  (cd "$work" && "$build/${name}_fuzz" "${args[@]}" >"$work/log" 2>&1)
+  (cd "$work" && "$build/${name}_fuzz" "${dict[@]}" "${args[@]}" >"$work/log" 2>&1)
   status=$?
   tried=$(grep -o 'Done [0-9]* runs' "$work/log" | grep -o '[0-9]*')
   if [ $status -eq 0 ]; then

@@ -1,0 +1,633 @@
+// The evaluator: runs a parsed tree on one record. Text results go into each node's own buffer
+// and numbers carry their printing width, as the engine's items do; nothing is allocated per
+// record once the buffers have grown.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include "ace32.h"
+#include "tree.h"
+
+namespace engine {
+namespace {
+
+[[noreturn]] void refuse() { throw Failure{ENGINE_EXPRESSION}; }
+
+constexpr size_t longestText = 1 << 20; // a longer result is refused, not built
+constexpr int64_t firstDay = 1721060;     // the engine decodes no day before this one
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+Cell logical(bool b) {
+    Cell c;
+    c.b = b;
+    return c;
+}
+// A computed number: 10 places for its whole part (20 for large ones), then its decimals.
+Cell number(double n, int dec = 0) {
+    Cell c;
+    c.type = Type::Number;
+    c.num = n;
+    c.dec = dec;
+    c.width = (n >= 1e10 || n <= -1e9 ? 20 : 10) + (dec ? dec + 1 : 0);
+    return c;
+}
+Cell sized(double n, int width, int dec = 0) {
+    Cell c = number(n, dec);
+    c.width = width;
+    return c;
+}
+Cell date(int64_t day) {
+    Cell c;
+    c.type = Type::Date;
+    c.day = day;
+    return c;
+}
+Cell text(const char* s, size_t n) {
+    Cell c;
+    c.type = Type::String;
+    c.s = s;
+    c.len = uint32_t(n);
+    return c;
+}
+
+// Room for a text result of n bytes in the node's buffer.
+char* room(const Node& e, size_t n) {
+    if (n > longestText) refuse();
+    if (e.buffer.size() < n) e.buffer.resize(std::max(n, e.buffer.size() * 2));
+    return e.buffer.data();
+}
+Cell done(const Node& e, size_t n) { return text(e.buffer.data(), n); }
+
+long whole(double n) {
+    if (!(n > -2e9 && n < 2e9)) return n > 0 ? 2000000000L : -2000000000L;
+    return long(n);
+}
+
+// Rounds half away from zero at `dec` places (left of the point when negative), the way the
+// engine does it: scaled one place further, 5 added, cut.
+double roundTo(double n, int dec) {
+    if (n == 0) return 0;
+    double pow = std::pow(10.0, std::abs(dec));
+    double scaled = dec < 0 ? n / pow * 10 : n * pow * 10;
+    scaled = (scaled + (n < 0 ? -5 : 5)) / 10;
+    double cut = std::trunc(scaled);
+    return dec < 0 ? cut * pow : cut / pow;
+}
+
+// n right-aligned in `width` places with `dec` decimals, or asterisks when it does not fit.
+size_t format(char* out, double n, int width, int dec) {
+    if (width < 1) width = 10;
+    if (width > 255) width = 255;
+    dec = std::clamp(dec, 0, 255);
+    char b[400];
+    int k = std::isfinite(n) ? std::snprintf(b, sizeof b, "%.*f", dec, dec > 15 ? n : roundTo(n, dec)) : width + 1;
+    if (k > 0 && k <= width) {
+        std::memset(out, ' ', size_t(width - k));
+        std::memcpy(out + width - k, b, size_t(k));
+    } else {
+        std::memset(out, '*', size_t(width));
+    }
+    return size_t(width);
+}
+
+const char* const monthNames[] = {"January", "February", "March", "April", "May", "June", "July",
+                                  "August", "September", "October", "November", "December"};
+const char* const dayNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+// DOW(): 1 for Sunday, 0 for the empty date and the days before the first decoded one.
+int dow(int64_t day) { return day >= firstDay ? int((day + 1) % 7) + 1 : 0; }
+
+// CDOW() names the weekday of the decoded date instead: days before the first decoded one
+// count as 0000-00-00, which the weekday formula makes a Wednesday.
+int weekday(int64_t day) {
+    if (!day) return 0;
+    int y, m, d;
+    civil(day, y, m, d);
+    if (m < 3) m += 13, --y;
+    else ++m;
+    return (d + 26 * m / 10 + y + y / 4 - y / 100 + y / 400 + 6) % 7 + 1;
+}
+
+// YYYYMMDD as stored; 8 blanks for the empty date (and for days before it).
+void dtosInto(char* out, int64_t day) {
+    if (day <= 0) {
+        std::memset(out, ' ', 8);
+        return;
+    }
+    int y, m, d;
+    civil(day, y, m, d);
+    char b[16];
+    std::snprintf(b, sizeof b, "%04d%02d%02d", y % 10000, m, d);
+    std::memcpy(out, b, 8);
+}
+
+// The text that PADL/PADR/PADC pad: numbers as STR() prints them without the leading blanks,
+// dates as DTOC() does.
+size_t padText(const Cell& v, char* out) {
+    if (v.type == Type::Number) {
+        size_t n = format(out, v.num, v.width, v.dec);
+        size_t i = 0;
+        while (i < n && out[i] == ' ') ++i;
+        std::memmove(out, out + i, n - i);
+        return n - i;
+    }
+    char s[8];
+    dtosInto(s, v.day);
+    if (s[0] == ' ') {
+        std::memcpy(out, "  /  /  ", 8);
+    } else {
+        const char f[] = {s[4], s[5], '/', s[6], s[7], '/', s[2], s[3]};
+        std::memcpy(out, f, 8);
+    }
+    return 8;
+}
+
+// Compares with exact matching off: a right side that is a prefix of the left side is equal.
+int compareText(const Cell& a, const Cell& b, bool exact) {
+    size_t n = std::min(a.len, b.len);
+    int c = n ? std::memcmp(a.s, b.s, n) : 0;
+    if (c) return c < 0 ? -1 : 1;
+    if (a.len == b.len || (!exact && b.len < a.len)) return 0;
+    return a.len < b.len ? -1 : 1;
+}
+
+template <class T>
+int order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+int compare(const Cell& a, const Cell& b, bool exact) {
+    switch (a.type) {
+    case Type::String: return compareText(a, b, exact);
+    case Type::Number: return order(a.num, b.num);
+    case Type::Date: return order(a.day, b.day);
+    default: return order(a.b, b.b);
+    }
+}
+
+// A stored number: blanks, a sign, digits and a point, as the engine writes them.
+double fieldNumber(const char* p, size_t n) {
+    size_t i = 0;
+    while (i < n && p[i] == ' ') ++i;
+    bool negative = i < n && p[i] == '-';
+    if (i < n && (p[i] == '-' || p[i] == '+')) ++i;
+    uint64_t m = 0;
+    int digits = 0, dec = 0;
+    bool point = false;
+    for (; i < n; ++i) {
+        if (p[i] >= '0' && p[i] <= '9') {
+            if (++digits > 18) return std::strtod(std::string(p, n).c_str(), nullptr);
+            m = m * 10 + uint64_t(p[i] - '0');
+            dec += point;
+        } else if (p[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    static const double scale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
+                                   1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+    double v = double(m) / scale[dec];
+    return negative ? -v : v;
+}
+
+int64_t stod(const char* s, size_t n) {
+    if (n < 8) return 0;
+    for (size_t i = 0; i < 8; ++i)
+        if (s[i] < '0' || s[i] > '9') return 0;
+    auto num = [&](size_t at, size_t k) {
+        int r = 0;
+        for (size_t i = at; i < at + k; ++i) r = r * 10 + (s[i] - '0');
+        return r;
+    };
+    return julian(num(0, 4), num(4, 2), num(6, 2));
+}
+
+Cell val(const char* s, size_t n) {
+    size_t i = 0;
+    while (i < n && isSpace(s[i])) ++i;
+    char b[64];
+    size_t k = 0;
+    if (i < n && (s[i] == '-' || s[i] == '+')) b[k++] = s[i++];
+    int dec = 0;
+    bool point = false;
+    for (; i < n && k < sizeof b - 1; ++i) {
+        if (s[i] >= '0' && s[i] <= '9') b[k++] = s[i], dec += point;
+        else if (s[i] == '.' && !point) b[k++] = '.', point = true;
+        else break;
+    }
+    b[k] = 0;
+    return number(std::strtod(b, nullptr), dec);
+}
+
+Cell field(const Field& f, const Record& r) {
+    const char* p = reinterpret_cast<const char*>(r.bytes) + 1 + f.offset;
+    switch (f.type) {
+    case 'N':
+    case 'F': return sized(fieldNumber(p, f.length), int(f.length), int(f.decimals));
+    case 'D': return date(stod(p, f.length));
+    case 'L': return logical(f.length && (*p == 'T' || *p == 't' || *p == 'Y' || *p == 'y'));
+    default: return text(p, f.length);
+    }
+}
+
+int64_t today() {
+    std::time_t t = std::time(nullptr);
+    std::tm* tm = std::localtime(&t);
+    return tm ? julian(tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday) : 0;
+}
+
+Cell eval(const Node& e, const Record& r);
+
+// A logical node's answer: the connectives and comparisons without building a Cell for their own
+// result, since filters and locates ask for nothing else.
+bool test(const Node& e, const Record& r) {
+    auto compared = [&](bool exact) { return compare(eval(*e.args[0], r), eval(*e.args[1], r), exact); };
+    switch (e.op) {
+    case Op::Or: return test(*e.args[0], r) || test(*e.args[1], r);
+    case Op::And: return test(*e.args[0], r) && test(*e.args[1], r);
+    case Op::Not: return !test(*e.args[0], r);
+    case Op::Iif: return test(*e.args[0], r) ? test(*e.args[1], r) : test(*e.args[2], r);
+    case Op::Equal: return compared(false) == 0;
+    case Op::Exact: return compared(true) == 0;
+    case Op::NotEqual: return compared(false) != 0;
+    case Op::Less: return compared(false) < 0;
+    case Op::LessEqual: return compared(false) <= 0;
+    case Op::Greater: return compared(false) > 0;
+    case Op::GreaterEqual: return compared(false) >= 0;
+    case Op::Contains: {
+        Cell a = eval(*e.args[0], r), b = eval(*e.args[1], r);
+        return a.len && std::string_view(b.s, b.len).find(std::string_view(a.s, a.len)) != std::string_view::npos;
+    }
+    default: return eval(e, r).b;
+    }
+}
+
+Cell pad(const Node& e, const Record& r) {
+    Cell v = eval(*e.args[0], r);
+    long width = whole(eval(*e.args[1], r).num);
+    char fill = ' ';
+    if (e.args.size() > 2) {
+        Cell f = eval(*e.args[2], r);
+        if (f.len) fill = f.s[0];
+    }
+    if (width <= 0) return text("", 0);
+    char own[300];
+    const char* s = v.s;
+    size_t n = v.len;
+    if (v.type != Type::String) n = padText(v, own), s = own;
+    char* out = room(e, size_t(width));
+    size_t w = size_t(width);
+    if (n >= w) {
+        std::memcpy(out, s, w);
+        return done(e, w);
+    }
+    size_t before = e.op == Op::Padl ? w - n : e.op == Op::Padc ? (w - n) / 2 : 0;
+    std::memset(out, fill, w);
+    std::memcpy(out + before, s, n);
+    return done(e, w);
+}
+
+Cell arithmetic(const Node& e, const Cell& a, const Cell& b) {
+    bool plus = e.op == Op::Add;
+    if (e.type == Type::String) {
+        size_t keep = a.len;
+        if (!plus)
+            while (keep && a.s[keep - 1] == ' ') --keep;
+        char* out = room(e, size_t(a.len) + b.len);
+        std::memmove(out, a.s, keep);
+        std::memcpy(out + keep, b.s, b.len);
+        std::memset(out + keep + b.len, ' ', a.len - keep); // "-" moves the blanks to the end
+        return done(e, size_t(a.len) + b.len);
+    }
+    if (e.type == Type::Number && a.type == Type::Date) return number(double(a.day - b.day));
+    if (e.type == Type::Number) return number(plus ? a.num + b.num : a.num - b.num, std::max(a.dec, b.dec));
+    const Cell& d = a.type == Type::Date ? a : b;
+    double days = std::trunc(a.type == Type::Date ? b.num : a.num);
+    if (!(days > -1e9 && days < 1e9)) refuse();
+    return date(d.day + (plus ? 1 : -1) * int64_t(days));
+}
+
+Cell eval(const Node& e, const Record& r) {
+    auto arg = [&](size_t i) { return eval(*e.args[i], r); };
+    switch (e.op) {
+    case Op::Literal: return e.type == Type::String ? text(e.text.data(), e.text.size()) : e.literal;
+    case Op::Field: return field(*e.field, r);
+    case Op::Deleted: return logical(!r.atEnd && r.bytes[0] == '*');
+    case Op::Recno: return number(r.atEnd ? double(r.records) + 1 : double(r.recno));
+    case Op::Reccount: return number(r.records);
+    case Op::Eof: return logical(r.atEnd);
+    case Op::Date: return date(today());
+    case Op::Iif: return test(*e.args[0], r) ? arg(1) : arg(2);
+    case Op::Or:
+    case Op::And:
+    case Op::Not:
+    case Op::Equal:
+    case Op::Exact:
+    case Op::NotEqual:
+    case Op::Less:
+    case Op::LessEqual:
+    case Op::Greater:
+    case Op::GreaterEqual:
+    case Op::Contains: return logical(test(e, r));
+    case Op::Add:
+    case Op::Subtract: {
+        Cell a = arg(0), b = arg(1);
+        return arithmetic(e, a, b);
+    }
+    case Op::Multiply: {
+        Cell a = arg(0), b = arg(1);
+        return number(a.num * b.num, a.dec + b.dec);
+    }
+    case Op::Divide:
+    case Op::Modulus: {
+        Cell a = arg(0), b = arg(1);
+        if (b.num == 0) return number(0, 2); // a zero divisor gives 0, as the engine's error handler does
+        return number(e.op == Op::Divide ? a.num / b.num : std::fmod(a.num, b.num), 2);
+    }
+    case Op::Negate: {
+        Cell a = arg(0);
+        a.num = -a.num;
+        return a;
+    }
+    case Op::Upper:
+    case Op::Lower: {
+        Cell a = arg(0);
+        char* out = room(e, a.len);
+        for (uint32_t i = 0; i < a.len; ++i) out[i] = e.op == Op::Upper ? upper(a.s[i]) : lower(a.s[i]);
+        return done(e, a.len);
+    }
+    case Op::Trim:
+    case Op::Ltrim:
+    case Op::Alltrim: {
+        Cell a = arg(0);
+        if (e.op != Op::Ltrim)
+            while (a.len && a.s[a.len - 1] == ' ') --a.len;
+        if (e.op != Op::Trim)
+            while (a.len && isSpace(a.s[0])) ++a.s, --a.len;
+        return a;
+    }
+    case Op::Left:
+    case Op::Right: {
+        Cell a = arg(0);
+        long n = whole(arg(1).num);
+        uint32_t k = n <= 0 ? 0 : uint32_t(std::min<long>(n, long(a.len)));
+        if (e.op == Op::Right) a.s += a.len - k;
+        a.len = k;
+        return a;
+    }
+    case Op::Substr: {
+        Cell a = arg(0);
+        long start = whole(arg(1).num), len = long(a.len);
+        long from = start > 0 ? start - 1 : start < 0 ? std::max(0L, len + start) : 0;
+        long count = e.args.size() > 2 ? whole(arg(2).num) : len - from;
+        if (from >= len || count <= 0) return text("", 0);
+        a.s += from;
+        a.len = uint32_t(std::min(count, len - from));
+        return a;
+    }
+    case Op::Space:
+    case Op::Replicate: {
+        Cell a = e.op == Op::Space ? text(" ", 1) : arg(0);
+        long n = whole(arg(e.op == Op::Space ? 0 : 1).num);
+        if (n <= 0 || !a.len) return text("", 0);
+        size_t total = size_t(n) * a.len;
+        if (total / a.len != size_t(n)) refuse();
+        char* out = room(e, total);
+        for (size_t i = 0; i < total; i += a.len) std::memcpy(out + i, a.s, a.len);
+        return done(e, total);
+    }
+    case Op::Padl:
+    case Op::Padr:
+    case Op::Padc: return pad(e, r);
+    case Op::Stuff: {
+        Cell a = arg(0), ins = arg(3);
+        long pos = whole(arg(1).num), del = whole(arg(2).num), len = long(a.len);
+        if (pos) pos = pos < 1 || pos > len ? len : pos - 1;
+        if (del) del = del < 1 || del > len - pos ? len - pos : del;
+        size_t n = size_t(len - del) + ins.len;
+        char* out = room(e, n);
+        std::memcpy(out, a.s, size_t(pos));
+        std::memcpy(out + pos, ins.s, ins.len);
+        std::memcpy(out + pos + ins.len, a.s + pos + del, size_t(len - pos - del));
+        return done(e, n);
+    }
+    case Op::Chr: {
+        char* out = room(e, 1);
+        out[0] = char(whole(arg(0).num) & 0xFF);
+        return done(e, 1);
+    }
+    case Op::Str:
+    case Op::Strzero: {
+        Cell a = arg(0);
+        int width = a.width, dec = a.dec;
+        if (e.args.size() > 1) {
+            width = int(whole(arg(1).num));
+            if (width < 1) width = 10;
+            dec = e.args.size() > 2 ? int(whole(arg(2).num)) : 0;
+        }
+        char* out = room(e, 256);
+        size_t n = format(out, a.num, std::min(width, 255), dec);
+        if (e.op == Op::Strzero && out[0] != '*') {
+            char* minus = std::find(out, out + n, '-');
+            for (char* c = out; c < out + n && (*c == ' ' || *c == '-'); ++c) *c = '0';
+            if (minus != out + n) out[0] = '-';
+        }
+        return done(e, n);
+    }
+    case Op::Dtos: {
+        char* out = room(e, 8);
+        dtosInto(out, arg(0).day);
+        return done(e, 8);
+    }
+    case Op::Dtoc: {
+        Cell a = arg(0);
+        return done(e, padText(a, room(e, 8)));
+    }
+    case Op::Cdow:
+    case Op::Cmonth: {
+        int64_t day = arg(0).day;
+        int y = 0, m = 0, d = 0;
+        civil(day, y, m, d);
+        int k = e.op == Op::Cdow ? weekday(day) : m;
+        const char* name = k < 1 ? "" : e.op == Op::Cdow ? dayNames[k - 1] : monthNames[k - 1];
+        return text(name, std::strlen(name));
+    }
+    case Op::Len: return number(arg(0).len);
+    case Op::At:
+    case Op::Rat: {
+        Cell a = arg(0), b = arg(1);
+        std::string_view hay(b.s, b.len), needle(a.s, a.len);
+        size_t at = !a.len ? std::string_view::npos : e.op == Op::At ? hay.find(needle) : hay.rfind(needle);
+        return number(at == std::string_view::npos ? 0 : double(at + 1));
+    }
+    case Op::Asc: {
+        Cell a = arg(0);
+        return number(a.len ? uint8_t(a.s[0]) : 0);
+    }
+    case Op::Val: {
+        Cell a = arg(0);
+        return val(a.s, a.len);
+    }
+    case Op::Abs: {
+        Cell a = arg(0);
+        a.num = std::fabs(a.num);
+        return a;
+    }
+    case Op::Int: {
+        Cell a = arg(0);
+        return sized(std::trunc(a.num), a.dec ? std::max(1, a.width - a.dec - 1) : a.width);
+    }
+    case Op::Round: {
+        Cell a = arg(0);
+        int dec = int(std::clamp(whole(arg(1).num), -20L, 20L));
+        if (dec == 0 && a.dec == 0) return a;
+        return number(roundTo(a.num, dec), std::max(dec, 0));
+    }
+    case Op::Min:
+    case Op::Max: {
+        Cell a = arg(0), b = arg(1);
+        bool first = compare(a, b, true) <= 0;
+        return (e.op == Op::Min) == first ? a : b;
+    }
+    case Op::Mod: {
+        Cell a = arg(0), b = arg(1);
+        if (b.num == 0) return number(0, 2);
+        double m = std::fmod(a.num, b.num);
+        if (m != 0 && (a.num > 0 ? b.num < 0 : b.num > 0)) m += b.num;
+        return number(m, 2);
+    }
+    case Op::Year:
+    case Op::Month:
+    case Op::Day:
+    case Op::Dow: {
+        int64_t day = arg(0).day;
+        int y = 0, m = 0, d = 0;
+        civil(day, y, m, d);
+        if (e.op == Op::Dow) return sized(dow(day), 3);
+        return sized(e.op == Op::Year ? y : e.op == Op::Month ? m : d, e.op == Op::Year ? 5 : 3);
+    }
+    case Op::Ctod: {
+        Cell a = arg(0);
+        return date(ctod(a.s, a.len));
+    }
+    case Op::Stod: {
+        Cell a = arg(0);
+        return date(stod(a.s, a.len));
+    }
+    case Op::Empty: {
+        Cell a = arg(0);
+        switch (a.type) {
+        case Type::String:
+            for (uint32_t i = 0; i < a.len; ++i)
+                if (!isSpace(a.s[i])) return logical(false);
+            return logical(true);
+        case Type::Number: return logical(a.num == 0);
+        case Type::Date: return logical(a.day == 0);
+        default: return logical(!a.b);
+        }
+    }
+    case Op::IsAlpha:
+    case Op::IsDigit:
+    case Op::IsUpper:
+    case Op::IsLower: {
+        Cell a = arg(0);
+        char c = a.len ? a.s[0] : 0;
+        bool up = c >= 'A' && c <= 'Z', low = c >= 'a' && c <= 'z';
+        return logical(e.op == Op::IsAlpha ? up || low : e.op == Op::IsDigit ? c >= '0' && c <= '9' : e.op == Op::IsUpper ? up : low);
+    }
+    }
+    return Cell{};
+}
+
+} // namespace
+
+int64_t julian(int y, int m, int d) {
+    static const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 0 || y > 9999 || m < 1 || m > 12 || d < 1) return 0;
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (d > lengths[m - 1] + (m == 2 && leap)) return 0;
+    int f = m < 3 ? -1 : 0;
+    return int64_t(d - 32075) + 1461 * int64_t(y + 4800 + f) / 4 + 367 * int64_t(m - 2 - f * 12) / 12 -
+           3 * (int64_t(y + 4900 + f) / 100) / 4;
+}
+
+void civil(int64_t day, int& y, int& m, int& d) {
+    if (day < firstDay) {
+        y = m = d = 0;
+        return;
+    }
+    int64_t j = day + 68569;
+    int64_t w = j * 4 / 146097;
+    j -= (146097 * w + 3) / 4;
+    int64_t x = 4000 * (j + 1) / 1461001;
+    j -= 1461 * x / 4 - 31;
+    int64_t v = 80 * j / 2447, u = v / 11;
+    y = int(x + u + (w - 49) * 100);
+    m = int(v + 2 - u * 12);
+    d = int(j - 2447 * v / 80);
+}
+
+// Month, day and year in that order, numbers apart by anything but blanks; a two-digit year is
+// in the 1900s.
+int64_t ctod(const char* s, size_t n) {
+    int part[3] = {0, 0, 0}, digits[3] = {0, 0, 0}, at = 0;
+    bool apart = false;
+    for (size_t i = 0; i < n; ++i) {
+        char c = s[i];
+        if (c >= '0' && c <= '9') {
+            apart = false;
+            if (at < 3 && ++digits[at] <= 6) part[at] = part[at] * 10 + (c - '0');
+        } else if (c != ' ' && !apart) {
+            apart = true;
+            ++at;
+        }
+    }
+    if (!digits[0] && !digits[1] && !digits[2]) return 0;
+    int y = part[2];
+    if (digits[2] <= 2) y += 1900;
+    return julian(y, part[0], part[1]);
+}
+
+std::string dtos(int64_t day) {
+    std::string s(8, ' ');
+    dtosInto(s.data(), day);
+    return s;
+}
+
+std::string str(double n, int width, int decimals) {
+    char b[256];
+    return std::string(b, format(b, n, std::clamp(width, 1, 255), decimals));
+}
+
+Value evaluate(const Node& e, const Record& r) {
+    Cell c = eval(e, r);
+    Value v;
+    v.type = c.type;
+    if (c.type == Type::String) v.text.assign(c.s, c.len);
+    v.number = c.num;
+    v.width = c.width;
+    v.decimals = c.dec;
+    v.day = c.day;
+    v.logical = c.b;
+    return v;
+}
+
+bool holds(const Node& e, const Record& r) { return test(e, r); }
+
+std::string valueText(const Value& v) {
+    switch (v.type) {
+    case Type::String: return v.text;
+    case Type::Number: {
+        std::string s = str(v.number, 60, v.decimals);
+        return s.substr(s.find_first_not_of(' '));
+    }
+    case Type::Date: return dtos(v.day);
+    default: return v.logical ? "T" : "F";
+    }
+}
+
+} // namespace engine

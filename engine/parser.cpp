@@ -1,0 +1,342 @@
+// The parser: text to a typed tree. Every type error is found here, so that evaluation only
+// meets the failures that depend on a record's values.
+#include <algorithm>
+#include <cstdlib>
+#include "ace32.h"
+#include "tree.h"
+
+namespace engine {
+
+void NodeDeleter::operator()(Node* n) const { delete n; }
+Type typeOf(const Node& e) { return e.type; }
+
+namespace {
+
+[[noreturn]] void bad() { throw Failure{ENGINE_EXPRESSION}; }
+
+Expression node(Op op, Type type) {
+    Expression e(new Node{op, type});
+    e->literal.type = type;
+    return e;
+}
+
+// Evaluation recurses as deep as the tree: a long chain such as 1+1+...+1 is refused here.
+void adopt(Expression& parent, Expression child) {
+    parent->height = std::max(parent->height, child->height + 1);
+    if (parent->height > 100) bad();
+    parent->args.push_back(std::move(child));
+}
+
+bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+
+struct Function {
+    const char* name;
+    Op op;
+    char result;      // C N D L, or the index of the argument whose type it takes
+    int minArgs, maxArgs;
+    const char* args; // per argument: C N D L, * any type, P text, number or date
+};
+
+const Function functions[] = {
+    {"UPPER", Op::Upper, 'C', 1, 1, "C"},        {"LOWER", Op::Lower, 'C', 1, 1, "C"},
+    {"TRIM", Op::Trim, 'C', 1, 1, "C"},          {"RTRIM", Op::Trim, 'C', 1, 1, "C"},
+    {"LTRIM", Op::Ltrim, 'C', 1, 1, "C"},        {"ALLTRIM", Op::Alltrim, 'C', 1, 1, "C"},
+    {"LEFT", Op::Left, 'C', 2, 2, "CN"},         {"RIGHT", Op::Right, 'C', 2, 2, "CN"},
+    {"SUBSTR", Op::Substr, 'C', 2, 3, "CNN"},    {"SPACE", Op::Space, 'C', 1, 1, "N"},
+    {"REPLICATE", Op::Replicate, 'C', 2, 2, "CN"}, {"PADL", Op::Padl, 'C', 2, 3, "PNC"},
+    {"PADR", Op::Padr, 'C', 2, 3, "PNC"},        {"PADC", Op::Padc, 'C', 2, 3, "PNC"},
+    {"STUFF", Op::Stuff, 'C', 4, 4, "CNNC"},     {"CHR", Op::Chr, 'C', 1, 1, "N"},
+    {"STR", Op::Str, 'C', 1, 3, "NNN"},          {"STRZERO", Op::Strzero, 'C', 1, 3, "NNN"},
+    {"DTOS", Op::Dtos, 'C', 1, 1, "D"},          {"DTOC", Op::Dtoc, 'C', 1, 1, "D"},
+    {"CDOW", Op::Cdow, 'C', 1, 1, "D"},          {"CMONTH", Op::Cmonth, 'C', 1, 1, "D"},
+    {"LEN", Op::Len, 'N', 1, 1, "C"},            {"AT", Op::At, 'N', 2, 2, "CC"},
+    {"RAT", Op::Rat, 'N', 2, 2, "CC"},           {"ASC", Op::Asc, 'N', 1, 1, "C"},
+    {"VAL", Op::Val, 'N', 1, 1, "C"},            {"ABS", Op::Abs, 'N', 1, 1, "N"},
+    {"INT", Op::Int, 'N', 1, 1, "N"},            {"ROUND", Op::Round, 'N', 2, 2, "NN"},
+    {"MIN", Op::Min, 0, 2, 2, "**"},             {"MAX", Op::Max, 0, 2, 2, "**"},
+    {"MOD", Op::Mod, 'N', 2, 2, "NN"},           {"YEAR", Op::Year, 'N', 1, 1, "D"},
+    {"MONTH", Op::Month, 'N', 1, 1, "D"},        {"DAY", Op::Day, 'N', 1, 1, "D"},
+    {"DOW", Op::Dow, 'N', 1, 1, "D"},            {"RECNO", Op::Recno, 'N', 0, 0, ""},
+    {"RECCOUNT", Op::Reccount, 'N', 0, 0, ""},   {"LASTREC", Op::Reccount, 'N', 0, 0, ""},
+    {"CTOD", Op::Ctod, 'D', 1, 1, "C"},          {"STOD", Op::Stod, 'D', 1, 1, "C"},
+    {"DATE", Op::Date, 'D', 0, 0, ""},           {"EMPTY", Op::Empty, 'L', 1, 1, "*"},
+    {"DELETED", Op::Deleted, 'L', 0, 0, ""},     {"EOF", Op::Eof, 'L', 0, 0, ""},
+    {"ISALPHA", Op::IsAlpha, 'L', 1, 1, "C"},    {"ISDIGIT", Op::IsDigit, 'L', 1, 1, "C"},
+    {"ISUPPER", Op::IsUpper, 'L', 1, 1, "C"},    {"ISLOWER", Op::IsLower, 'L', 1, 1, "C"},
+    {"IIF", Op::Iif, 1, 3, 3, "L**"},
+};
+
+Type typeCode(char c) {
+    return c == 'C' ? Type::String : c == 'N' ? Type::Number : c == 'D' ? Type::Date : Type::Logical;
+}
+
+bool fits(char spec, Type t) {
+    switch (spec) {
+    case '*': return true;
+    case 'P': return t != Type::Logical;
+    default: return typeCode(spec) == t;
+    }
+}
+
+class Parser {
+public:
+    Parser(std::string_view text, const std::vector<Field>& fields) : s_(text), fields_(fields) {}
+
+    Expression all() {
+        Expression e = orExpr();
+        skipSpace();
+        if (p_ != s_.size()) bad();
+        return e;
+    }
+
+private:
+    std::string_view s_;
+    const std::vector<Field>& fields_;
+    size_t p_ = 0;
+    int depth_ = 0;
+
+    void skipSpace() {
+        while (p_ < s_.size() && (s_[p_] == ' ' || s_[p_] == '\t' || s_[p_] == '\r' || s_[p_] == '\n')) ++p_;
+    }
+    // Takes a punctuation or dotted word (".AND.") when it comes next, case-insensitively.
+    bool take(std::string_view word) {
+        skipSpace();
+        if (s_.size() - p_ < word.size()) return false;
+        for (size_t i = 0; i < word.size(); ++i)
+            if (upper(s_[p_ + i]) != word[i]) return false;
+        p_ += word.size();
+        return true;
+    }
+    bool peek(char c) {
+        skipSpace();
+        return p_ < s_.size() && s_[p_] == c;
+    }
+    void deeper() {
+        if (++depth_ > 200) bad();
+    }
+
+    static Expression make(Op op, Type type, Expression a, Expression b = nullptr) {
+        Expression e = node(op, type);
+        adopt(e, std::move(a));
+        if (b) adopt(e, std::move(b));
+        return e;
+    }
+
+    Expression orExpr() {
+        deeper();
+        Expression e = andExpr();
+        while (take(".OR.")) {
+            Expression r = andExpr();
+            if (e->type != Type::Logical || r->type != Type::Logical) bad();
+            e = make(Op::Or, Type::Logical, std::move(e), std::move(r));
+        }
+        --depth_;
+        return e;
+    }
+    Expression andExpr() {
+        Expression e = relation();
+        while (take(".AND.")) {
+            Expression r = relation();
+            if (e->type != Type::Logical || r->type != Type::Logical) bad();
+            e = make(Op::And, Type::Logical, std::move(e), std::move(r));
+        }
+        return e;
+    }
+    Expression relation() {
+        Expression e = additive();
+        static const std::pair<const char*, Op> ops[] = {
+            {"==", Op::Exact}, {"!=", Op::NotEqual}, {"<>", Op::NotEqual}, {"<=", Op::LessEqual},
+            {">=", Op::GreaterEqual}, {"=", Op::Equal}, {"#", Op::NotEqual}, {"<", Op::Less},
+            {">", Op::Greater}, {"$", Op::Contains}};
+        for (bool again = true; again;) {
+            again = false;
+            for (auto& [word, op] : ops) {
+                if (!take(word)) continue;
+                Expression r = additive();
+                if (e->type != r->type) bad();
+                if (op == Op::Contains && e->type != Type::String) bad();
+                e = make(op, Type::Logical, std::move(e), std::move(r));
+                again = true;
+                break;
+            }
+        }
+        return e;
+    }
+    Expression additive() {
+        Expression e = multiplicative();
+        for (;;) {
+            bool plus = take("+");
+            if (!plus && !take("-")) return e;
+            Expression r = multiplicative();
+            Type a = e->type, b = r->type, t;
+            if (a == Type::String && b == Type::String) t = Type::String;
+            else if (a == Type::Number && b == Type::Number) t = Type::Number;
+            else if (a == Type::Date && b == Type::Number) t = Type::Date;
+            else if (plus && a == Type::Number && b == Type::Date) t = Type::Date;
+            else if (!plus && a == Type::Date && b == Type::Date) t = Type::Number;
+            else bad();
+            e = make(plus ? Op::Add : Op::Subtract, t, std::move(e), std::move(r));
+        }
+    }
+    Expression multiplicative() {
+        Expression e = unary();
+        for (;;) {
+            Op op = take("*") ? Op::Multiply : take("/") ? Op::Divide : take("%") ? Op::Modulus : Op::Literal;
+            if (op == Op::Literal) return e;
+            Expression r = unary();
+            if (e->type != Type::Number || r->type != Type::Number) bad();
+            e = make(op, Type::Number, std::move(e), std::move(r));
+        }
+    }
+    // A negation takes the comparison that follows it: "A != .NOT. B = C" is A != (.NOT. (B = C)).
+    Expression unary() {
+        deeper();
+        Expression e;
+        if (take(".NOT.") || (peek('!') && !(p_ + 1 < s_.size() && s_[p_ + 1] == '=') && take("!"))) {
+            Expression a = relation();
+            if (a->type != Type::Logical) bad();
+            e = make(Op::Not, Type::Logical, std::move(a));
+        } else if (take("-")) {
+            Expression a = unary();
+            if (a->type != Type::Number) bad();
+            e = make(Op::Negate, Type::Number, std::move(a));
+        } else if (take("+")) {
+            e = unary();
+            if (e->type != Type::Number) bad();
+        } else {
+            e = primary();
+        }
+        --depth_;
+        return e;
+    }
+
+    Expression primary() {
+        skipSpace();
+        if (p_ >= s_.size()) bad();
+        char c = s_[p_];
+        if (c == '(') {
+            ++p_;
+            Expression e = orExpr();
+            if (!take(")")) bad();
+            return e;
+        }
+        if (c == '"' || c == '\'') {
+            size_t end = s_.find(c, p_ + 1);
+            if (end == std::string_view::npos) bad();
+            Expression e = node(Op::Literal, Type::String);
+            e->text.assign(s_.substr(p_ + 1, end - p_ - 1));
+            p_ = end + 1;
+            return e;
+        }
+        if (take(".T.") || take(".Y.")) return logical(true);
+        if (take(".F.") || take(".N.")) return logical(false);
+        if (c == '{') return braceDate();
+        if (c == '0' && p_ + 1 < s_.size() && upper(s_[p_ + 1]) == 'D') return digitDate();
+        if ((c >= '0' && c <= '9') || c == '.') return number();
+        if (isLetter(c) || c == '_') return name();
+        bad();
+    }
+
+    Expression logical(bool b) {
+        Expression e = node(Op::Literal, Type::Logical);
+        e->literal.b = b;
+        return e;
+    }
+    Expression dateLiteral(int y, int m, int d) {
+        Expression e = node(Op::Literal, Type::Date);
+        e->literal.day = julian(y, m, d);
+        if (!e->literal.day) bad();
+        return e;
+    }
+    int digits(size_t n) {
+        if (s_.size() - p_ < n) bad();
+        int r = 0;
+        for (size_t i = 0; i < n; ++i, ++p_) {
+            if (s_[p_] < '0' || s_[p_] > '9') bad();
+            r = r * 10 + (s_[p_] - '0');
+        }
+        return r;
+    }
+    Expression digitDate() { // 0dYYYYMMDD
+        p_ += 2;
+        int y = digits(4), m = digits(2), d = digits(2);
+        return dateLiteral(y, m, d);
+    }
+    Expression braceDate() { // {^YYYY-MM-DD} or {^YYYY/MM/DD}
+        ++p_;
+        if (!take("^")) bad();
+        int y = digits(4);
+        if (!take("-") && !take("/")) bad();
+        int m = digits(2);
+        if (!take("-") && !take("/")) bad();
+        int d = digits(2);
+        if (!take("}")) bad();
+        return dateLiteral(y, m, d);
+    }
+    Expression number() {
+        size_t start = p_;
+        while (p_ < s_.size() && s_[p_] >= '0' && s_[p_] <= '9') ++p_;
+        int decimals = 0;
+        if (p_ < s_.size() && s_[p_] == '.') {
+            ++p_;
+            while (p_ < s_.size() && s_[p_] >= '0' && s_[p_] <= '9') ++p_, ++decimals;
+        }
+        std::string text(s_.substr(start, p_ - start));
+        if (text == ".") bad();
+        Expression e = node(Op::Literal, Type::Number);
+        Cell& v = e->literal;
+        v.num = std::strtod(text.c_str(), nullptr);
+        v.dec = decimals;
+        v.width = (v.num >= 1e10 ? 20 : 10) + (decimals ? decimals + 1 : 0);
+        return e;
+    }
+    Expression name() {
+        size_t start = p_;
+        while (p_ < s_.size() && (isLetter(s_[p_]) || s_[p_] == '_' || (s_[p_] >= '0' && s_[p_] <= '9'))) ++p_;
+        std::string word(s_.substr(start, p_ - start));
+        for (char& c : word) c = upper(c);
+        if (peek('(')) return call(word);
+        for (const Field& f : fields_) {
+            if (f.name != word) continue;
+            if (f.type == 'M') bad(); // memo text lives in another file
+            Type t = f.type == 'N' || f.type == 'F' ? Type::Number
+                   : f.type == 'D' ? Type::Date : f.type == 'L' ? Type::Logical : Type::String;
+            Expression e = node(Op::Field, t);
+            e->field = &f;
+            return e;
+        }
+        bad();
+    }
+    Expression call(const std::string& word) {
+        ++p_; // (
+        std::vector<Expression> args;
+        if (!take(")")) {
+            do {
+                args.push_back(orExpr());
+            } while (take(","));
+            if (!take(")")) bad();
+        }
+        auto f = std::find_if(std::begin(functions), std::end(functions), [&](const Function& f) { return word == f.name; });
+        if (f == std::end(functions)) bad();
+        int n = int(args.size());
+        if (n < f->minArgs || n > f->maxArgs) bad();
+        for (int i = 0; i < n; ++i)
+            if (!fits(f->args[i], args[i]->type)) bad();
+        Type result = f->result > 2 ? typeCode(f->result) : args[size_t(f->result)]->type;
+        if (f->op == Op::Iif && args[1]->type != args[2]->type) bad();
+        if ((f->op == Op::Min || f->op == Op::Max) && (args[0]->type != args[1]->type || result == Type::String)) bad();
+        Expression e = node(f->op, result);
+        for (Expression& a : args) adopt(e, std::move(a));
+        return e;
+    }
+};
+
+} // namespace
+
+Expression parse(std::string_view text, const std::vector<Field>& fields) {
+    if (text.size() > 65536) bad();
+    return Parser(text, fields).all();
+}
+
+} // namespace engine
