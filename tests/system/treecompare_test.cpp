@@ -55,47 +55,27 @@ void randomTree(Random& r, const std::wstring& root) {
     }
 }
 
-// Every folder and file under root by its path from there: "<folder>" or the file's bytes.
-void listTree(const std::wstring& root, std::map<std::wstring, std::string>& out, const std::wstring& under = L"") {
-    WIN32_FIND_DATAW f;
-    HANDLE h = FindFirstFileW((root + under + L"*").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::wstring name = f.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out[under + name] = "<folder>";
-            listTree(root, out, under + name + L"\\");
-        } else {
-            out[under + name] = readFile(root + under + name);
-        }
-    } while (FindNextFileW(h, &f));
-    FindClose(h);
-}
+using Tree = std::map<std::wstring, std::string>;
 
-// What a copy by pattern should hold: every folder (each level makes its destination folder,
-// matching files or not: a difference from copying only what matches), and in each the files
-// that the platform's matching selects.
-std::map<std::wstring, std::string> selectedBy(const std::wstring& pattern, const std::wstring& src) {
-    std::map<std::wstring, std::string> all, selected;
-    listTree(src, all);
-    std::vector<std::wstring> folders{L""};
-    for (auto& [path, content] : all)
-        if (content == "<folder>") selected[path] = content, folders.push_back(path + L"\\");
-    for (const std::wstring& folder : folders) {
+// Every folder under root and the files in them that pattern selects through the platform's own
+// matching, by path from root: "<folder>" or the file's bytes. Every folder, also without a
+// matching file: each level of a copy by pattern makes its destination folder.
+void listTree(const std::wstring& root, Tree& out, const std::wstring& pattern = L"*", const std::wstring& under = L"") {
+    for (bool folders : {true, false}) {
         WIN32_FIND_DATAW f;
-        HANDLE h = FindFirstFileW((src + folder + pattern).c_str(), &f);
-        if (h == INVALID_HANDLE_VALUE) continue;
-        do
-            if (!(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) selected[folder + f.cFileName] = all[folder + f.cFileName];
-        while (FindNextFileW(h, &f));
-        FindClose(h);
+        HANDLE h = FindFirstFileW((root + under + (folders ? L"*" : pattern)).c_str(), &f);
+        for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f)) {
+            const std::wstring name = f.cFileName, path = under + name;
+            if (name == L"." || name == L".." || folders != bool(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            if (folders) listTree(root, out, pattern, path + L"\\");
+            out[path] = folders ? "<folder>" : readFile(root + path);
+        }
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
     }
-    return selected;
 }
 
 // The paths whose entries differ between two trees, empty when they are the same.
-std::string differences(const std::map<std::wstring, std::string>& want, const std::map<std::wstring, std::string>& got) {
+std::string differences(const Tree& want, const Tree& got) {
     std::set<std::wstring> paths;
     for (auto* tree : {&want, &got})
         for (auto& entry : *tree) paths.insert(entry.first);
@@ -125,7 +105,7 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         const std::wstring dir = scratchDir(L"treecompare"), src = dir + L"src";
         CreateDirectoryW(src.c_str(), nullptr);
         randomTree(r, src + L"\\");
-        std::map<std::wstring, std::string> source, copied, reference;
+        Tree source, copied, reference, selected, matched;
         listTree(src + L"\\", source);
         files += source.size();
         SCOPED_TRACE("tree " + std::to_string(t) + ", " + std::to_string(source.size()) + " entries");
@@ -154,9 +134,9 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         Bstr from2(src), to2(dir + L"matched"), pat(pattern);
         ASSERT_EQ(S_OK, w->CopyFiles(from2.inout(), to2.inout(), &subDirs, pat.inout(), &result));
         EXPECT_EQ(-1, result);
-        std::map<std::wstring, std::string> matched;
         listTree(dir + L"matched\\", matched);
-        EXPECT_EQ("", differences(selectedBy(pattern, src + L"\\"), matched)) << pattern;
+        listTree(src + L"\\", selected, pattern);
+        EXPECT_EQ("", differences(selected, matched)) << pattern;
     }
     auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
     std::cout << count << " trees, " << files << " entries: CopyFiles " << seconds(ours) << " s, FileSystemObject.CopyFolder "
