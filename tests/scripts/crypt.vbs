@@ -88,6 +88,9 @@ Eq fso.FileExists(fOut), False, "no output for a missing input"
 Eq ef.CryptFile(fIn, fOut, ""), False, "empty password"
 Eq ef.CryptFile(fIn, fOut, "key", "abc"), False, "replace flag that is no Boolean"
 Eq ReadText(fIn), plain, "input kept"
+Eq ef.CryptFile(fIn, fIn, "key", "abc"), False, "in place, a flag that is no Boolean"
+Eq ReadText(fIn), plain, "input kept in place"
+Eq fso.GetFolder(dir).Files.Count, CLng(2), "nothing left beside it"
 
 fso.DeleteFolder dir, True
 Report
