@@ -14,7 +14,7 @@ EngineCalls loaded{};
 bool isLoaded = false;
 const EngineCalls* replacement = nullptr;
 
-// The folder part of a module's file name, ending in "\\"; empty when it cannot be had.
+// The folder part of a module's file name, ending in "\"; empty when it cannot be had.
 std::wstring moduleFolder(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');
     DWORD n = GetModuleFileNameW(module, path.data(), MAX_PATH);
@@ -41,7 +41,8 @@ std::vector<std::wstring> engineFolders() {
     std::vector<std::wstring> folders{moduleFolder(thisModule()), moduleFolder(nullptr), folderOf(&GetSystemDirectoryW),
                                       folderOf(&GetWindowsDirectoryW)};
     std::wstring path(32767, L'\0');
-    path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())) % path.size());
+    const DWORD n = GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size()));
+    path.resize(n < path.size() ? n : 0);
     for (size_t start = 0; start <= path.size();) {
         size_t end = std::min(path.find(L';', start), path.size());
         std::wstring entry = path.substr(start, end - start);
