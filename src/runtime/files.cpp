@@ -320,6 +320,17 @@ bool volumeHasRoom(std::wstring_view path, std::size_t bytes) {
     return true;
 }
 
+bool waitWhileHeld(std::wstring_view path, DWORD access, DWORD waitMs) {
+    const std::wstring p = terminated(path);
+    bool opened = retrying(waitMs, [&] {
+        HANDLE h = CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(h);
+        return true;
+    });
+    return opened || !heldByAnother(GetLastError());
+}
+
 bool linesShorterThan(std::wstring_view path, std::size_t limit) {
     Handle h(CreateFileW(terminated(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

@@ -138,6 +138,12 @@ private:
     bool taken_ = false;
 };
 
+// Waits, the caller's window messages flowing, until the file can be opened with `access` while
+// others keep it open for reading and writing, or waitMs have passed. False only when another
+// holder still refuses it; a file that is missing or cannot be opened for another reason is left
+// to the caller's own file operation.
+bool waitWhileHeld(std::wstring_view path, DWORD access, DWORD waitMs);
+
 // Whether every line of the file is shorter than limit bytes; true too when it cannot be read
 // (the caller's own file operation reports that). The file is read in blocks.
 bool linesShorterThan(std::wstring_view path, std::size_t limit);

@@ -49,14 +49,9 @@ private:
 };
 
 // Another process holding the file open without sharing keeps the profile functions out; they
-// are let in once it lets go, within a second, the caller's window messages flowing as for the
-// text-file methods; then error 70. Whatever else is wrong with the file is theirs to report.
-void waitWhileHeld(const std::wstring& path) {
-    try {
-        FileChannel probe(path, OpenMode::Update, {.shareWrite = true, .waitMs = FileChannel::appendWaitMs});
-    } catch (const Error& e) {
-        if (e.number == errPermissionDenied) throw;
-    }
+// are let in once it lets go, within a second, as for the text-file methods.
+bool waitForProfile(const std::wstring& path, DWORD access) {
+    return waitWhileHeld(path, access, FileChannel::appendWaitMs);
 }
 
 // The short (8.3) form of a path; the buffer is grown when the form does not fit 255 characters.
@@ -255,7 +250,7 @@ STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BS
         // The profile functions copy the file name into a path buffer: a longer name is read
         // as a missing file.
         if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key)) return std::wstring();
-        waitWhileHeld(profilePath(str(strIniFile)));
+        if (!waitForProfile(profilePath(str(strIniFile)), GENERIC_READ)) throw Error(errPermissionDenied);
         if (!profileCanTake(str(strIniFile))) return std::wstring();
         ProfileTurn turn(str(strIniFile));
         if (!turn.taken()) return std::wstring();
@@ -297,11 +292,7 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
         // The platform rewrites the whole file and reports success even when a full volume cut
         // the rewrite short, losing the file's last lines: the room for its growth comes first.
         const std::wstring path = profilePath(str(strIniFile));
-        try {
-            waitWhileHeld(path);
-        } catch (const Error&) {
-            return false; // refused, as the profile functions would report it
-        }
+        if (!waitForProfile(path, GENERIC_READ | GENERIC_WRITE)) return false; // refused, as the platform reports it
         ProfileTurn turn(path);
         if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, section.size() + key.size() + value.size() + 16))
             return false;
