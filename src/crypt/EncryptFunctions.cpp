@@ -81,8 +81,9 @@ void EncryptFunctions::CryptBuffer(std::span<unsigned char> block, std::wstring_
 // Writes a scrambled copy of strFileIn to strFileOut, exactly as long as the input, one block
 // in memory at a time. With blnReplace true the finished copy then takes the input's place in
 // one rename (across volumes: copied beside the input, then renamed), so a failure never loses
-// the input. Input and output naming the same file
-// scramble it in place.
+// the input. Input and output naming the same file scramble it in place: the scrambled text
+// goes to a file beside it and takes its place only when all of it is written and flushed, so
+// a failure at any point leaves the input as it was and nothing beside it.
 STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR strPassword, VARIANT blnReplace,
                                          VARIANT_BOOL* result) {
     return trapped(result, false, [&] {
@@ -91,28 +92,37 @@ STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR s
         // input fails before anything is written.
         FileChannel input(fileIn, OpenMode::Update);
         const bool inPlace = input.isSameFileAs(fileOut);
+        std::optional<ScratchFile> scratch;
+        if (inPlace) scratch.emplace(fileIn);
         // An existing output is written over rather than emptied first (it may be a hidden or
         // system file), then cut after the last block.
-        std::optional<FileChannel> separate;
-        if (!inPlace) separate.emplace(fileOut, OpenMode::Binary);
-        FileChannel& output = inPlace ? input : *separate;
+        FileChannel output(inPlace ? scratch->path() : fileOut, OpenMode::Binary);
 
         const unsigned long long length = input.size();
         std::vector<unsigned char> block(blockSize);
         for (unsigned long long offset = 0; offset < length; offset += blockSize) {
             std::span<unsigned char> part(block.data(), static_cast<size_t>(std::min<unsigned long long>(blockSize, length - offset)));
-            input.seek(offset);
             input.readExact(part.data(), part.size());
             CryptBuffer(part, password);
-            output.seek(offset);
             output.writeBytes(std::string_view(reinterpret_cast<const char*>(part.data()), part.size()));
         }
         output.cutHere();
-        if (separate) separate->close();
+        if (inPlace) output.flush();
+        output.close();
+        const DWORD attributes = GetFileAttributesW(fileIn.c_str());
         input.close();
+        // A value that is no Boolean fails here, the input still as it was.
+        const bool replace = !isMissing(blnReplace) && variantBool(blnReplace);
 
-        bool replace = !isMissing(blnReplace) && variantBool(blnReplace);
-        if (replace && !inPlace) replaceFile(fileOut, fileIn);
+        if (inPlace) {
+            // The scrambled file keeps the input's hidden and system marks.
+            const DWORD marks = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+            if (marks) SetFileAttributesW(scratch->path().c_str(), marks);
+            replaceFile(scratch->path(), fileIn);
+            scratch->keep();
+        } else if (replace) {
+            replaceFile(fileOut, fileIn);
+        }
         return true;
     });
 }

@@ -192,6 +192,10 @@ void FileChannel::cutHere() {
     if (!SetEndOfFile(h_)) throw Error::lastWin32();
 }
 
+void FileChannel::flush() {
+    if (!FlushFileBuffers(h_)) throw Error::lastWin32();
+}
+
 void FileChannel::seek(std::uint64_t position) {
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(position);
@@ -254,6 +258,22 @@ void replaceFile(std::wstring_view source, std::wstring_view target) {
     DeleteFileW(s.c_str());
 }
 
+ScratchFile::ScratchFile(std::wstring_view beside) {
+    std::wstring p = terminated(beside), full(MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(p.c_str(), MAX_PATH, full.data(), nullptr);
+    if (n == 0 || n >= MAX_PATH) throw Error(errBadFileName);
+    full.resize(n);
+    full.erase(full.find_last_of(L'\\') + 1);
+    // The platform picks the free name and makes the file in one step.
+    wchar_t name[MAX_PATH];
+    if (!GetTempFileNameW(full.c_str(), L"ZOR", 0, name)) throw fileError(GetLastError(), full);
+    path_ = name;
+}
+
+ScratchFile::~ScratchFile() {
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+}
+
 SYSTEMTIME lastWriteLocal(std::wstring_view path) {
     std::wstring p = terminated(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -298,6 +318,17 @@ bool volumeHasRoom(std::wstring_view path, std::size_t bytes) {
         left -= written;
     }
     return true;
+}
+
+bool waitWhileHeld(std::wstring_view path, DWORD access, DWORD waitMs) {
+    const std::wstring p = terminated(path);
+    bool opened = retrying(waitMs, [&] {
+        HANDLE h = CreateFileW(p.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(h);
+        return true;
+    });
+    return opened || !heldByAnother(GetLastError());
 }
 
 bool linesShorterThan(std::wstring_view path, std::size_t limit) {

@@ -55,6 +55,8 @@ public:
     void seek(std::uint64_t position);
     // Ends the file at the current position.
     void cutHere();
+    // Writes what the platform still holds of the file through to the disk.
+    void flush();
 
     // Whether path names this very file, also through another spelling of its name.
     bool isSameFileAs(std::wstring_view path) const;
@@ -93,6 +95,22 @@ void renameFile(std::wstring_view from, std::wstring_view to);
 // across volumes a copy beside target is renamed over it, then source is deleted.
 void replaceFile(std::wstring_view source, std::wstring_view target);
 
+// A new, empty file in the folder of `beside`, under a free name, for content that is to take
+// another file's place. It is deleted again when this object goes, unless keep() was called
+// after it went to its place.
+class ScratchFile {
+public:
+    explicit ScratchFile(std::wstring_view beside);
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const std::wstring& path() const { return path_; }
+    void keep() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
 // The last-write time of a file or directory in local time.
 SYSTEMTIME lastWriteLocal(std::wstring_view path);
 
@@ -119,6 +137,12 @@ private:
     HANDLE mutex_ = nullptr;
     bool taken_ = false;
 };
+
+// Waits, the caller's window messages flowing, until the file can be opened with `access` while
+// others keep it open for reading and writing, or waitMs have passed. False only when another
+// holder still refuses it; a file that is missing or cannot be opened for another reason is left
+// to the caller's own file operation.
+bool waitWhileHeld(std::wstring_view path, DWORD access, DWORD waitMs);
 
 // Whether every line of the file is shorter than limit bytes; true too when it cannot be read
 // (the caller's own file operation reports that). The file is read in blocks.

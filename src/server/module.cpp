@@ -85,7 +85,16 @@ void deleteTree(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     // Thread notifications stay on: the statically linked C++ runtime and thread library free
     // their per-thread blocks when a thread detaches, and host threads come and go all day.
-    if (reason == DLL_PROCESS_ATTACH) module = instance; // registration needs the DLL's own path
+    if (reason == DLL_PROCESS_ATTACH) {
+        module = instance; // registration needs the DLL's own path
+        // Once loaded, the library stays until the process ends. An unload frees nothing of the
+        // per-thread blocks that the unloading thread's runtime made (a thread handle and an
+        // event each time) nor the locks' semaphores, and hosts that create objects on passing
+        // threads would unload and load it again and again.
+        HMODULE pinned = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                           reinterpret_cast<LPCWSTR>(instance), &pinned);
+    }
     return TRUE;
 }
 

@@ -1,6 +1,7 @@
-// The database engine, ace32.dll: loaded on first use, beside this library or from the search
-// path, with its nine calls resolved by name. Its state is the process's: the DLL is never
-// unloaded, so handles live as long as the engine keeps them.
+// The database engine, ace32.dll: loaded on first use, by full path, from beside this library,
+// the host program's folder, the system folders or the PATH (never the current folder), with
+// its nine calls resolved by name. Its state is the process's: the DLL is never unloaded, so
+// handles live as long as the engine keeps them.
 #pragma once
 #include "engine/ace32.h"
 

@@ -49,6 +49,12 @@ private:
     FileMutex turn_;
 };
 
+// Another process holding the file open without sharing keeps the profile functions out; they
+// are let in once it lets go, within a second, as for the text-file methods.
+bool waitForProfile(const std::wstring& path, DWORD access) {
+    return waitWhileHeld(path, access, FileChannel::appendWaitMs);
+}
+
 // The short (8.3) form of a path; the buffer is grown when the form does not fit 255 characters.
 std::wstring shortPathName(const std::wstring& path) {
     std::string name = toAnsi(path);
@@ -244,8 +250,9 @@ STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BS
         std::string section = toAnsi(str(strSection)), key = toAnsi(str(strKey)), file = toAnsi(str(strIniFile));
         // The profile functions copy the file name into a path buffer: a longer name is read
         // as a missing file.
-        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key) || !profileCanTake(str(strIniFile)))
-            return std::wstring();
+        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key)) return std::wstring();
+        if (!waitForProfile(profilePath(str(strIniFile)), GENERIC_READ)) throw Error(errPermissionDenied);
+        if (!profileCanTake(str(strIniFile))) return std::wstring();
         ProfileMutex turn(str(strIniFile));
         if (!turn.taken()) return std::wstring();
         CallBuffer buffer(255);
@@ -257,7 +264,18 @@ STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BS
 
 STDMETHODIMP TextFileFunctions::CreateINIFile(BSTR strFilename, VARIANT strHeader, VARIANT_BOOL* result) {
     return trapped(result, false, [&] {
-        createTextFile(str(strFilename), headerLine(strHeader));
+        const std::wstring filename = str(strFilename);
+        const std::optional<std::wstring> header = headerLine(strHeader);
+        // The file is emptied only when its new first line has room (a line no longer than the
+        // file takes its place): a full volume keeps it whole.
+        const size_t line = header ? toAnsi(*header).size() + 2 : 0;
+        WIN32_FILE_ATTRIBUTE_DATA old{};
+        const bool fits = GetFileAttributesExW(filename.c_str(), GetFileExInfoStandard, &old) && !old.nFileSizeHigh &&
+                          old.nFileSizeLow >= line;
+        if (line && !fits && !volumeHasRoom(filename, line)) return false;
+        FileChannel file(filename, OpenMode::Output, {.waitMs = FileChannel::appendWaitMs});
+        if (header) file.writeLine(*header);
+        file.close();
         return true;
     });
 }
@@ -275,6 +293,7 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
         // The platform rewrites the whole file and reports success even when a full volume cut
         // the rewrite short, losing the file's last lines: the room for its growth comes first.
         const std::wstring path = profilePath(str(strIniFile));
+        if (!waitForProfile(path, GENERIC_READ | GENERIC_WRITE)) return false; // refused, as the platform reports it
         ProfileMutex turn(path);
         if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, section.size() + key.size() + value.size() + 16))
             return false;

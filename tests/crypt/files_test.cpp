@@ -259,6 +259,24 @@ TEST(CryptFile, InputEqualToOutputIsScrambledInPlace) {
     // Another spelling of the same name.
     ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"same.bin"), s(L".\\SAME.BIN"), password));
     EXPECT_TRUE(readFile(s(L"same.bin")) == data);
+    // A failure at the first block, after the last one, at the replacement: the input stays
+    // byte for byte and nothing is left beside it.
+    HANDLE holder = CreateFileW(s(L"same.bin").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr); // lets the file be read and written, not replaced
+    VARIANT noBoolean = vstr(L"maybe");
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"same.bin"), s(L"same.bin"), L""));
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"same.bin"), s(L"same.bin"), password, &noBoolean));
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"same.bin"), s(L"same.bin"), password));
+    CloseHandle(holder);
+    VariantClear(&noBoolean);
+    EXPECT_TRUE(readFile(s(L"same.bin")) == data);
+    WIN32_FIND_DATAW f;
+    HANDLE listing = FindFirstFileW(s(L"*.*").c_str(), &f);
+    int entries = 0;
+    do entries += f.cFileName[0] != L'.';
+    while (FindNextFileW(listing, &f));
+    FindClose(listing);
+    EXPECT_EQ(1, entries);
 }
 
 TEST(CryptFile, FailuresGiveFalse) {

@@ -1,4 +1,7 @@
 #include "textfiles.h"
+#include <functional>
+#include <memory>
+#include <thread>
 
 using namespace test;
 
@@ -105,4 +108,27 @@ TEST_F(IniFiles, WriteINIFileBlankLineAppendsTwoLineEnds) {
     EXPECT_TRUE(blankLine(dir + L"a.ini"));
     EXPECT_EQ(S_OK, hr);
     EXPECT_EQ("[General]\r\nColour=Blue\r\n\r\n\r\n", readFile(dir + L"a.ini"));
+}
+
+TEST_F(IniFiles, AFileHeldByAnotherProcessForAMomentIsWaitedForWithMessagesFlowing) {
+    const std::wstring ini = scratchDir(L"ini-wait") + L"a.ini";
+    Arg header(vstr(L"[General]"));
+    const std::function<bool()> calls[] = {
+        [&] { return read(ini, L"General", L"Colour") == L"Blue"; },
+        [&] { return write(ini, L"General", L"Size", L"10"); },
+        [&] { return blankLine(ini); },
+        [&] { return create(ini, header); },
+    };
+    for (const auto& call : calls) {
+        writeFile(ini, "[General]\r\nColour=Blue\r\n");
+        auto held = std::make_unique<HeldFile>(ini);
+        ASSERT_TRUE(held->held());
+        std::thread release([&] { Sleep(300); held.reset(); });
+        CountingWindow window;
+        window.post();
+        EXPECT_TRUE(call()) << &call - calls;
+        EXPECT_EQ(S_OK, hr);
+        EXPECT_EQ(1, window.count());
+        release.join();
+    }
 }
