@@ -71,11 +71,11 @@ Type typeCode(char c) {
     return c == 'C' ? Type::String : c == 'N' ? Type::Number : c == 'D' ? Type::Date : Type::Logical;
 }
 
-bool fits(char spec, Type t) {
-    switch (spec) {
+bool fits(char want, Type t) {
+    switch (want) {
     case '*': return true;
     case 'P': return t != Type::Logical;
-    default: return typeCode(spec) == t;
+    default: return typeCode(want) == t;
     }
 }
 

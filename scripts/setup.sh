@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(mingw-w64 mingw-w64-tools wine wine32:i386 wine64 libwine-dev xvfb xauth x11-utils cmake googletest x11-apps imagemagick make chromium python3-dbf clang libclang-rt-14-dev wixl msitools)
+packages=(mingw-w64 mingw-w64-tools wine wine32:i386 wine64 libwine-dev xvfb xauth x11-utils cmake googletest x11-apps imagemagick make chromium python3-dbf clang libclang-rt-14-dev wixl msitools fonts-wine)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
