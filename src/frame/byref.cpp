@@ -1,5 +1,4 @@
 #include "frame/byref.h"
-#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -104,20 +103,26 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
 
     const std::vector<VARTYPE>* refs = parameterRefs(info, id, flags);
     if (!refs) return S_OK; // the standard dispatch reports an unknown member itself
-    if (std::find_if(refs->begin(), refs->end(), [](VARTYPE vt) { return vt != VT_EMPTY; }) == refs->end())
-        return S_OK; // no typed reference parameter: nothing to convert
+    // The declared type that argument i is converted into, VT_EMPTY when it is passed as given.
+    auto declared = [&](UINT i) -> VARTYPE {
+        const VARIANTARG& a = params->rgvarg[i];
+        if (!isVariantRef(a) && !byValue(a)) return VT_EMPTY;
+        // Named arguments come first and carry their parameter's position; the positional
+        // ones follow in reverse order.
+        long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(params->cArgs - 1 - i);
+        if (position < 0 || position >= static_cast<long>(refs->size())) return VT_EMPTY;
+        return (*refs)[position];
+    };
+    any = false;
+    for (UINT i = 0; i < params->cArgs && !any; ++i) any = declared(i) != VT_EMPTY;
+    if (!any) return S_OK; // no argument meets a typed reference parameter: nothing to convert
 
     args_.assign(params->rgvarg, params->rgvarg + params->cArgs);
     converted_.reserve(params->cArgs);
     for (UINT i = 0; i < params->cArgs; ++i) {
-        const bool reference = isVariantRef(args_[i]);
-        if (!reference && !byValue(args_[i])) continue;
-        // Named arguments come first and carry their parameter's position; the positional
-        // ones follow in reverse order.
-        long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(params->cArgs - 1 - i);
-        if (position < 0 || position >= static_cast<long>(refs->size())) continue;
-        VARTYPE vt = (*refs)[position];
+        const VARTYPE vt = declared(i);
         if (vt == VT_EMPTY) continue;
+        const bool reference = isVariantRef(args_[i]);
         VARIANT* target = reference ? V_VARIANTREF(&args_[i]) : &args_[i];
         Converted c{reference ? target : nullptr, {}};
         VariantInit(&c.value);
