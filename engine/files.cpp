@@ -174,7 +174,10 @@ void Index::seek(Position& p, const std::string& key, uint32_t recno) const {
         uint32_t items = count(page), i = 0;
         for (; i < items; ++i) {
             uint64_t at = item(page, i);
-            int c = std::memcmp(file_.data() + at + 8, key.data(), n);
+            // Most keys of a page differ from the search at the first byte: compared inline.
+            const uint8_t* k = file_.data() + at + 8;
+            const uint8_t first = n ? uint8_t(key[0]) : 0;
+            int c = n == 0 ? 0 : k[0] != first ? (k[0] < first ? -1 : 1) : std::memcmp(k, key.data(), n);
             if (descending_) c = -c;
             if (c == 0 && recno) {
                 uint32_t r = u32(at + 4);

@@ -16,6 +16,12 @@ std::atomic<int> state{0};
 struct ThreadState {
     std::wstring swallowed; // the causes swallowed during the current call
     std::string spareLine;  // the last line's buffer, kept for the next (no allocation)
+    // The last call's "Class.Method" in UTF-8, and whether its text is secret.
+    const wchar_t* lastProgId = nullptr;
+    const NameTable* lastNames = nullptr;
+    DISPID lastId = 0;
+    std::string lastName;
+    bool lastSecret = false;
 };
 thread_local ThreadState threadState;
 
@@ -198,13 +204,6 @@ void number(std::string& out, unsigned long long n) {
     out.append(p, buf + sizeof buf - p);
 }
 
-// n as exactly `width` digits.
-void digits(std::string& out, unsigned n, int width) {
-    char buf[8];
-    for (int i = width - 1; i >= 0; --i, n /= 10) buf[i] = static_cast<char>('0' + n % 10);
-    out.append(buf, width);
-}
-
 // A text quoted, cut at 80 characters, with control characters and quotes escaped.
 void quoted(std::string& out, std::wstring_view s) {
     wchar_t t[2 + 80 * 4]; // the quotes, and each character escaped at most as \xNN
@@ -369,35 +368,43 @@ Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPP
         line_.clear();
         line_.reserve(256);
         SYSTEMTIME t = localTime(start_);
-        digits(line_, t.wYear, 4);
-        line_ += '-';
-        digits(line_, t.wMonth, 2);
-        line_ += '-';
-        digits(line_, t.wDay, 2);
-        line_ += ' ';
-        digits(line_, t.wHour, 2);
-        line_ += ':';
-        digits(line_, t.wMinute, 2);
-        line_ += ':';
-        digits(line_, t.wSecond, 2);
-        line_ += '.';
-        digits(line_, t.wMilliseconds, 3);
+        char head[64]; // "yyyy-mm-dd hh:mm:ss.mmm pid "
+        char* h = head;
+        auto put = [&h](unsigned n, int width) {
+            for (int i = width - 1; i >= 0; --i, n /= 10) h[i] = static_cast<char>('0' + n % 10);
+            h += width;
+        };
+        put(t.wYear, t.wYear > 9999 ? 5 : 4), *h++ = '-', put(t.wMonth, 2), *h++ = '-', put(t.wDay, 2), *h++ = ' ';
+        put(t.wHour, 2), *h++ = ':', put(t.wMinute, 2), *h++ = ':', put(t.wSecond, 2), *h++ = '.';
+        put(t.wMilliseconds, 3);
+        line_.append(head, h - head);
         line_ += " pid ";
         number(line_, GetCurrentProcessId());
         line_ += " tid ";
         number(line_, GetCurrentThreadId());
         line_ += ' ';
-        const wchar_t* dot = wcschr(progId, L'.');
-        utf8(line_, dot ? dot + 1 : progId);
-        line_ += '.';
+        // "Class.Method" and whether the method's text is secret, kept per thread for the next call
+        // (loops call one method again and again).
+        ThreadState& ts = *thread_;
         const NameTable::Member* m = names ? names->byId(id) : nullptr;
-        if (m) {
-            utf8(line_, m->name);
-            secret_ = contains(m->name, L"cryptstring"); // the scrambling methods' text
-        } else {
-            line_ += "DISPID ";
-            number(line_, static_cast<unsigned long>(id));
+        if (ts.lastProgId != progId || ts.lastNames != names || ts.lastId != id || ts.lastName.empty()) {
+            ts.lastProgId = nullptr; // no match while the text is incomplete
+            ts.lastName.clear();
+            const wchar_t* dot = wcschr(progId, L'.');
+            utf8(ts.lastName, dot ? dot + 1 : progId);
+            ts.lastName += '.';
+            ts.lastSecret = false;
+            if (m) {
+                utf8(ts.lastName, m->name);
+                ts.lastSecret = contains(m->name, L"cryptstring"); // the scrambling methods' text
+            } else {
+                ts.lastName += "DISPID ";
+                number(ts.lastName, static_cast<unsigned long>(id));
+            }
+            ts.lastProgId = progId, ts.lastNames = names, ts.lastId = id;
         }
+        line_ += ts.lastName;
+        secret_ = ts.lastSecret;
         line_ += '(';
         const UINT count = params ? params->cArgs : 0;
         for (UINT k = 0; k < count; ++k) {
