@@ -1,4 +1,6 @@
 #include "frame/byref.h"
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -40,14 +42,19 @@ struct MethodRefs {
 std::mutex refsLock;
 std::deque<MethodRefs> refsCache;
 
+// Recently used entries, found without the lock: a slot per hash of the method, holding a
+// pointer to an entry that never changes once made.
+std::atomic<const MethodRefs*> recentRefs[64];
+
 const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags) {
-    // A loop calls one method again and again: its entry is remembered per thread, without the lock.
-    thread_local const MethodRefs* last = nullptr;
+    std::atomic<const MethodRefs*>& slot =
+        recentRefs[(static_cast<unsigned>(id) * 31u + flags + (reinterpret_cast<uintptr_t>(info) >> 4)) % 64];
+    const MethodRefs* last = slot.load(std::memory_order_acquire);
     if (last && last->info == info && last->id == id && last->flags == flags) return &last->types;
     std::lock_guard<std::mutex> guard(refsLock);
     for (const auto& m : refsCache)
         if (m.info == info && m.id == id && m.flags == flags) {
-            last = &m;
+            slot.store(&m, std::memory_order_release);
             return &m.types;
         }
     TYPEATTR* attr = nullptr;
@@ -62,8 +69,8 @@ const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags
             for (SHORT p = 0; p < fd->cParams; ++p) m.types.push_back(referencedType(fd->lprgelemdescParam[p]));
             info->ReleaseFuncDesc(fd);
             refsCache.push_back(std::move(m));
-            last = &refsCache.back();
-            return &last->types; // entries are never removed; a deque keeps them in place
+            slot.store(&refsCache.back(), std::memory_order_release);
+            return &refsCache.back().types; // entries are never removed; a deque keeps them in place
         }
         info->ReleaseFuncDesc(fd);
     }
