@@ -20,6 +20,11 @@ struct ThreadState {
     const wchar_t* lastProgId = nullptr;
     const NameTable* lastNames = nullptr;
     DISPID lastId = 0;
+    const NameTable::Member* lastMember = nullptr;
+    // The current second's "yyyy-mm-dd hh:mm:ss." in local time.
+    ULONGLONG stampSecond = 0;
+    char stamp[24] = {};
+    size_t stampLength = 0;
     std::string lastName;
     bool lastSecret = false;
 };
@@ -151,12 +156,8 @@ void utf8(std::string& out, std::wstring_view s) {
     size_t ascii = 0;
     while (ascii < s.size() && s[ascii] < 0x80) ++ascii;
     if (ascii == s.size()) { // names, numbers and most texts: one byte each
-        char buf[128];
-        for (size_t i = 0; i < ascii;) {
-            size_t k = 0;
-            for (; k < sizeof buf && i < ascii; ++k, ++i) buf[k] = static_cast<char>(s[i]);
-            out.append(buf, k);
-        }
+        out.reserve(at + ascii);
+        for (wchar_t c : s) out.push_back(static_cast<char>(c));
         return;
     }
     out.resize(at + 3 * s.size()); // at most three bytes for each UTF-16 unit
@@ -178,7 +179,7 @@ ULONGLONG preciseNow() {
 // once a minute (the platform's local-time call costs more than the rest of a line).
 std::atomic<ULONGLONG> nextCheck{0};
 std::atomic<LONGLONG> localOffset{0};
-SYSTEMTIME localTime(ULONGLONG utc) {
+ULONGLONG localTime(ULONGLONG utc) {
     LONGLONG offset = localOffset.load(std::memory_order_relaxed);
     if (utc >= nextCheck.load(std::memory_order_relaxed)) {
         FILETIME now{DWORD(utc), DWORD(utc >> 32)}, local;
@@ -187,11 +188,7 @@ SYSTEMTIME localTime(ULONGLONG utc) {
         localOffset.store(offset, std::memory_order_relaxed);
         nextCheck.store(utc + 60ull * 10000000ull, std::memory_order_relaxed);
     }
-    ULONGLONG t = utc + offset;
-    FILETIME f{DWORD(t), DWORD(t >> 32)};
-    SYSTEMTIME s;
-    FileTimeToSystemTime(&f, &s);
-    return s;
+    return utc + offset;
 }
 
 void number(std::string& out, unsigned long long n) {
@@ -367,17 +364,28 @@ Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPP
         line_.swap(thread_->spareLine); // empty when a call made inside a traced call holds it
         line_.clear();
         line_.reserve(256);
-        SYSTEMTIME t = localTime(start_);
-        char head[64]; // "yyyy-mm-dd hh:mm:ss.mmm pid "
-        char* h = head;
-        auto put = [&h](unsigned n, int width) {
-            for (int i = width - 1; i >= 0; --i, n /= 10) h[i] = static_cast<char>('0' + n % 10);
-            h += width;
-        };
-        put(t.wYear, t.wYear > 9999 ? 5 : 4), *h++ = '-', put(t.wMonth, 2), *h++ = '-', put(t.wDay, 2), *h++ = ' ';
-        put(t.wHour, 2), *h++ = ':', put(t.wMinute, 2), *h++ = ':', put(t.wSecond, 2), *h++ = '.';
-        put(t.wMilliseconds, 3);
-        line_.append(head, h - head);
+        // "yyyy-mm-dd hh:mm:ss." changes once a second: kept per thread.
+        ThreadState& ts = *thread_;
+        const ULONGLONG local = localTime(start_);
+        if (local / 10000000 != ts.stampSecond || !ts.stampLength) {
+            FILETIME f{DWORD(local), DWORD(local >> 32)};
+            SYSTEMTIME t;
+            FileTimeToSystemTime(&f, &t);
+            char* h = ts.stamp;
+            auto put = [&h](unsigned n, int width) {
+                for (int i = width - 1; i >= 0; --i, n /= 10) h[i] = static_cast<char>('0' + n % 10);
+                h += width;
+            };
+            put(t.wYear, t.wYear > 9999 ? 5 : 4), *h++ = '-', put(t.wMonth, 2), *h++ = '-', put(t.wDay, 2), *h++ = ' ';
+            put(t.wHour, 2), *h++ = ':', put(t.wMinute, 2), *h++ = ':', put(t.wSecond, 2), *h++ = '.';
+            ts.stampLength = h - ts.stamp;
+            ts.stampSecond = local / 10000000;
+        }
+        line_.append(ts.stamp, ts.stampLength);
+        const unsigned ms = static_cast<unsigned>(local / 10000 % 1000);
+        line_ += static_cast<char>('0' + ms / 100);
+        line_ += static_cast<char>('0' + ms / 10 % 10);
+        line_ += static_cast<char>('0' + ms % 10);
         line_ += " pid ";
         number(line_, GetCurrentProcessId());
         line_ += " tid ";
@@ -385,10 +393,10 @@ Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPP
         line_ += ' ';
         // "Class.Method" and whether the method's text is secret, kept per thread for the next call
         // (loops call one method again and again).
-        ThreadState& ts = *thread_;
-        const NameTable::Member* m = names ? names->byId(id) : nullptr;
         if (ts.lastProgId != progId || ts.lastNames != names || ts.lastId != id || ts.lastName.empty()) {
             ts.lastProgId = nullptr; // no match while the text is incomplete
+            ts.lastMember = names ? names->byId(id) : nullptr;
+            const NameTable::Member* m = ts.lastMember;
             ts.lastName.clear();
             const wchar_t* dot = wcschr(progId, L'.');
             utf8(ts.lastName, dot ? dot + 1 : progId);
@@ -405,6 +413,7 @@ Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPP
         }
         line_ += ts.lastName;
         secret_ = ts.lastSecret;
+        const NameTable::Member* m = ts.lastMember;
         line_ += '(';
         const UINT count = params ? params->cArgs : 0;
         for (UINT k = 0; k < count; ++k) {
