@@ -50,7 +50,7 @@ SRWLOCK queueLock = SRWLOCK_INIT; // appends and the hand-over of the filled bat
 SRWLOCK writeLock = SRWLOCK_INIT; // held by whoever writes: batches reach the file in order
 CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
 bool writerIdle = false; // under queueLock: the writer waits for a first line
-bool queued = false;     // the writer runs: lines are queued, else each is written at once
+std::atomic<bool> queued{false}; // the writer runs: lines are queued, else each is written at once
 
 void writeAll(const char* data, size_t size) {
     DWORD written = 0;
@@ -97,7 +97,8 @@ DWORD WINAPI writerThread(void*) {
 // or a line larger than a batch) to the file at once, after what is queued before it.
 void emit(const std::string& line) {
     const size_t len = line.size();
-    while (queued && len <= batchSize) {
+    const bool queue = queued.load(std::memory_order_acquire);
+    while (queue && len <= batchSize) {
         AcquireSRWLockExclusive(&queueLock);
         Batch& b = batches[filling.load(std::memory_order_relaxed)];
         const size_t n = b.size.load(std::memory_order_relaxed);
@@ -116,7 +117,7 @@ void emit(const std::string& line) {
         flush(); // the batch is full: written here, as the writer would
     }
     AcquireSRWLockExclusive(&writeLock);
-    if (queued) flushBatch();
+    if (queue) flushBatch();
     writeAll(line.data(), len);
     ReleaseSRWLockExclusive(&writeLock);
 }
@@ -135,7 +136,7 @@ void startWriter() {
     HANDLE thread = CreateThread(nullptr, 64 * 1024, writerThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!thread) return;
     CloseHandle(thread);
-    queued = true;
+    queued.store(true, std::memory_order_release); // after the batches and the thread exist
 }
 
 // The file named by the environment, else by the per-user setting; empty when tracing is off.
