@@ -11,7 +11,7 @@ using namespace test;
 
 namespace {
 
-const int threadCalls = 25;
+const int threadCalls = 2000; // enough for lines to be queued while others are written
 
 // The child's calls; their results are the same whether tracing is on, off or failing.
 void childCalls() {
