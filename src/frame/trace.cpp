@@ -88,7 +88,7 @@ DWORD WINAPI writerThread(void*) {
         }
         writerIdle = false;
         ReleaseSRWLockExclusive(&queueLock);
-        Sleep(1); // lets a burst of calls gather into one write
+        Sleep(20); // lets a burst of calls gather into one write
         flush();
     }
 }
