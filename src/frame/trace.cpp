@@ -51,6 +51,7 @@ SRWLOCK writeLock = SRWLOCK_INIT; // held by whoever writes: batches reach the f
 CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
 bool writerIdle = false; // under queueLock: the writer waits for a first line
 std::atomic<bool> queued{false}; // the writer runs: lines are queued, else each is written at once
+HANDLE writer = nullptr;         // the writer thread, kept to see it gone at the process's end
 
 void writeAll(const char* data, size_t size) {
     DWORD written = 0;
@@ -133,9 +134,8 @@ void startWriter() {
         b.data = static_cast<char*>(VirtualAlloc(nullptr, batchSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         if (!b.data) return;
     }
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, writerThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (!thread) return;
-    CloseHandle(thread);
+    writer = CreateThread(nullptr, 64 * 1024, writerThread, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!writer) return;
     queued.store(true, std::memory_order_release); // after the batches and the thread exist
 }
 
@@ -494,6 +494,9 @@ void processDetach(bool terminating) noexcept {
     // lock or in the middle of a write. Only this thread runs: what is still queued is written
     // here, without locks, the batch in hand first. A batch the writer had already written but
     // not yet marked done would appear twice; none is lost.
+    // The platform may still be ending the writer thread: it is not waited for its work, only
+    // for its end, which needs no lock.
+    WaitForSingleObject(writer, 2000);
     const int w = writing.load(), f = filling.load();
     if (w >= 0 && batches[w].size.load()) writeAll(batches[w].data, batches[w].size.load());
     if (f != w && batches[f].size.load()) writeAll(batches[f].data, batches[f].size.load());
