@@ -97,8 +97,7 @@ void toEnd(OpenTable& t) {
 
 // Moves on in the order of `order` (0: natural) from the current place, the current record
 // included, to the first record that the filter shows and `match` accepts.
-bool scan(State& st, OpenTable& t, ENGINE_HANDLE order, const Node* match) {
-    const Index* index = indexOf(st, order);
+bool scan(OpenTable& t, ENGINE_HANDLE order, const Index* index, const Node* match) {
     t.order = order;
     for (uint64_t walked = 0;; ++walked) {
         uint32_t r;
@@ -117,6 +116,10 @@ bool scan(State& st, OpenTable& t, ENGINE_HANDLE order, const Node* match) {
     }
     toEnd(t);
     return false;
+}
+
+bool scan(State& st, OpenTable& t, ENGINE_HANDLE order, const Node* match) {
+    return scan(t, order, indexOf(st, order), match);
 }
 
 void writeText(const std::string& s, char* buffer, uint32_t* length) {
@@ -195,18 +198,19 @@ uint32_t ENGINE_CALL AdsCloseIndex(ENGINE_HANDLE index) {
 uint32_t ENGINE_CALL AdsSeek(ENGINE_HANDLE index, const char* key, uint16_t keyLength, uint16_t dataType,
                              uint16_t seekType, uint16_t* found) {
     return run([&](State& st) {
-        const Index* ix = indexOf(st, index);
-        if (!ix) fail(ENGINE_BAD_HANDLE);
+        auto entry = st.indexes.find(index); // looked up once: a seek is called in loops
+        if (entry == st.indexes.end()) fail(ENGINE_BAD_HANDLE);
+        const Index* ix = entry->second.index.get();
         if (!key || !found) fail(ENGINE_BAD_ARGUMENT);
         if (dataType != ENGINE_STRING_KEY) fail(ENGINE_NOT_SUPPORTED);
         if (seekType != ENGINE_SOFT_SEEK && seekType != ENGINE_EXACT_SEEK) fail(ENGINE_BAD_ARGUMENT);
-        OpenTable& t = tableOf(st, index);
+        OpenTable& t = st.tables.at(entry->second.table);
         std::string search(key, strnlen(key, keyLength));
         if (ix->numeric()) search = ix->numericKey(search);
         search.resize(std::min<size_t>(search.size(), ix->keySize()));
         ix->seek(t.position, search);
         // The filter may hide the first match: the next shown key must still match.
-        bool any = scan(st, t, index, nullptr);
+        bool any = scan(t, index, ix, nullptr);
         bool match = any && memcmp(ix->key(t.position), search.data(), search.size()) == 0;
         if (!match && seekType == ENGINE_EXACT_SEEK) toEnd(t);
         *found = match ? 1 : 0;

@@ -172,9 +172,16 @@ void Index::seek(Position& p, const std::string& key, uint32_t recno) const {
     for (uint32_t page = root_;;) {
         push(p, page, 0);
         uint32_t items = count(page), i = 0;
+        const uint8_t* base = file_.data() + page; // count() has checked that the page lies in the file
         for (; i < items; ++i) {
-            uint64_t at = item(page, i);
-            int c = std::memcmp(file_.data() + at + 8, key.data(), n);
+            // item(page, i), read straight from the page
+            const uint32_t offset = base[2 + 2 * i] | uint32_t(base[3 + 2 * i]) << 8;
+            if (offset < 2 || offset + itemSize_ > pageSize) corruptIndex();
+            const uint64_t at = uint64_t(page) + offset;
+            // Most keys of a page differ from the search at the first byte: compared inline.
+            const uint8_t* k = base + offset + 8;
+            const uint8_t first = n ? uint8_t(key[0]) : 0;
+            int c = n == 0 ? 0 : k[0] != first ? (k[0] < first ? -1 : 1) : std::memcmp(k, key.data(), n);
             if (descending_) c = -c;
             if (c == 0 && recno) {
                 uint32_t r = u32(at + 4);

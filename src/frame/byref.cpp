@@ -1,5 +1,6 @@
 #include "frame/byref.h"
-#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -41,14 +42,19 @@ struct MethodRefs {
 std::mutex refsLock;
 std::deque<MethodRefs> refsCache;
 
+// Recently used entries, found without the lock: a slot per hash of the method, holding a
+// pointer to an entry that never changes once made.
+std::atomic<const MethodRefs*> recentRefs[64];
+
 const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags) {
-    // A loop calls one method again and again: its entry is remembered per thread, without the lock.
-    thread_local const MethodRefs* last = nullptr;
+    std::atomic<const MethodRefs*>& slot =
+        recentRefs[(static_cast<unsigned>(id) * 31u + flags + (reinterpret_cast<uintptr_t>(info) >> 4)) % 64];
+    const MethodRefs* last = slot.load(std::memory_order_acquire);
     if (last && last->info == info && last->id == id && last->flags == flags) return &last->types;
     std::lock_guard<std::mutex> guard(refsLock);
     for (const auto& m : refsCache)
         if (m.info == info && m.id == id && m.flags == flags) {
-            last = &m;
+            slot.store(&m, std::memory_order_release);
             return &m.types;
         }
     TYPEATTR* attr = nullptr;
@@ -63,8 +69,8 @@ const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags
             for (SHORT p = 0; p < fd->cParams; ++p) m.types.push_back(referencedType(fd->lprgelemdescParam[p]));
             info->ReleaseFuncDesc(fd);
             refsCache.push_back(std::move(m));
-            last = &refsCache.back();
-            return &last->types; // entries are never removed; a deque keeps them in place
+            slot.store(&refsCache.back(), std::memory_order_release);
+            return &refsCache.back().types; // entries are never removed; a deque keeps them in place
         }
         info->ReleaseFuncDesc(fd);
     }
@@ -104,20 +110,26 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
 
     const std::vector<VARTYPE>* refs = parameterRefs(info, id, flags);
     if (!refs) return S_OK; // the standard dispatch reports an unknown member itself
-    if (std::find_if(refs->begin(), refs->end(), [](VARTYPE vt) { return vt != VT_EMPTY; }) == refs->end())
-        return S_OK; // no typed reference parameter: nothing to convert
+    // The declared type that argument i is converted into, VT_EMPTY when it is passed as given.
+    auto declared = [&](UINT i) -> VARTYPE {
+        const VARIANTARG& a = params->rgvarg[i];
+        if (!isVariantRef(a) && !byValue(a)) return VT_EMPTY;
+        // Named arguments come first and carry their parameter's position; the positional
+        // ones follow in reverse order.
+        long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(params->cArgs - 1 - i);
+        if (position < 0 || position >= static_cast<long>(refs->size())) return VT_EMPTY;
+        return (*refs)[position];
+    };
+    any = false;
+    for (UINT i = 0; i < params->cArgs && !any; ++i) any = declared(i) != VT_EMPTY;
+    if (!any) return S_OK; // no argument meets a typed reference parameter: nothing to convert
 
     args_.assign(params->rgvarg, params->rgvarg + params->cArgs);
     converted_.reserve(params->cArgs);
     for (UINT i = 0; i < params->cArgs; ++i) {
-        const bool reference = isVariantRef(args_[i]);
-        if (!reference && !byValue(args_[i])) continue;
-        // Named arguments come first and carry their parameter's position; the positional
-        // ones follow in reverse order.
-        long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(params->cArgs - 1 - i);
-        if (position < 0 || position >= static_cast<long>(refs->size())) continue;
-        VARTYPE vt = (*refs)[position];
+        const VARTYPE vt = declared(i);
         if (vt == VT_EMPTY) continue;
+        const bool reference = isVariantRef(args_[i]);
         VARIANT* target = reference ? V_VARIANTREF(&args_[i]) : &args_[i];
         Converted c{reference ? target : nullptr, {}};
         VariantInit(&c.value);

@@ -106,9 +106,11 @@ public:
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         static ITypeInfo* const ti = cachedTypeInfo(__uuidof(Itf));
         if (!ti) return TYPE_E_CANTLOADLIBRARY;
-        if (traceOn()) [[unlikely]]
-            return tracedInvoke(progId_, __uuidof(Itf), id, flags, params, result, excep, argErr,
+        if (traceOn()) [[unlikely]] {
+            static const NameTable* const names = interfaceNames(__uuidof(Itf));
+            return tracedInvoke(progId_, names, id, params, result, excep,
                                 [&](EXCEPINFO* e) { return invokeThrough(ti, id, flags, params, result, e, argErr); });
+        }
         return invokeThrough(ti, id, flags, params, result, excep, argErr);
     }
 

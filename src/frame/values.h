@@ -19,6 +19,8 @@ namespace zor {
 
 // A String argument copied on entry: a NULL BSTR is the empty string; embedded NULs are kept.
 inline std::wstring str(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+// The same read in place, for a method that only reads it before anything else can change it.
+inline std::wstring_view strView(BSTR b) { return b ? std::wstring_view(b, SysStringLen(b)) : std::wstring_view(); }
 
 // A new BSTR for a result; out of memory is an error, never a silent NULL.
 BSTR newBstr(std::wstring_view s);

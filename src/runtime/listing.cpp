@@ -73,7 +73,18 @@ bool anyEntry(std::wstring_view name, unsigned mask) {
     if (name.empty() || name.find(L'\0') != std::wstring_view::npos) return false;
     const wchar_t last = name.back();
     if (name.find_first_of(L"*?") == std::wstring_view::npos && last != L'\\' && last != L'/' && last != L':') {
-        const DWORD attributes = GetFileAttributesW(std::wstring(name).c_str());
+        // The name with its terminator: on the stack when it is short, as it nearly always is.
+        wchar_t shortName[MAX_PATH + 1];
+        std::wstring longName;
+        const wchar_t* terminated = shortName;
+        if (name.size() <= MAX_PATH) {
+            name.copy(shortName, name.size());
+            shortName[name.size()] = L'\0';
+        } else {
+            longName.assign(name);
+            terminated = longName.c_str();
+        }
+        const DWORD attributes = GetFileAttributesW(terminated);
         if (attributes != INVALID_FILE_ATTRIBUTES) return maskAdmits(mask, attributes);
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return false;

@@ -7,6 +7,11 @@ namespace zor {
 
 std::string toAnsi(std::wstring_view s) {
     if (s.empty()) return {};
+    if (s.size() <= 256) { // a short text in one pass: no code page needs more than three bytes a unit
+        char buf[3 * 256];
+        int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), buf, sizeof buf, nullptr, nullptr);
+        if (n > 0) return std::string(buf, static_cast<size_t>(n));
+    }
     int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);

@@ -7,7 +7,7 @@ namespace zor {
 // non-zero result code becomes 0 or False without being passed on.
 
 namespace {
-std::string ansi(BSTR s) { return toAnsi(str(s)); }
+std::string ansi(BSTR s) { return toAnsi(strView(s)); }
 } // namespace
 
 // Creation and destruction end whatever the engine holds open in the process. Without an engine

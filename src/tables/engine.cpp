@@ -1,4 +1,5 @@
 #include "tables/engine.h"
+#include <atomic>
 #include <mutex>
 #include <algorithm>
 #include <vector>
@@ -12,7 +13,7 @@ namespace {
 
 std::mutex loadLock;
 EngineCalls loaded{};
-bool isLoaded = false;
+std::atomic<bool> isLoaded{false}; // set once the calls are resolved; never cleared
 const EngineCalls* replacement = nullptr;
 
 // The folder part of a module's file name, ending in "\"; empty when it cannot be had.
@@ -79,8 +80,9 @@ void resolve(HMODULE m, F& f, const char* name) {
 
 const EngineCalls& engine() {
     if (replacement) return *replacement;
+    if (isLoaded.load(std::memory_order_acquire)) return loaded; // every call after the first
     std::lock_guard<std::mutex> guard(loadLock);
-    if (isLoaded) return loaded;
+    if (isLoaded.load(std::memory_order_relaxed)) return loaded;
     HMODULE m = loadEngine();
     if (!m) throw Error(errFileNotFound);
     EngineCalls c{};
@@ -94,7 +96,7 @@ const EngineCalls& engine() {
     resolve(m, c.AdsLocate, "AdsLocate");
     resolve(m, c.AdsContinue, "AdsContinue");
     loaded = c;
-    isLoaded = true;
+    isLoaded.store(true, std::memory_order_release);
     return loaded;
 }
 

@@ -315,7 +315,7 @@ STDMETHODIMP TextFileFunctions::WriteINIFileBlankLine(BSTR strIniFile, VARIANT_B
 // ---- whole-file reading and file attributes ------------------------------------------------
 
 STDMETHODIMP TextFileFunctions::FileExists(BSTR strFilename, VARIANT_BOOL* result) {
-    return untrapped(result, [&] { return fileExists(str(strFilename)); });
+    return untrapped(result, [&] { return fileExists(strView(strFilename)); });
 }
 
 STDMETHODIMP TextFileFunctions::DirExists(BSTR strDirName, VARIANT_BOOL* result) {

@@ -1,4 +1,4 @@
-// The trace switch: a child process (this program, filtered to TraceChild) makes a few calls
+// The trace switch: child processes (this program, filtered to TraceChild) make a few calls
 // through IDispatch with ZORUTILITY_TRACE set; its lines are checked here. A trace file that
 // cannot be made changes no result.
 #include "client.h"
@@ -11,7 +11,7 @@ using namespace test;
 
 namespace {
 
-const int threadCalls = 25;
+const int threadCalls = 2000; // enough for lines to be queued while others are written
 
 // The child's calls; their results are the same whether tracing is on, off or failing.
 void childCalls() {
@@ -46,24 +46,34 @@ void childCalls() {
     for (auto& t : threads) t.join();
 }
 
-DWORD runChild(const std::wstring& traceFile) {
+// Runs `count` children at once on one trace file; their exit codes or-ed (0: all passed). The
+// file is read once they have ended: lines are written by a thread of each child, the last ones
+// as it exits.
+DWORD runChildren(const std::wstring& traceFile, int count = 1) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring cmd = L"\"" + std::wstring(self) + L"\" --gtest_filter=TraceChild.*";
     SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.c_str());
     SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", L"1");
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    std::vector<PROCESS_INFORMATION> children;
+    DWORD result = 0;
+    for (int i = 0; i < count; ++i) {
+        std::wstring cmd = L"\"" + std::wstring(self) + L"\" --gtest_filter=TraceChild.*";
+        STARTUPINFOW si{sizeof si};
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) children.push_back(pi);
+        else result = 99;
+    }
     SetEnvironmentVariableW(L"ZORUTILITY_TRACE", nullptr);
     SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr);
-    if (!ok) return 99;
-    DWORD code = 99;
-    WaitForSingleObject(pi.hProcess, 120000);
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return code;
+    for (auto& pi : children) {
+        DWORD code = 99;
+        WaitForSingleObject(pi.hProcess, 120000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        result |= code;
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    return result;
 }
 
 } // namespace
@@ -75,13 +85,14 @@ TEST(TraceChild, Calls) {
 
 TEST(Trace, LinesOfAFewCalls) {
     const std::wstring dir = scratchDir(L"trace");
-    ASSERT_EQ(0u, runChild(dir + L"calls.log"));
+    const int children = 2; // two processes at once on one file
+    ASSERT_EQ(0u, runChildren(dir + L"calls.log", children));
     const std::string text = readFile(dir + L"calls.log");
     std::vector<std::string> lines;
     for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
         lines.push_back(text.substr(at, end - at));
     EXPECT_EQ(text.size(), text.rfind("\r\n") + 2) << "the file ends with a whole line";
-    ASSERT_EQ(5u + 2 * threadCalls, lines.size()) << text;
+    ASSERT_EQ(children * (5u + 2 * threadCalls), lines.size()) << text;
     // Every line whole: time, process, thread, class.method(arguments) -> result, microseconds.
     const std::regex whole(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} pid \d+ tid \d+ \w+\.\w+\(.*\) -> .* \| \d+ us)");
     for (const auto& l : lines) EXPECT_TRUE(std::regex_match(l, whole)) << l;
@@ -102,17 +113,17 @@ TEST(Trace, LinesOfAFewCalls) {
     EXPECT_TRUE(has(R"( EncryptFunctions.DecryptString(strStringIn=String ***, strPassword=String ***) -> String *** | )"));
     EXPECT_EQ(std::string::npos, text.find("plain")) << text;
     EXPECT_EQ(std::string::npos, text.find("pw1234")) << text;
-    // Two threads' lines, each whole.
+    // Each child's two threads' lines, each whole.
     std::set<std::string> threads;
     const std::regex threadCall(R"(.* tid (\d+) TextFileFunctions\.ExtractExtension\(strInputFile=String "x\.y"\) -> String "y" \| \d+ us)");
     std::smatch m;
     for (const auto& l : lines)
         if (std::regex_match(l, m, threadCall)) threads.insert(m[1]);
-    EXPECT_EQ(2u, threads.size());
+    EXPECT_EQ(2u * children, threads.size());
 }
 
 TEST(Trace, AMissingFolderForTheFileChangesNoResult) {
     const std::wstring dir = scratchDir(L"trace-missing");
-    EXPECT_EQ(0u, runChild(dir + L"no-such-folder\\calls.log"));
+    EXPECT_EQ(0u, runChildren(dir + L"no-such-folder\\calls.log"));
     EXPECT_FALSE(exists(dir + L"no-such-folder"));
 }
