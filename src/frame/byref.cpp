@@ -1,4 +1,5 @@
 #include "frame/byref.h"
+#include "runtime/guards.h"
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -38,14 +39,14 @@ struct MethodRefs {
     WORD flags;
     std::vector<VARTYPE> types;
 };
-std::mutex refsLock;
+Lock refsLock;
 std::deque<MethodRefs> refsCache;
 
 const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags) {
     // A loop calls one method again and again: its entry is remembered per thread, without the lock.
     thread_local const MethodRefs* last = nullptr;
     if (last && last->info == info && last->id == id && last->flags == flags) return &last->types;
-    std::lock_guard<std::mutex> guard(refsLock);
+    std::lock_guard<Lock> guard(refsLock);
     for (const auto& m : refsCache)
         if (m.info == info && m.id == id && m.flags == flags) {
             last = &m;

@@ -5,12 +5,13 @@
 #include <string>
 #include "runtime/errors.h"
 #include "runtime/module.h"
+#include "runtime/guards.h"
 
 namespace zor {
 
 namespace {
 
-std::mutex loadLock;
+Lock loadLock;
 EngineCalls loaded{};
 bool isLoaded = false;
 const EngineCalls* replacement = nullptr;
@@ -79,7 +80,7 @@ void resolve(HMODULE m, F& f, const char* name) {
 
 const EngineCalls& engine() {
     if (replacement) return *replacement;
-    std::lock_guard<std::mutex> guard(loadLock);
+    std::lock_guard<Lock> guard(loadLock);
     if (isLoaded) return loaded;
     HMODULE m = loadEngine();
     if (!m) throw Error(errFileNotFound);
