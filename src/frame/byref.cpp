@@ -1,4 +1,6 @@
 #include "frame/byref.h"
+#include "runtime/guards.h"
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -39,7 +41,7 @@ struct MethodRefs {
     WORD flags;
     std::vector<VARTYPE> types;
 };
-std::mutex refsLock;
+Lock refsLock;
 std::deque<MethodRefs> refsCache;
 
 // Recently used entries, found without the lock: a slot per hash of the method, holding a
@@ -51,7 +53,7 @@ const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags
         recentRefs[(static_cast<unsigned>(id) * 31u + flags + (reinterpret_cast<uintptr_t>(info) >> 4)) % 64];
     const MethodRefs* last = slot.load(std::memory_order_acquire);
     if (last && last->info == info && last->id == id && last->flags == flags) return &last->types;
-    std::lock_guard<std::mutex> guard(refsLock);
+    std::lock_guard<Lock> guard(refsLock);
     for (const auto& m : refsCache)
         if (m.info == info && m.id == id && m.flags == flags) {
             slot.store(&m, std::memory_order_release);

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 #include "runtime/module.h"
+#include "runtime/guards.h"
 
 namespace zor {
 
@@ -14,7 +15,7 @@ namespace {
 // The type library is loaded once per process from this module's own resources, and each
 // interface's description is looked up once; ITypeLib and ITypeInfo are safe to share between
 // apartments.
-std::mutex typeLibLock;
+Lock typeLibLock;
 ITypeLib* typeLib = nullptr;
 std::vector<std::pair<IID, ITypeInfo*>> typeInfos;
 
@@ -24,7 +25,7 @@ thread_local long lngIsWindowsNT = 0;
 
 HRESULT interfaceTypeInfo(REFIID iid, ITypeInfo** out) {
     *out = nullptr;
-    std::lock_guard<std::mutex> guard(typeLibLock);
+    std::lock_guard<Lock> guard(typeLibLock);
     for (const auto& [known, info] : typeInfos)
         if (IsEqualIID(known, iid)) {
             *out = info;

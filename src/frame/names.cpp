@@ -2,6 +2,7 @@
 #include <mutex>
 #include <utility>
 #include "frame/dispatch.h"
+#include "runtime/guards.h"
 
 namespace zor {
 
@@ -140,7 +141,7 @@ const NameTable::Member* NameTable::byId(DISPID id) const noexcept {
 }
 
 namespace {
-std::mutex tablesLock;
+Lock tablesLock;
 std::vector<std::pair<IID, NameTable*>> tables; // kept for the life of the process
 } // namespace
 
@@ -152,7 +153,7 @@ ITypeInfo* cachedTypeInfo(REFIID iid) noexcept {
 }
 
 const NameTable* interfaceNames(REFIID iid) noexcept {
-    std::lock_guard<std::mutex> guard(tablesLock);
+    std::lock_guard<Lock> guard(tablesLock);
     for (const auto& [known, table] : tables)
         if (IsEqualIID(known, iid)) return table;
     ITypeInfo* info = cachedTypeInfo(iid);

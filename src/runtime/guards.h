@@ -32,4 +32,19 @@ private:
     int level_;
 };
 
+// A lock for process-wide state that holds no kernel object. The C++ runtime's std::mutex makes
+// an event the first time two threads meet at it and keeps it for the life of the process: a
+// handle left behind by whichever call happened to wait.
+class Lock {
+public:
+    Lock() = default;
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    void lock() { AcquireSRWLockExclusive(&lock_); }
+    void unlock() { ReleaseSRWLockExclusive(&lock_); }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
 } // namespace zor

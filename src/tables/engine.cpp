@@ -6,12 +6,13 @@
 #include <string>
 #include "runtime/errors.h"
 #include "runtime/module.h"
+#include "runtime/guards.h"
 
 namespace zor {
 
 namespace {
 
-std::mutex loadLock;
+Lock loadLock;
 EngineCalls loaded{};
 std::atomic<bool> isLoaded{false}; // set once the calls are resolved; never cleared
 const EngineCalls* replacement = nullptr;
@@ -81,7 +82,7 @@ void resolve(HMODULE m, F& f, const char* name) {
 const EngineCalls& engine() {
     if (replacement) return *replacement;
     if (isLoaded.load(std::memory_order_acquire)) return loaded; // every call after the first
-    std::lock_guard<std::mutex> guard(loadLock);
+    std::lock_guard<Lock> guard(loadLock);
     if (isLoaded.load(std::memory_order_relaxed)) return loaded;
     HMODULE m = loadEngine();
     if (!m) throw Error(errFileNotFound);

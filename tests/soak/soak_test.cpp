@@ -2,9 +2,9 @@
 // warm-up round settles the heaps and the platform's caches first. ZOR_SOAK_ROUNDS sets the
 // rounds (bench/soak.sh makes it a long run).
 #include "soak.h"
+#include <atomic>
 #include <cstdlib>
 #include <iostream>
-#include <thread>
 
 using namespace test;
 
@@ -15,10 +15,40 @@ int rounds() {
     return r ? std::atoi(r) : 10;
 }
 
+// Runs body on n threads while this thread lets its own apartment's calls in. The threads are
+// the platform's own: the C++ runtime's threads make an event for an internal lock the first
+// time two of them meet at it (the likelier the busier the machine) and keep it for the life of
+// the process, which would count as a handle left behind.
+struct ThreadStart {
+    const std::function<void(int)>* body;
+    int index;
+};
+DWORD WINAPI threadStart(void* p) {
+    auto* start = static_cast<ThreadStart*>(p);
+    (*start->body)(start->index);
+    return 0;
+}
+void runThreads(int n, const std::function<void(int)>& body) {
+    std::vector<ThreadStart> starts;
+    for (int t = 0; t < n; ++t) starts.push_back({&body, t});
+    std::vector<HANDLE> threads;
+    for (ThreadStart& s : starts) {
+        HANDLE h = CreateThread(nullptr, 0, threadStart, &s, 0, nullptr);
+        EXPECT_NE(nullptr, h);
+        if (h) threads.push_back(h);
+    }
+    while (!threads.empty() && WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    for (HANDLE h : threads) CloseHandle(h);
+}
+
 // What the process holds, once the state of its ended threads is gone: Wine frees some state of
 // an ended thread lazily, when a later thread ends, so two threads that do nothing end first.
 Resources settled() {
-    for (int i = 0; i < 2; ++i) std::thread([] {}).join();
+    for (int i = 0; i < 2; ++i) runThreads(1, [](int) {});
     return measure();
 }
 
@@ -37,24 +67,13 @@ void expectNothingLeft(const Resources& before, Resources after, long calls) {
     EXPECT_EQ(S_OK, after.canUnload) << "an object of the library is still alive";
 }
 
-// Runs body on n threads, each in an apartment of its own, while this thread lets its own
-// apartment's calls in.
+// Runs body on n threads, each in an apartment of its own.
 void onThreads(int n, const std::function<void(int)>& body) {
-    std::vector<std::thread> threads;
-    std::atomic<int> running{n};
-    for (int t = 0; t < n; ++t)
-        threads.emplace_back([&, t] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            body(t);
-            CoUninitialize();
-            --running;
-        });
-    while (running > 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    for (auto& t : threads) t.join();
+    runThreads(n, [&](int t) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        body(t);
+        CoUninitialize();
+    });
 }
 
 } // namespace
