@@ -10,7 +10,7 @@ namespace engine {
 enum class Op {
     Literal, Field, Deleted, Recno, Reccount, Eof, Date,
     Or, And, Not, Iif, Equal, Exact, NotEqual, Less, LessEqual, Greater, GreaterEqual, Contains,
-    Add, Subtract, Multiply, Divide, Modulus, Negate,
+    Add, Subtract, Multiply, Divide, Modulus, Power, Negate,
     // text
     Upper, Lower, Trim, Ltrim, Alltrim, Left, Right, Substr, Space, Replicate, Padl, Padr, Padc, Stuff,
     Chr, Str, Strzero, Dtos, Dtoc, Cdow, Cmonth,
@@ -21,12 +21,15 @@ enum class Op {
 };
 
 // A value while a record is evaluated. Text points into the record, a literal or a node's
-// buffer; a number carries the width and decimals that STR() without a width prints it with.
+// buffer. A number is an exact integer (`whole`, also in `num`) or a double (`num`); `width` is
+// the places of its whole part and `dec` its decimals, as STR() without a width prints it.
 struct Cell {
     Type type = Type::Logical;
     const char* s = nullptr;
     uint32_t len = 0;
     double num = 0;
+    int64_t whole = 0;
+    bool integer = false;
     int width = 10, dec = 0;
     int64_t day = 0; // a Julian day number, 0 for the empty date
     bool b = false;
@@ -47,5 +50,35 @@ struct Node {
 int64_t julian(int y, int m, int d); // 0 when the date is not valid
 void civil(int64_t day, int& y, int& m, int& d); // 0/0/0 for days before year 0
 int64_t ctod(const char* s, size_t n);           // MM/DD/YY, the century from 1900
+
+// The number model (numbers.cpp): every rule for places and decimals is there.
+constexpr int defaultDecimals = 2; // the decimals of a quotient, a remainder or a power
+Cell integerCell(int64_t n, int places);
+Cell realCell(double d, int dec, int places);
+Cell computedInteger(int64_t n);     // an operation's integer result: 10 or 20 places
+Cell computedReal(double d, int dec); // an operation's double result: 10 or 20 places
+Cell literalNumber(std::string_view text);
+Cell fieldNumber(const char* p, size_t n, int dec);
+Cell val(const char* s, size_t n);
+Cell add(const Cell& a, const Cell& b, bool subtract);
+Cell multiply(const Cell& a, const Cell& b);
+Cell divide(const Cell& a, const Cell& b);
+Cell modulus(const Cell& a, const Cell& b);
+Cell power(const Cell& a, const Cell& b);
+Cell negate(const Cell& a);
+Cell absolute(const Cell& a);
+Cell integerPart(const Cell& a);
+Cell rounded(const Cell& a, int dec);
+Cell modulo(const Cell& a, const Cell& b); // MOD()
+// The parser's folding of an operation on literals (b unused for a unary one): false when it
+// is left to run time.
+bool fold(Op op, const Cell& a, const Cell& b, Cell& out);
+double roundTo(double n, int dec);
+// -1, 0 or 1, or `unordered` when either is not a number (a negative root): then only != holds.
+constexpr int unordered = 2;
+int compareNumbers(const Cell& a, const Cell& b);
+size_t formatReal(char* out, double n, int width, int dec);   // width clamped to 1..255
+size_t formatNumber(char* out, const Cell& c, int width, int dec);
+int printWidth(const Cell& c); // STR() without a width
 
 } // namespace engine
