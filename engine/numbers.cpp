@@ -31,9 +31,17 @@ int literalPlaces(int64_t n) {
 bool fitsInt64(double d) { return d >= -9223372036854775808.0 && d < 9223372036854775808.0; }
 bool fitsInt32(const Cell& c) { return c.integer && c.whole >= INT32_MIN && c.whole <= INT32_MAX; }
 
+// An operation's result as a double holds it: the 32-bit build's x87 registers carry more
+// digits, which would make 778002*778002*778002 exact where the engine rounds it.
+double held(double d) {
+    volatile double v = d;
+    return v;
+}
+
 // The result of an operation that mixes kinds: a double when either side was one or decimals
 // remain, otherwise an integer while it fits.
 Cell mixed(double d, int dec, bool real) {
+    d = held(d);
     if (dec || real) return computedReal(d, dec);
     if (fitsInt64(d)) return computedInteger(int64_t(d));
     return computedReal(d, defaultDecimals);
@@ -63,7 +71,10 @@ Cell realCell(double d, int dec, int places) {
 }
 
 Cell computedInteger(int64_t n) { return integerCell(n, placesFor(double(n))); }
-Cell computedReal(double d, int dec) { return realCell(d, dec, placesFor(d)); }
+Cell computedReal(double d, int dec) {
+    d = held(d);
+    return realCell(d, dec, placesFor(d));
+}
 
 Cell literalNumber(std::string_view text) {
     std::string s(text);
@@ -101,7 +112,7 @@ Cell fieldNumber(const char* p, size_t n, int dec) {
     if (!dec && !after) return integerCell(negative ? -int64_t(m) : int64_t(m), places);
     static const double scale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
                                    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
-    double v = double(m) / scale[after];
+    double v = held(double(m) / scale[after]);
     return realCell(negative ? -v : v, dec, places);
 }
 
@@ -225,13 +236,13 @@ Cell integerPart(const Cell& a) {
 
 // Rounds half away from zero at `dec` places (left of the point when negative), the way the
 // engine does it: scaled one place further, 5 added, cut.
+// Each step is held to a double (in the 32-bit build 2.675 would otherwise round down).
 double roundTo(double n, int dec) {
     if (n == 0 || !std::isfinite(n)) return n;
     double pow = std::pow(10.0, std::abs(dec));
-    double scaled = dec < 0 ? n / pow * 10 : n * pow * 10;
-    scaled = (scaled + (n < 0 ? -5 : 5)) / 10;
-    double cut = std::trunc(scaled);
-    return dec < 0 ? cut * pow : cut / pow;
+    double scaled = held(held(held(dec < 0 ? n / pow : n * pow) * 10) + (n < 0 ? -5 : 5)) / 10;
+    double cut = std::trunc(held(scaled));
+    return held(dec < 0 ? cut * pow : cut / pow);
 }
 
 Cell rounded(const Cell& a, int dec) { return computedReal(roundTo(a.num, dec), std::max(dec, 0)); }
