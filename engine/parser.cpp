@@ -119,9 +119,37 @@ private:
     // An operation on literals becomes a literal, with the places that folding gives: the
     // arithmetic, INT(), LEN(), ASC(), AT(), MIN(), MAX() and IIF() on a literal condition.
     static bool literal(const Expression& e, Type t) { return e->op == Op::Literal && e->type == t; }
+    // The operations folded by their run-time value: relations (on text only ==, as the others
+    // depend on exact matching), the connectives, $, EMPTY(), UPPER(), CHR(), STOD(), CTOD("") and
+    // text + and -.
+    static bool foldsByValue(const Node& e) {
+        switch (e.op) {
+        case Op::Exact: case Op::Not: case Op::Contains: case Op::Empty: case Op::Upper: case Op::Chr: case Op::Stod:
+            return true;
+        case Op::Equal: case Op::NotEqual: case Op::Less: case Op::LessEqual: case Op::Greater: case Op::GreaterEqual:
+            return e.args[0]->type != Type::String;
+        case Op::Ctod: return e.args[0]->text.empty();
+        case Op::Add: case Op::Subtract: return e.type == Type::String;
+        default: return false;
+        }
+    }
     static Expression folded(Expression e) {
         auto& a = e->args;
         if (e->op == Op::Iif && literal(a[0], Type::Logical)) return std::move(a[a[0]->literal.b ? 1 : 2]);
+        // .F. .AND. x is .F. and .T. .OR. x is .T., either way round; .T. .AND. x is x.
+        if (e->op == Op::And || e->op == Op::Or) {
+            bool decides = e->op == Op::Or;
+            for (int i = 0; i < 2; ++i)
+                if (literal(a[i], Type::Logical)) return std::move(a[a[i]->literal.b == decides ? i : 1 - i]);
+        }
+        if (foldsByValue(*e) && std::all_of(a.begin(), a.end(), [](const Expression& x) { return x->op == Op::Literal; })) {
+            Value v = evaluate(*e, Record{nullptr, nullptr, 0, false});
+            Expression f = node(Op::Literal, v.type);
+            f->text = v.text;
+            f->literal.day = v.day;
+            f->literal.b = v.logical;
+            return f;
+        }
         if (!std::all_of(a.begin(), a.end(), [](const Expression& x) { return x->op == Op::Literal; }) || a.empty())
             return e;
         Cell out;
@@ -166,7 +194,7 @@ private:
         while (take(".OR.")) {
             Expression r = andExpr();
             if (e->type != Type::Logical || r->type != Type::Logical) bad();
-            e = make(Op::Or, Type::Logical, std::move(e), std::move(r));
+            e = folded(make(Op::Or, Type::Logical, std::move(e), std::move(r)));
         }
         --depth_;
         return e;
@@ -176,7 +204,7 @@ private:
         while (take(".AND.")) {
             Expression r = relation();
             if (e->type != Type::Logical || r->type != Type::Logical) bad();
-            e = make(Op::And, Type::Logical, std::move(e), std::move(r));
+            e = folded(make(Op::And, Type::Logical, std::move(e), std::move(r)));
         }
         return e;
     }
@@ -193,7 +221,7 @@ private:
                 Expression r = additive();
                 if (e->type != r->type) bad();
                 if (op == Op::Contains && e->type != Type::String) bad();
-                e = make(op, Type::Logical, std::move(e), std::move(r));
+                e = folded(make(op, Type::Logical, std::move(e), std::move(r)));
                 again = true;
                 break;
             }
@@ -243,7 +271,7 @@ private:
         if (take(".NOT.") || (peek('!') && !(p_ + 1 < s_.size() && s_[p_ + 1] == '=') && take("!"))) {
             Expression a = relation();
             if (a->type != Type::Logical) bad();
-            e = make(Op::Not, Type::Logical, std::move(a));
+            e = folded(make(Op::Not, Type::Logical, std::move(a)));
         } else if (take("-")) {
             Expression a = unary();
             if (a->type != Type::Number) bad();

@@ -112,6 +112,11 @@ EDGE_NUMBERS = [
     "MIN(5, 5.0)", "MIN(5.0, 5)", "MAX(CUSTNO, BALANCE)", "IIF(ACTIVE, CUSTNO, BALANCE)",
     "MOD(CUSTNO,7)", "MOD(7,0)", "MOD(BALANCE,0)", "MOD(-7,3)", "RECNO()", "YEAR(JOINED)",
     "DAY(JOINED)", "JOINED-JOINED", "1/3*3", "0.1+0.2", "ROUND(2.675, 2)", "-(0.5156)",
+    'LEN("a"+"b")*1000000000', 'LEN("a"-"b")*1000000000', "ASC(CHR(65))*100000000",
+    'LEN(LOWER("ab"))*1000000000', "IIF(1<2, 2, 3)*1000000000", 'IIF("a"="ab", 2, 3)*1000000000',
+    'IIF("a"=="a", 2, 3)*1000000000', 'IIF("a"<"b", 2, 3)*1000000000',
+    "IIF(.F. .AND. RECNO()>0, 2, 3)*1000000000", "IIF(RECNO()>0 .AND. .F., 2, 3)*1000000000",
+    'IIF(EMPTY(CTOD("")), 2, 3)*1000000000',
 ]
 EDGE_LOGICALS = [
     "(BALANCE ** 0.5) = (BALANCE ** 0.5)", "(BALANCE ** 0.5) != 5", "(BALANCE ** 0.5) >= 5",
