@@ -175,7 +175,11 @@ Cell modulus(const Cell& a, const Cell& b) {
     return computedReal(std::fmod(a.num, b.num), defaultDecimals);
 }
 
-Cell power(const Cell& a, const Cell& b) { return computedReal(std::pow(a.num, b.num), defaultDecimals); }
+// Worked out with the longer long double, then rounded once: the 64-bit C runtime's pow() can be
+// a unit off in the last place, which a remainder of a large power shows.
+Cell power(const Cell& a, const Cell& b) {
+    return computedReal(double(std::pow(static_cast<long double>(a.num), static_cast<long double>(b.num))), defaultDecimals);
+}
 
 Cell negate(const Cell& a) {
     if (a.integer && a.whole != INT64_MIN) return computedInteger(-a.whole);
