@@ -222,7 +222,11 @@ Cell arithmetic(const Node& e, const Cell& a, const Cell& b) {
         std::memset(out + keep + b.len, ' ', a.len - keep); // "-" moves the blanks to the end
         return done(e, size_t(a.len) + b.len);
     }
-    if (e.type == Type::Number && a.type == Type::Date) return computedInteger(a.day - b.day);
+    if (e.type == Type::Number && a.type == Type::Date) {
+        Cell days = computedInteger(a.day - b.day);
+        days.wide = true; // the engine's long kind, which a product shows
+        return days;
+    }
     if (e.type == Type::Number) return add(a, b, !plus);
     const Cell& d = a.type == Type::Date ? a : b;
     double days = std::trunc(a.type == Type::Date ? b.num : a.num);

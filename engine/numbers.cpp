@@ -29,7 +29,6 @@ int literalPlaces(int64_t n) {
 }
 
 bool fitsInt64(double d) { return d >= -9223372036854775808.0 && d < 9223372036854775808.0; }
-bool fitsInt32(const Cell& c) { return c.integer && c.whole >= INT32_MIN && c.whole <= INT32_MAX; }
 
 // An operation's result as a double holds it: the 32-bit build's x87 registers carry more
 // digits, which would make 778002*778002*778002 exact where the engine rounds it.
@@ -39,12 +38,21 @@ double held(double d) {
 }
 
 // The result of an operation that mixes kinds: a double when either side was one or decimals
-// remain, otherwise an integer while it fits.
+// remain, otherwise an integer while it fits (one of 32 bits gets 20 places from ten digits).
 Cell mixed(double d, int dec, bool real) {
     d = held(d);
     if (dec || real) return computedReal(d, dec);
+    if (d >= INT32_MIN && d <= INT32_MAX) return integerCell(int64_t(d), d > 999999999 || d < -999999999 ? 20 : 10);
     if (fitsInt64(d)) return computedInteger(int64_t(d));
     return computedReal(d, defaultDecimals);
+}
+
+// A folded quotient, remainder or power keeps the default decimals through further folding.
+Cell defaulted(Cell c) {
+    if (c.integer) c = computedReal(c.num, defaultDecimals);
+    c.dec = defaultDecimals;
+    c.defaultDec = true;
+    return c;
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -55,6 +63,7 @@ Cell integerCell(int64_t n, int places) {
     Cell c;
     c.type = Type::Number;
     c.integer = true;
+    c.wide = n < INT32_MIN || n > INT32_MAX;
     c.whole = n;
     c.num = double(n);
     c.width = places;
@@ -160,7 +169,7 @@ Cell add(const Cell& a, const Cell& b, bool subtract) {
 }
 
 Cell multiply(const Cell& a, const Cell& b) {
-    if (fitsInt32(a) && fitsInt32(b)) return computedInteger(a.whole * b.whole);
+    if (a.integer && b.integer && !a.wide && !b.wide) return computedInteger(a.whole * b.whole);
     return mixed(a.num * b.num, a.dec + b.dec, !a.integer || !b.integer);
 }
 
@@ -170,23 +179,44 @@ Cell divide(const Cell& a, const Cell& b) {
     return computedReal(a.num / b.num, defaultDecimals);
 }
 
+// Integers leave an exact remainder; either way it is a double with the default decimals.
 Cell modulus(const Cell& a, const Cell& b) {
     if (b.num == 0) return computedInteger(0);
+    if (a.integer && b.integer) return computedReal(b.whole == -1 ? 0.0 : double(a.whole % b.whole), defaultDecimals);
     return computedReal(std::fmod(a.num, b.num), defaultDecimals);
 }
 
-// Worked out with the longer long double, then rounded once: the 64-bit C runtime's pow() can be
-// a unit off in the last place, which a remainder of a large power shows.
+// On Windows worked out in the longer long double and rounded once: that C runtime's pow() can be
+// a unit off in the last place (123.9239**10 in the 64-bit one), which a remainder of a large
+// power shows; elsewhere pow() is correctly rounded.
 Cell power(const Cell& a, const Cell& b) {
+#ifdef _WIN32
     return computedReal(double(std::pow(static_cast<long double>(a.num), static_cast<long double>(b.num))), defaultDecimals);
+#else
+    return computedReal(std::pow(a.num, b.num), defaultDecimals);
+#endif
 }
 
+// A negated integer keeps the long kind of a date difference.
 Cell negate(const Cell& a) {
-    if (a.integer && a.whole != INT64_MIN) return computedInteger(-a.whole);
+    if (a.integer && a.whole != INT64_MIN) {
+        Cell c = computedInteger(-a.whole);
+        c.wide |= a.wide;
+        return c;
+    }
     return computedReal(-a.num, a.dec);
 }
 
+static bool foldArithmetic(Op op, const Cell& a, const Cell& b, Cell& out);
+
 bool fold(Op op, const Cell& a, const Cell& b, Cell& out) {
+    if (!foldArithmetic(op, a, b, out)) return false;
+    bool inherits = op == Op::Negate ? a.defaultDec : (a.defaultDec || b.defaultDec) && op != Op::Int;
+    if (inherits || (!out.integer && (op == Op::Divide || op == Op::Modulus || op == Op::Power))) out = defaulted(out);
+    return true;
+}
+
+static bool foldArithmetic(Op op, const Cell& a, const Cell& b, Cell& out) {
     bool ints = a.integer && b.integer;
     int64_t r = 0;
     switch (op) {
@@ -215,6 +245,7 @@ bool fold(Op op, const Cell& a, const Cell& b, Cell& out) {
         if (a.integer && a.whole != INT64_MIN) out = integerCell(-a.whole, literalPlaces(-a.whole));
         else out = computedReal(-a.num, a.dec);
         return true;
+    case Op::Power: out = power(a, b); return true;
     case Op::Int:
         out = integerPart(a);
         if (out.integer) out.width = literalPlaces(out.whole);
@@ -225,7 +256,7 @@ bool fold(Op op, const Cell& a, const Cell& b, Cell& out) {
 
 Cell absolute(const Cell& a) {
     if (a.integer) {
-        if (a.whole >= 0) return a;
+        if (a.whole >= 0) return integerCell(a.whole, a.width);
         if (a.whole != INT64_MIN) return integerCell(-a.whole, std::max(a.width, 10));
     }
     return computedReal(std::fabs(a.num), a.dec);
@@ -249,7 +280,12 @@ double roundTo(double n, int dec) {
     return held(dec < 0 ? cut * pow : cut / pow);
 }
 
-Cell rounded(const Cell& a, int dec) { return computedReal(roundTo(a.num, dec), std::max(dec, 0)); }
+// To no decimals the result is an integer while it fits.
+Cell rounded(const Cell& a, int dec) {
+    double r = held(roundTo(a.num, dec));
+    if (dec <= 0 && fitsInt64(r)) return computedInteger(int64_t(r));
+    return computedReal(r, std::max(dec, 0));
+}
 
 // MOD(): the remainder takes the divisor's sign; a zero divisor gives the dividend back.
 Cell modulo(const Cell& a, const Cell& b) {

@@ -260,7 +260,7 @@ private:
         while (take("**") || take("^")) {
             Expression r = unary();
             if (e->type != Type::Number || r->type != Type::Number) bad();
-            e = make(Op::Power, Type::Number, std::move(e), std::move(r));
+            e = folded(make(Op::Power, Type::Number, std::move(e), std::move(r)));
         }
         return e;
     }

@@ -30,6 +30,8 @@ struct Cell {
     double num = 0;
     int64_t whole = 0;
     bool integer = false;
+    bool wide = false;        // an integer of the engine's long kind: past 32 bits, or a date difference
+    bool defaultDec = false;  // a folded literal whose decimals are the default ones (a quotient's)
     int width = 10, dec = 0;
     int64_t day = 0; // a Julian day number, 0 for the empty date
     bool b = false;

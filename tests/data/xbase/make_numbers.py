@@ -116,7 +116,11 @@ EDGE_NUMBERS = [
     'LEN(LOWER("ab"))*1000000000', "IIF(1<2, 2, 3)*1000000000", 'IIF("a"="ab", 2, 3)*1000000000',
     'IIF("a"=="a", 2, 3)*1000000000', 'IIF("a"<"b", 2, 3)*1000000000',
     "IIF(.F. .AND. RECNO()>0, 2, 3)*1000000000", "IIF(RECNO()>0 .AND. .F., 2, 3)*1000000000",
-    'IIF(EMPTY(CTOD("")), 2, 3)*1000000000',
+    'IIF(EMPTY(CTOD("")), 2, 3)*1000000000', "(1.4995 - 76) - (95 ** 0.5)", "(2/4)*1.5", "(2/4)+1.2345",
+    "-(2/4)*1.5", "(4/2)*1.5", ".73 * (1000 % (972 ** 1.5))", 'CUSTNO * (JOINED - STOD("20000101"))',
+    '(JOINED - STOD("20000101")) * 400000', '-(JOINED - STOD("20000101")) * 400000',
+    'ABS(JOINED - STOD("20000101")) * 400000', '((JOINED - STOD("20000101")) - 1) * 400000',
+    "9223372036854775807 % CUSTNO", "ABS(ROUND((BALANCE - 999999999.3386), -2))", "ABS(-(1000000000.180))",
 ]
 EDGE_LOGICALS = [
     "(BALANCE ** 0.5) = (BALANCE ** 0.5)", "(BALANCE ** 0.5) != 5", "(BALANCE ** 0.5) >= 5",
@@ -176,13 +180,13 @@ def main():
         n = number(rnd.randint(1, 3))
         if len(n) <= 200 and n not in candidates:
             candidates.append(n)
-    # Shown on every record; a number that STR() prints with more than 15 significant digits on
-    # any of them is left out (past that the engine's last digits are not modelled).
+    # Shown on every record; a number that STR() prints with 15 significant digits or more on
+    # any of them is left out (there the engine's last digit is not modelled).
     shown = run(program, ["STR(%s)" % n for n in candidates], "show", *[str(r) for r in range(1, 501)])
     exprs = []
     for n, line in zip(candidates, shown):
         values = [p[2:-1] for p in line.split("\t")[1:] if p.startswith("C[")]
-        if any(len(v.replace("-", "").replace(".", "").strip().lstrip("0")) > 15 for v in values):
+        if any(len(v.replace("-", "").replace(".", "").strip().lstrip("0")) > 14 for v in values):
             continue
         exprs.append(wrap(n, rnd.choice(values) if values else None))
         if len(exprs) == count:
