@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include "ace32.h"
+#include "files.h"
 #include "tree.h"
 
 namespace engine {
@@ -315,7 +316,11 @@ Cell eval(const Node& e, const Record& r) {
     auto arg = [&](size_t i) { return eval(*e.args[i], r); };
     switch (e.op) {
     case Op::Literal: return e.type == Type::String ? text(e.text.data(), e.text.size()) : e.literal;
-    case Op::Field: return field(*e.field, r);
+    case Op::Field:
+        if (e.field->type != 'M') return field(*e.field, r);
+        if (r.atEnd) return text("", 0);
+        if (!r.memo) throw Failure{ENGINE_MEMO_NOT_FOUND};
+        return done(e, r.memo->text(reinterpret_cast<const char*>(r.bytes) + 1 + e.field->offset, e.field->length, e.buffer));
     case Op::Deleted: return logical(!r.atEnd && r.bytes[0] == '*');
     case Op::Recno: return number(r.atEnd ? double(r.records) + 1 : double(r.recno));
     case Op::Reccount: return number(r.records);
