@@ -304,7 +304,7 @@ private:
             if (f.type == 'M' && memoFailure_) throw Failure{memoFailure_}; // memo text lives in another file
             Type t = f.type == 'N' || f.type == 'F' ? Type::Number
                    : f.type == 'D' ? Type::Date : f.type == 'L' ? Type::Logical : Type::String;
-            Expression e = node(Op::Field, t);
+            Expression e = node(f.type == 'M' ? Op::Memo : Op::Field, t);
             e->field = &f;
             return e;
         }

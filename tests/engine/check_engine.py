@@ -195,6 +195,8 @@ for name, table_bytes, memo_bytes, code, where in [
     h = probe.handle("open", path)
     check(probe("filter", h, "NO > 1") == ["0"] and probe.all(h)[0] == list(range(2, 16)), "%s: no memo named" % name)
     probe("filter", h, "")
+    if where == "parse":  # refused when the filter is set, not on some later record
+        check(probe("filter", h, '"urgent" $ NOTES') == [code], "%s: a memo filter" % name)
     got = probe("locate", h, '"urgent" $ NOTES')
     check(got[0] == (code if where == "parse" else "1014"), "%s: a memo named: %r" % (name, got))
     probe("locate", h, "RECNO() = 1")
