@@ -80,14 +80,18 @@ std::string fileName(const char* name, const char* extension, const std::string&
 // look-alike (no best fit), so that it matches nothing by accident.
 std::string tableText(const OpenTable& t, std::string s) {
     if (!t.oem || std::all_of(s.begin(), s.end(), [](char c) { return uint8_t(c) < 0x80; })) return s;
+    if (GetACP() == GetOEMCP()) return s; // one code page for both (UTF-8 for both on some systems)
     int wide = MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), nullptr, 0);
     if (wide <= 0) fail(ENGINE_BAD_ARGUMENT);
     std::wstring w(size_t(wide), L'\0');
     MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), w.data(), wide);
-    int n = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    // Some code pages take no flags (ERROR_INVALID_FLAGS): those convert without them.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(CP_OEMCP, flags, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) n = WideCharToMultiByte(CP_OEMCP, flags = 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
     if (n <= 0) fail(ENGINE_BAD_ARGUMENT);
     std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, w.data(), wide, out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_OEMCP, flags, w.data(), wide, out.data(), n, nullptr, nullptr);
     return out;
 }
 
