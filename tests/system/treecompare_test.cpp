@@ -1,14 +1,17 @@
 // CopyFiles against independent implementations on random trees: with "*.*" the same tree, byte
-// for byte, as the scripting runtime's FileSystemObject.CopyFolder; with a pattern, the files the
+// for byte, as the scripting runtime's FileSystemObject.CopyFolder, into a destination that exists
+// or one that does not yet, and the same error when its parent is missing; with a pattern, the files the
 // platform's own matching (FindFirstFile) selects in each folder. ZOR_TREES and ZOR_TREE_SEED
 // change the number of trees (10) and the seed (bench/treecompare.sh runs 50).
 #include "client.h"
 #include "scratch.h"
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <set>
+#include <thread>
 
 using namespace test;
 
@@ -56,6 +59,11 @@ void randomTree(Random& r, const std::wstring& root) {
 }
 
 using Tree = std::map<std::wstring, std::string>;
+
+std::wstring cwd() {
+    wchar_t b[MAX_PATH];
+    return std::wstring(b, GetCurrentDirectoryW(MAX_PATH, b));
+}
 
 // Every folder under root and the files in them that pattern selects through the platform's own
 // matching, by path from root: "<folder>" or the file's bytes. Every folder, also without a
@@ -110,8 +118,8 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         files += source.size();
         SCOPED_TRACE("tree " + std::to_string(t) + ", " + std::to_string(source.size()) + " entries");
 
-        // The whole tree: CopyFiles makes no outermost folder, CopyFolder makes its own.
-        CreateDirectoryW((dir + L"ours").c_str(), nullptr);
+        // The whole tree, into a folder that exists or, as CopyFolder's, one that does not yet.
+        if (t % 2) CreateDirectoryW((dir + L"ours").c_str(), nullptr);
         Bstr from(src), to(dir + L"ours"), all(L"*.*");
         short subDirs = -1, result = 0;
         Clock::time_point t0 = Clock::now();
@@ -128,17 +136,81 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         EXPECT_EQ("", differences(source, reference)) << "CopyFolder itself";
         EXPECT_EQ("", differences(reference, copied));
 
-        // By pattern, into a fresh folder.
+        // By pattern, into a fresh folder, made beforehand or not.
         const wchar_t* pattern = patterns[t % std::size(patterns)];
-        CreateDirectoryW((dir + L"matched").c_str(), nullptr);
+        if (t % 2 == 0) CreateDirectoryW((dir + L"matched").c_str(), nullptr);
         Bstr from2(src), to2(dir + L"matched"), pat(pattern);
         ASSERT_EQ(S_OK, w->CopyFiles(from2.inout(), to2.inout(), &subDirs, pat.inout(), &result));
         EXPECT_EQ(-1, result);
         listTree(dir + L"matched\\", matched);
         listTree(src + L"\\", selected, pattern);
         EXPECT_EQ("", differences(selected, matched)) << pattern;
+
+        // A destination whose parent is missing: the same error, nothing made.
+        Bstr from3(src), to3(dir + L"nowhere\\ours");
+        Call nowhere;
+        invoke(nowhere, fso.get(), L"CopyFolder", Args{vstr(src.c_str()), vstr((dir + L"nowhere\\theirs").c_str()), vbool(true)});
+        EXPECT_EQ(nowhere.excep.scode, w->CopyFiles(from3.inout(), to3.inout(), &subDirs, all.inout(), &result));
+        EXPECT_FALSE(exists(dir + L"nowhere"));
     }
     auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
     std::cout << count << " trees, " << files << " entries: CopyFiles " << seconds(ours) << " s, FileSystemObject.CopyFolder "
               << seconds(theirs) << " s (anchor), ratio " << seconds(ours) / seconds(theirs) << "\n";
+}
+
+// Two copies of different trees at once on two threads of one process, while a third thread
+// makes files by relative name: the copies leave the process's current directory alone.
+TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
+    const int rounds = 20;
+    const std::wstring dir = scratchDir(L"treecopythreads"), here = dir + L"here";
+    Tree source[2];
+    for (int i = 0; i < 2; ++i) { // 8 folders of 2 levels, 3 files in each
+        std::wstring folder = dir + L"src" + std::to_wstring(i) + L"\\";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (int f = 0; f < 16; ++f) {
+            std::wstring sub = folder + (f % 2 ? L"f" + std::to_wstring(f - 1) + L"\\g\\" : L"f" + std::to_wstring(f) + L"\\");
+            CreateDirectoryW(sub.c_str(), nullptr);
+            for (int n = 0; n < 3; ++n) writeFile(sub + std::to_wstring(n) + L".txt", std::string(100 * n + f, char('a' + i)));
+        }
+        listTree(folder, source[i]);
+    }
+    CreateDirectoryW(here.c_str(), nullptr);
+    const std::wstring before = cwd();
+    SetCurrentDirectoryW(here.c_str());
+    std::atomic<int> copying{2}, moved{0}, made{0};
+    short results[2][rounds] = {};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 2; ++i)
+        threads.emplace_back([&, i] {
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            {
+                auto w = create<_Win32Functions>(L"Win32Functions");
+                for (int n = 0; n < rounds; ++n) {
+                    Bstr from(dir + L"src" + std::to_wstring(i)), to(dir + L"dst" + std::to_wstring(i) + L"-" + std::to_wstring(n)),
+                        all(L"*.*");
+                    short subDirs = -1;
+                    w->CopyFiles(from.inout(), to.inout(), &subDirs, all.inout(), &results[i][n]);
+                }
+            }
+            CoUninitialize();
+            --copying;
+        });
+    threads.emplace_back([&] {
+        for (int n = 0; copying > 0; ++n, ++made) writeFile(L"relative" + std::to_wstring(n) + L".txt", "r");
+    });
+    while (copying > 0) moved += cwd() != here;
+    for (auto& t : threads) t.join();
+    SetCurrentDirectoryW(before.c_str());
+    EXPECT_EQ(0, moved) << "samples of another current directory";
+    for (int i = 0; i < 2; ++i)
+        for (int n = 0; n < rounds; ++n) {
+            Tree copied;
+            listTree(dir + L"dst" + std::to_wstring(i) + L"-" + std::to_wstring(n) + L"\\", copied);
+            EXPECT_EQ(-1, results[i][n]) << i << " " << n;
+            EXPECT_EQ("", differences(source[i], copied)) << i << " " << n;
+        }
+    Tree relative;
+    listTree(here + L"\\", relative);
+    EXPECT_EQ(static_cast<size_t>(made.load()), relative.size());
+    EXPECT_GT(made.load(), 0);
 }
