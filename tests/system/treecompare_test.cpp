@@ -33,8 +33,8 @@ std::wstring randomName(Random& r) {
     return stems[r(8)] + std::to_wstring(r(100)) + ends[r(8)];
 }
 
-// A tree of up to 6 levels, up to 500 files and some empty folders under root.
-void randomTree(Random& r, const std::wstring& root) {
+// A tree of up to 6 levels, fewer than `files` files and some empty folders under root.
+void randomTree(Random& r, const std::wstring& root, unsigned files = 501) {
     std::vector<std::pair<std::wstring, int>> folders{{root, 0}};
     std::set<std::wstring> taken; // names in any case, per folder
     auto fresh = [&](const std::wstring& folder) {
@@ -51,7 +51,7 @@ void randomTree(Random& r, const std::wstring& root) {
         CreateDirectoryW(folder.c_str(), nullptr);
         folders.push_back({folder, depth + 1});
     }
-    for (unsigned n = r(501); n > 0; --n) {
+    for (unsigned n = r(files); n > 0; --n) {
         std::string bytes(r(10) == 0 ? r(70000) : r(300), '\0');
         for (char& c : bytes) c = static_cast<char>(r(256));
         writeFile(fresh(folders[r(static_cast<unsigned>(folders.size()))].first), bytes);
@@ -161,56 +161,44 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
 // Two copies of different trees at once on two threads of one process, while a third thread
 // makes files by relative name: the copies leave the process's current directory alone.
 TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
-    const int rounds = 20;
-    const std::wstring dir = scratchDir(L"treecopythreads"), here = dir + L"here";
-    Tree source[2];
-    for (int i = 0; i < 2; ++i) { // 8 folders of 2 levels, 3 files in each
-        std::wstring folder = dir + L"src" + std::to_wstring(i) + L"\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        for (int f = 0; f < 16; ++f) {
-            std::wstring sub = folder + (f % 2 ? L"f" + std::to_wstring(f - 1) + L"\\g\\" : L"f" + std::to_wstring(f) + L"\\");
-            CreateDirectoryW(sub.c_str(), nullptr);
-            for (int n = 0; n < 3; ++n) writeFile(sub + std::to_wstring(n) + L".txt", std::string(100 * n + f, char('a' + i)));
-        }
-        listTree(folder, source[i]);
+    const std::wstring dir = scratchDir(L"treecopythreads"), here = dir + L"here", before = cwd();
+    auto path = [&](const wchar_t* kind, int i, int n = 0) { return dir + kind + std::to_wstring(i) + L"-" + std::to_wstring(n); };
+    Random r{7};
+    Tree source[2], relative;
+    for (int i : {0, 1}) {
+        CreateDirectoryW(path(L"src", i).c_str(), nullptr);
+        randomTree(r, path(L"src", i) + L"\\", 40);
+        listTree(path(L"src", i) + L"\\", source[i]);
     }
     CreateDirectoryW(here.c_str(), nullptr);
-    const std::wstring before = cwd();
     SetCurrentDirectoryW(here.c_str());
     std::atomic<int> copying{2}, moved{0}, made{0};
-    short results[2][rounds] = {};
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 2; ++i)
-        threads.emplace_back([&, i] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            {
-                auto w = create<_Win32Functions>(L"Win32Functions");
-                for (int n = 0; n < rounds; ++n) {
-                    Bstr from(dir + L"src" + std::to_wstring(i)), to(dir + L"dst" + std::to_wstring(i) + L"-" + std::to_wstring(n)),
-                        all(L"*.*");
-                    short subDirs = -1;
-                    w->CopyFiles(from.inout(), to.inout(), &subDirs, all.inout(), &results[i][n]);
-                }
+    short results[2][20] = {};
+    auto copies = [&](int i) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (auto w = create<_Win32Functions>(L"Win32Functions"))
+            for (int n = 0; n < 20; ++n) {
+                Bstr from(path(L"src", i)), to(path(L"dst", i, n)), all(L"*.*");
+                short subDirs = -1;
+                w->CopyFiles(from.inout(), to.inout(), &subDirs, all.inout(), &results[i][n]);
             }
-            CoUninitialize();
-            --copying;
-        });
-    threads.emplace_back([&] {
-        for (int n = 0; copying > 0; ++n, ++made) writeFile(L"relative" + std::to_wstring(n) + L".txt", "r");
+        CoUninitialize();
+        --copying;
+    };
+    std::thread first(copies, 0), second(copies, 1), third([&] {
+        for (; copying > 0; ++made, Sleep(1)) writeFile(L"relative" + std::to_wstring(made) + L".txt", "r");
     });
-    while (copying > 0) moved += cwd() != here;
-    for (auto& t : threads) t.join();
+    for (; copying > 0; Sleep(1)) moved += cwd() != here;
+    first.join(), second.join(), third.join();
     SetCurrentDirectoryW(before.c_str());
     EXPECT_EQ(0, moved) << "samples of another current directory";
-    for (int i = 0; i < 2; ++i)
-        for (int n = 0; n < rounds; ++n) {
+    for (int i : {0, 1})
+        for (int n = 0; n < 20; ++n) {
             Tree copied;
-            listTree(dir + L"dst" + std::to_wstring(i) + L"-" + std::to_wstring(n) + L"\\", copied);
-            EXPECT_EQ(-1, results[i][n]) << i << " " << n;
+            listTree(path(L"dst", i, n) + L"\\", copied);
+            EXPECT_EQ(-1, results[i][n]);
             EXPECT_EQ("", differences(source[i], copied)) << i << " " << n;
         }
-    Tree relative;
     listTree(here + L"\\", relative);
-    EXPECT_EQ(static_cast<size_t>(made.load()), relative.size());
-    EXPECT_GT(made.load(), 0);
+    EXPECT_EQ(static_cast<size_t>(made), relative.size());
 }
