@@ -146,8 +146,10 @@ std::wstring traceFileName() {
     DWORD n = GetEnvironmentVariableW(L"ZORUTILITY_TRACE", buf, static_cast<DWORD>(std::size(buf)));
     if (n > 0 && n < std::size(buf)) return std::wstring(buf, n);
     DWORD size = sizeof buf, type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ,
-                     &type, buf, &size) == ERROR_SUCCESS)
+    // RRF_RT_REG_SZ takes a REG_EXPAND_SZ value too and expands it; asking for REG_EXPAND_SZ
+    // as well is refused unless expansion is turned off.
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", RRF_RT_REG_SZ, &type, buf, &size) ==
+        ERROR_SUCCESS)
         return buf;
     return {};
 }
