@@ -67,9 +67,12 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode, OpenOptions opti
         disposition = CREATE_ALWAYS;
         break;
     case OpenMode::Append:
-        // Append access alone puts every write at the end of the file as it is then; appenders
-        // of this library also take turns (Wine decides the end and writes in two steps).
-        access = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+        // Append access without write access puts every write at the end of the file as it is
+        // then; appenders of this library also take turns (Wine decides the end and writes in
+        // two steps). The turn is a byte-range lock, which Windows grants only through a handle
+        // with read or write data access: read data it is, so writes stay append-only. (Others
+        // who share no reading are kept out meanwhile, as any reader of the file would.)
+        access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
         disposition = OPEN_ALWAYS;
         waitMs = std::max(waitMs, appendWaitMs);
         break;

@@ -369,7 +369,8 @@ STDMETHODIMP TextFileFunctions::SetFileDate(BSTR strFilename, DATE dteDate, VARI
         if (!fitsLimit(name, OFS_MAXPATHNAME)) return false; // OpenFile keeps the path in its record
         OFSTRUCT of{};
         of.cBytes = sizeof of;
-        HFILE opened = OpenFile(name.c_str(), &of, OF_WRITE);
+        // Reading the old time takes read access (GetFileTime), setting it write access.
+        HFILE opened = OpenFile(name.c_str(), &of, OF_READWRITE);
         if (opened < 1) return false;
         Handle file(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened)));
 
