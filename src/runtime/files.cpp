@@ -261,16 +261,54 @@ void replaceFile(std::wstring_view source, std::wstring_view target) {
     DeleteFileW(s.c_str());
 }
 
+namespace {
+
+// The full path of p, or empty when the platform cannot make one.
+std::wstring fullPathName(const std::wstring& p) {
+    DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return {};
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(p.c_str(), n, full.data(), nullptr);
+    full.resize(n < full.size() ? n : 0);
+    return full;
+}
+
+bool isExtended(const std::wstring& p) { return p.rfind(L"\\\\?\\", 0) == 0 || p.rfind(L"\\\\.\\", 0) == 0; }
+
+} // namespace
+
+std::wstring extendedPath(std::wstring_view path) {
+    std::wstring p = terminated(path);
+    if (isExtended(p)) return p;
+    std::wstring full = fullPathName(p);
+    // Short enough for every call (folders are refused from MAX_PATH - 12 on): as spelled.
+    if (full.size() < MAX_PATH - 12) return p;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 ScratchFile::ScratchFile(std::wstring_view beside) {
-    std::wstring p = terminated(beside), full(MAX_PATH, L'\0');
-    DWORD n = GetFullPathNameW(p.c_str(), MAX_PATH, full.data(), nullptr);
-    if (n == 0 || n >= MAX_PATH) throw Error(errBadFileName);
-    full.resize(n);
-    full.erase(full.find_last_of(L'\\') + 1);
-    // The platform picks the free name and makes the file in one step.
-    wchar_t name[MAX_PATH];
-    if (!GetTempFileNameW(full.c_str(), L"ZOR", 0, name)) throw fileError(GetLastError(), full);
-    path_ = name;
+    std::wstring folder = extendedPath(beside);
+    if (!isExtended(folder)) folder = fullPathName(folder);
+    if (folder.empty()) throw Error(errBadFileName);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    // A free name made here rather than by GetTempFileName, which refuses a folder longer than
+    // MAX_PATH - 14: CREATE_NEW makes the file and finds the name taken in one step.
+    const unsigned long long seed = (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount();
+    for (unsigned attempt = 0;; ++attempt) {
+        wchar_t name[40];
+        swprintf(name, 40, L"ZOR%llX-%X.tmp", seed, attempt);
+        std::wstring candidate = folder + name;
+        HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            path_ = std::move(candidate);
+            return;
+        }
+        DWORD code = GetLastError();
+        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 0xFFFF)
+            throw fileError(code, folder);
+    }
 }
 
 ScratchFile::~ScratchFile() {

@@ -95,6 +95,10 @@ void renameFile(std::wstring_view from, std::wstring_view to);
 // across volumes a copy beside target is renamed over it, then source is deleted.
 void replaceFile(std::wstring_view source, std::wstring_view target);
 
+// The path in the form that every platform call takes whatever its length: as spelled while its
+// full form is short, else the full path with the \\?\ prefix (\\?\UNC\ for a share).
+std::wstring extendedPath(std::wstring_view path);
+
 // A new, empty file in the folder of `beside`, under a free name, for content that is to take
 // another file's place. It is deleted again when this object goes, unless keep() was called
 // after it went to its place.
