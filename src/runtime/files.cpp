@@ -2,6 +2,8 @@
 #include "runtime/text.h"
 #include "runtime/handles.h"
 #include "runtime/pump.h"
+#include <sddl.h>
+#include <cwchar>
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -388,14 +390,36 @@ bool linesShorterThan(std::wstring_view path, std::size_t limit) {
     return true;
 }
 
-FileMutex::FileMutex(std::wstring_view path, DWORD waitMs) {
-    std::wstring p = terminated(path), full(MAX_PATH * 2, L'\0');
-    DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    full.resize(n < full.size() ? n : 0);
+std::wstring fileTurnName(std::wstring_view path, bool global) {
+    std::wstring p = terminated(path), full = fullPathName(p);
     if (full.empty()) full = p;
     CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-    std::replace(full.begin(), full.end(), L'\\', L'/'); // a mutex name takes no backslash
-    mutex_ = CreateMutexW(nullptr, FALSE, (L"zor-file-turn:" + full).c_str());
+    // A fixed-length name, whatever the path's length (an object name longer than MAX_PATH is
+    // refused): a 64-bit FNV-1a hash of the path. Two files whose paths meet in one hash only
+    // take turns together, which costs a wait and never a wrong result.
+    unsigned long long hash = 14695981039346656037ull;
+    for (wchar_t c : full) {
+        hash = (hash ^ (c & 0xFF)) * 1099511628211ull;
+        hash = (hash ^ (c >> 8)) * 1099511628211ull;
+    }
+    wchar_t name[64];
+    swprintf(name, 64, L"%ls\\zor-file-turn-%016llX", global ? L"Global" : L"Local", hash);
+    return name;
+}
+
+FileMutex::FileMutex(std::wstring_view path, DWORD waitMs) {
+    // The global namespace, so that a service and a desktop program take turns too; a security
+    // descriptor that lets every account wait for and release the turn (the creator's default
+    // one would keep other accounts out). Where the global name cannot be made (a sandboxed
+    // process), the session's own.
+    SECURITY_ATTRIBUTES everyone{sizeof everyone, nullptr, FALSE};
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1,
+                                                         &everyone.lpSecurityDescriptor, nullptr);
+    for (bool global : {true, false}) {
+        mutex_ = CreateMutexExW(&everyone, fileTurnName(path, global).c_str(), 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+        if (mutex_) break;
+    }
+    LocalFree(everyone.lpSecurityDescriptor);
     if (!mutex_) return;
     const DWORD start = GetTickCount();
     for (;;) {

@@ -126,9 +126,14 @@ bool samePath(std::wstring_view a, std::wstring_view b);
 // other trouble is left to the caller's own file operation to report.
 bool volumeHasRoom(std::wstring_view path, std::size_t bytes);
 
-// A named mutex for a file across every process of the session, named after the file's full path
-// (in any case). The turn is taken within waitMs, the caller's window messages flowing; taken()
-// tells whether it was. A turn left by a process that ended is taken over.
+// A named mutex for a file across every process of the machine (every session and account),
+// named after the file's full path (in any case). The turn is taken within waitMs, the caller's
+// window messages flowing; taken() tells whether it was. A turn left by a process that ended is
+// taken over.
+// The name of that mutex for path, in the global or the session's namespace; the same for every
+// spelling of one file, and of one length (within the platform's limit) for every path.
+std::wstring fileTurnName(std::wstring_view path, bool global = true);
+
 class FileMutex {
 public:
     FileMutex(std::wstring_view path, DWORD waitMs);
