@@ -303,7 +303,7 @@ STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BS
         const std::wstring path = profilePath(str(strIniFile));
         if (!waitForProfile(path, GENERIC_READ | GENERIC_WRITE)) return false; // refused, as the platform reports it
         ProfileMutex turn(path);
-        if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, section.size() + key.size() + value.size() + 16))
+        if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, toAnsi(section + key + value).size() + 16))
             return false;
         return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
     });
