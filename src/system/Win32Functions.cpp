@@ -357,7 +357,9 @@ STDMETHODIMP Win32Functions::SetWallpaper(BSTR strBitmap, LONG* result) {
 }
 
 STDMETHODIMP Win32Functions::RemoveWallpaper(LONG* result) {
-    return untrapped(result, [&] { return setWallpaper(L"(None)"); });
+    // An empty path is the documented way to take the wallpaper away; a name of a file that
+    // does not exist is refused.
+    return untrapped(result, [&] { return setWallpaper(L""); });
 }
 
 STDMETHODIMP Win32Functions::PutWindowOnTop(LONG lngFormhWnd, VARIANT_BOOL* result) {
