@@ -295,11 +295,6 @@ Cell modulo(const Cell& a, const Cell& b) {
     return computedReal(m, defaultDecimals);
 }
 
-int compareNumbers(const Cell& a, const Cell& b) {
-    if (a.integer && b.integer) return a.whole < b.whole ? -1 : a.whole > b.whole;
-    return a.num < b.num ? -1 : a.num > b.num ? 1 : a.num == b.num ? 0 : unordered;
-}
-
 // A double as the engine prints it: rounded at `dec` places, then at most 16 significant digits,
 // zeros after them.
 size_t formatReal(char* out, double n, int width, int dec) {

@@ -78,7 +78,10 @@ bool fold(Op op, const Cell& a, const Cell& b, Cell& out);
 double roundTo(double n, int dec);
 // -1, 0 or 1, or `unordered` when either is not a number (a negative root): then only != holds.
 constexpr int unordered = 2;
-int compareNumbers(const Cell& a, const Cell& b);
+inline int compareNumbers(const Cell& a, const Cell& b) {
+    if (a.integer && b.integer) return a.whole < b.whole ? -1 : a.whole > b.whole;
+    return a.num < b.num ? -1 : a.num > b.num ? 1 : a.num == b.num ? 0 : unordered;
+}
 size_t formatReal(char* out, double n, int width, int dec);   // width clamped to 1..255
 size_t formatNumber(char* out, const Cell& c, int width, int dec);
 int printWidth(const Cell& c); // STR() without a width
