@@ -16,9 +16,6 @@
 namespace engine {
 namespace {
 
-// The places of a computed number's whole part: 10, or 20 past ten digits (nine when negative).
-int placesFor(double v) { return v > 9999999999.0 || v < -999999999.0 ? 20 : 10; }
-
 // A folded or literal integer's places: its digits and one more once it has ten; 20 for a
 // negative one of ten digits.
 int literalPlaces(int64_t n) {
@@ -29,13 +26,6 @@ int literalPlaces(int64_t n) {
 }
 
 bool fitsInt64(double d) { return d >= -9223372036854775808.0 && d < 9223372036854775808.0; }
-
-// An operation's result as a double holds it: the 32-bit build's x87 registers carry more
-// digits, which would make 778002*778002*778002 exact where the engine rounds it.
-double held(double d) {
-    volatile double v = d;
-    return v;
-}
 
 // The result of an operation that mixes kinds: a double when either side was one or decimals
 // remain, otherwise an integer while it fits (one of 32 bits gets 20 places from ten digits).
@@ -58,32 +48,6 @@ Cell defaulted(Cell c) {
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 } // namespace
-
-Cell integerCell(int64_t n, int places) {
-    Cell c;
-    c.type = Type::Number;
-    c.integer = true;
-    c.wide = n < INT32_MIN || n > INT32_MAX;
-    c.whole = n;
-    c.num = double(n);
-    c.width = places;
-    return c;
-}
-
-Cell realCell(double d, int dec, int places) {
-    Cell c;
-    c.type = Type::Number;
-    c.num = d;
-    c.dec = dec;
-    c.width = places;
-    return c;
-}
-
-Cell computedInteger(int64_t n) { return integerCell(n, placesFor(double(n))); }
-Cell computedReal(double d, int dec) {
-    d = held(d);
-    return realCell(d, dec, placesFor(d));
-}
 
 Cell literalNumber(std::string_view text) {
     std::string s(text);
