@@ -98,8 +98,10 @@ std::optional<std::string> rootPath(BSTR strDrive) { return platformText(str(str
 
 short megabytes(BSTR strDrive, bool free) {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    if (auto root = rootPath(strDrive))
+    if (auto root = rootPath(strDrive)) {
+        CriticalErrorsFail noDiskBox;
         GetDiskFreeSpaceA(root->c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters);
+    }
     auto signedValue = [](DWORD v) { return static_cast<double>(static_cast<LONG>(v)); };
     double bytes = signedValue(bytesPerSector) * signedValue(sectorsPerCluster) *
                    signedValue(free ? freeClusters : totalClusters);
@@ -114,9 +116,11 @@ struct Volume {
     bool answered = false;
 
     explicit Volume(BSTR strDrive) {
-        if (auto root = rootPath(strDrive))
+        if (auto root = rootPath(strDrive)) {
+            CriticalErrorsFail noDiskBox;
             answered = GetVolumeInformationA(root->c_str(), name.data(), 255, &serial, &maxComponent, &flags,
                                              fileSystem.data(), 255) != FALSE;
+        }
     }
 };
 
