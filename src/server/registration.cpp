@@ -150,7 +150,7 @@ HRESULT zor::unregisterServer(bool perUser) {
         LibraryInfo info;
         if (!readLibrary(modulePath(), info)) return SELFREG_E_TYPELIB;
         Classes classes(perUser);
-        if (!classes) return S_OK; // no classes key: nothing registered
+        if (!classes) return SELFREG_E_CLASS; // no rights to the classes key (not an administrator)
         // This build's own keys: its view's classes and interfaces, its platform's path.
         for (int i = 0; i < classCount; ++i) {
             classes.remove(L"CLSID\\" + guidText(*classCatalogue[i].clsid));
