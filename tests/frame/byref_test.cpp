@@ -46,7 +46,7 @@ TEST_F(RegisteredLibrary, VariantReferencesTakeTheDeclaredTypeBothWays) {
         {vf.get(), L"Sleep", L"Seconds", vstr(L"0.01"), true, VT_R8, L"0.01"},
     };
     for (auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << zor::str(const_cast<BSTR>(c.method)) << (c.named ? " named" : ""));
+        SCOPED_TRACE(testing::Message() << c.method << (c.named ? " named" : ""));
         EXPECT_EQ(S_OK, callWithRef(c.d, c.method, c.param, &c.in, c.named));
         EXPECT_EQ(c.outType, V_VT(&c.in));
         EXPECT_EQ(std::wstring(c.outText), zor::variantText(c.in));
@@ -85,7 +85,7 @@ TEST_F(RegisteredLibrary, AValueThatCannotBeConvertedIsATypeMismatchBeforeTheMet
         {ada.get(), L"CloseACEIndex", L"lngIndexHandle", vstr(L"-3000000000")},
     };
     for (auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << zor::str(const_cast<BSTR>(c.method)));
+        SCOPED_TRACE(testing::Message() << c.method);
         const VARTYPE given = V_VT(&c.in);
         UINT argErr = 99;
         DWORD start = GetTickCount();
