@@ -45,6 +45,31 @@ void runThreads(int n, const std::function<void(int)>& body) {
     for (HANDLE h : threads) CloseHandle(h);
 }
 
+// Runs body on n threads, each in an apartment of its own.
+void onThreads(int n, const std::function<void(int)>& body) {
+    runThreads(n, [&](int t) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        body(t);
+        CoUninitialize();
+    });
+}
+
+// The C++ runtime inside the library makes an event for one of its locks the first time two
+// threads meet at it and keeps it for the life of the process: the unwinder's lock, which every
+// throw takes (a failing call throws inside the library). Three threads failing calls at once
+// make it meet there before the count is taken.
+void throwTogether() {
+    std::atomic<int> ready{0};
+    onThreads(3, [&](int) {
+        auto vf = create<_VariousFunctions>(L"VariousFunctions");
+        for (++ready; ready < 3;) Sleep(0);
+        for (int i = 0; i < 1000; ++i) {
+            Bstr out;
+            EXPECT_EQ(static_cast<HRESULT>(0x800A0005), vf->ExtractDecimal(Bstr(L"1.5").get(), -1, out.out()));
+        }
+    });
+}
+
 // What the process holds, once the state of its ended threads is gone: Wine frees some state of
 // an ended thread lazily, when a later thread ends, so two threads that do nothing end first.
 // And once the platform's cache of screen device contexts is as large as the soak can make it:
@@ -53,6 +78,7 @@ void runThreads(int n, const std::function<void(int)>& body) {
 // held at once here as threads can call (three soak threads and this one); one the library kept
 // stays in use, and the next ask still grows the cache.
 Resources settled() {
+    throwTogether();
     HDC screens[4];
     for (HDC& dc : screens) dc = GetDC(nullptr);
     for (HDC dc : screens)
@@ -74,15 +100,6 @@ void expectNothingLeft(const Resources& before, Resources after, long calls) {
     EXPECT_EQ(before.gdiObjects, after.gdiObjects);
     EXPECT_LT(after.privateBytes, before.privateBytes + 1024 * 1024);
     EXPECT_EQ(S_OK, after.canUnload) << "an object of the library is still alive";
-}
-
-// Runs body on n threads, each in an apartment of its own.
-void onThreads(int n, const std::function<void(int)>& body) {
-    runThreads(n, [&](int t) {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        body(t);
-        CoUninitialize();
-    });
 }
 
 } // namespace
