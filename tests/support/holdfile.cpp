@@ -1,6 +1,6 @@
-// Test helper: holdfile <path> <ready event> <release event> [shared]. Opens the file (creating
-// it when missing) with no sharing, or for reading only with full sharing when "shared" is
-// given, signals "ready" and keeps it open until "release" is set.
+// Test helper: holdfile <path> <ready event> <release event> [shared|reading]. Opens the file
+// (creating it when missing) with no sharing, or for reading only, sharing everything ("shared")
+// or only reading ("reading"); signals "ready" and keeps it open until "release" is set.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -8,10 +8,10 @@ int main() {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc != 4 && argc != 5) return 2;
-    const bool shared = argc == 5;
-    HANDLE file = CreateFileW(argv[1], shared ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
-                              shared ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool reader = argc == 5, sharesAll = reader && lstrcmpW(argv[4], L"shared") == 0;
+    HANDLE file = CreateFileW(argv[1], reader ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                              sharesAll ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : reader ? FILE_SHARE_READ : 0,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
     HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, argv[3]);

@@ -54,11 +54,12 @@ private:
     HWND hwnd_;
 };
 
-// Another process opens the file (creating it when missing) with no sharing and holds it until
-// this object goes; a shared reader opens it for reading only, sharing everything.
+// Another process opens the file (creating it when missing) and holds it until this object goes:
+// with no sharing, or for reading only, sharing everything or only reading.
+enum class Holder { exclusive, readerSharingAll, readerSharingReading };
 class HeldFile {
 public:
-    explicit HeldFile(const std::wstring& path, bool sharedReader = false);
+    explicit HeldFile(const std::wstring& path, Holder how = Holder::exclusive);
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
     ~HeldFile();
