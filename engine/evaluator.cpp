@@ -28,20 +28,6 @@ Cell logical(bool b) {
     c.b = b;
     return c;
 }
-// A computed number: 10 places for its whole part (20 for large ones), then its decimals.
-Cell number(double n, int dec = 0) {
-    Cell c;
-    c.type = Type::Number;
-    c.num = n;
-    c.dec = dec;
-    c.width = (n >= 1e10 || n <= -1e9 ? 20 : 10) + (dec ? dec + 1 : 0);
-    return c;
-}
-Cell sized(double n, int width, int dec = 0) {
-    Cell c = number(n, dec);
-    c.width = width;
-    return c;
-}
 Cell date(int64_t day) {
     Cell c;
     c.type = Type::Date;
@@ -67,33 +53,6 @@ Cell done(const Node& e, size_t n) { return text(e.buffer.data(), n); }
 long whole(double n) {
     if (!(n > -2e9 && n < 2e9)) return n > 0 ? 2000000000L : -2000000000L;
     return long(n);
-}
-
-// Rounds half away from zero at `dec` places (left of the point when negative), the way the
-// engine does it: scaled one place further, 5 added, cut.
-double roundTo(double n, int dec) {
-    if (n == 0) return 0;
-    double pow = std::pow(10.0, std::abs(dec));
-    double scaled = dec < 0 ? n / pow * 10 : n * pow * 10;
-    scaled = (scaled + (n < 0 ? -5 : 5)) / 10;
-    double cut = std::trunc(scaled);
-    return dec < 0 ? cut * pow : cut / pow;
-}
-
-// n right-aligned in `width` places with `dec` decimals, or asterisks when it does not fit.
-size_t format(char* out, double n, int width, int dec) {
-    if (width < 1) width = 10;
-    if (width > 255) width = 255;
-    dec = std::clamp(dec, 0, 255);
-    char b[400];
-    int k = std::isfinite(n) ? std::snprintf(b, sizeof b, "%.*f", dec, dec > 15 ? n : roundTo(n, dec)) : width + 1;
-    if (k > 0 && k <= width) {
-        std::memset(out, ' ', size_t(width - k));
-        std::memcpy(out + width - k, b, size_t(k));
-    } else {
-        std::memset(out, '*', size_t(width));
-    }
-    return size_t(width);
 }
 
 const char* const monthNames[] = {"January", "February", "March", "April", "May", "June", "July",
@@ -131,7 +90,7 @@ void dtosInto(char* out, int64_t day) {
 // dates as DTOC() does.
 size_t padText(const Cell& v, char* out) {
     if (v.type == Type::Number) {
-        size_t n = format(out, v.num, v.width, v.dec);
+        size_t n = formatNumber(out, v, printWidth(v), v.integer ? 0 : v.dec);
         size_t i = 0;
         while (i < n && out[i] == ' ') ++i;
         std::memmove(out, out + i, n - i);
@@ -163,36 +122,10 @@ int order(T a, T b) { return a < b ? -1 : a > b ? 1 : 0; }
 int compare(const Cell& a, const Cell& b, bool exact) {
     switch (a.type) {
     case Type::String: return compareText(a, b, exact);
-    case Type::Number: return order(a.num, b.num);
+    case Type::Number: return compareNumbers(a, b);
     case Type::Date: return order(a.day, b.day);
     default: return order(a.b, b.b);
     }
-}
-
-// A stored number: blanks, a sign, digits and a point, as the engine writes them.
-double fieldNumber(const char* p, size_t n) {
-    size_t i = 0;
-    while (i < n && p[i] == ' ') ++i;
-    bool negative = i < n && p[i] == '-';
-    if (i < n && (p[i] == '-' || p[i] == '+')) ++i;
-    uint64_t m = 0;
-    int digits = 0, dec = 0;
-    bool point = false;
-    for (; i < n; ++i) {
-        if (p[i] >= '0' && p[i] <= '9') {
-            if (++digits > 18) return std::strtod(std::string(p, n).c_str(), nullptr);
-            m = m * 10 + uint64_t(p[i] - '0');
-            dec += point;
-        } else if (p[i] == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-    }
-    static const double scale[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
-                                   1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
-    double v = double(m) / scale[dec];
-    return negative ? -v : v;
 }
 
 int64_t stod(const char* s, size_t n) {
@@ -207,28 +140,11 @@ int64_t stod(const char* s, size_t n) {
     return julian(num(0, 4), num(4, 2), num(6, 2));
 }
 
-Cell val(const char* s, size_t n) {
-    size_t i = 0;
-    while (i < n && isSpace(s[i])) ++i;
-    char b[64];
-    size_t k = 0;
-    if (i < n && (s[i] == '-' || s[i] == '+')) b[k++] = s[i++];
-    int dec = 0;
-    bool point = false;
-    for (; i < n && k < sizeof b - 1; ++i) {
-        if (s[i] >= '0' && s[i] <= '9') b[k++] = s[i], dec += point;
-        else if (s[i] == '.' && !point) b[k++] = '.', point = true;
-        else break;
-    }
-    b[k] = 0;
-    return number(std::strtod(b, nullptr), dec);
-}
-
 Cell field(const Field& f, const Record& r) {
     const char* p = reinterpret_cast<const char*>(r.bytes) + 1 + f.offset;
     switch (f.type) {
     case 'N':
-    case 'F': return sized(fieldNumber(p, f.length), int(f.length), int(f.decimals));
+    case 'F': return fieldNumber(p, f.length, int(f.decimals));
     case 'D': return date(stod(p, f.length));
     case 'L': return logical(f.length && (*p == 'T' || *p == 't' || *p == 'Y' || *p == 'y'));
     default: return text(p, f.length);
@@ -264,8 +180,11 @@ bool test(const Node& e, const Record& r) {
     case Op::NotEqual: return compared(false) != 0;
     case Op::Less: return compared(false) < 0;
     case Op::LessEqual: return compared(false) <= 0;
-    case Op::Greater: return compared(false) > 0;
-    case Op::GreaterEqual: return compared(false) >= 0;
+    case Op::Greater: return compared(false) == 1;
+    case Op::GreaterEqual: {
+        int c = compared(false);
+        return c == 0 || c == 1;
+    }
     case Op::Contains: {
         Cell a = eval(*e.args[0], r), b = eval(*e.args[1], r);
         return a.len && std::string_view(b.s, b.len).find(std::string_view(a.s, a.len)) != std::string_view::npos;
@@ -311,8 +230,12 @@ Cell arithmetic(const Node& e, const Cell& a, const Cell& b) {
         std::memset(out + keep + b.len, ' ', a.len - keep); // "-" moves the blanks to the end
         return done(e, size_t(a.len) + b.len);
     }
-    if (e.type == Type::Number && a.type == Type::Date) return number(double(a.day - b.day));
-    if (e.type == Type::Number) return number(plus ? a.num + b.num : a.num - b.num, std::max(a.dec, b.dec));
+    if (e.type == Type::Number && a.type == Type::Date) {
+        Cell days = computedInteger(a.day - b.day);
+        days.wide = true; // the engine's long kind, which a product shows
+        return days;
+    }
+    if (e.type == Type::Number) return add(a, b, !plus);
     const Cell& d = a.type == Type::Date ? a : b;
     double days = std::trunc(a.type == Type::Date ? b.num : a.num);
     if (!(days > -1e9 && days < 1e9)) refuse();
@@ -326,8 +249,8 @@ Cell eval(const Node& e, const Record& r) {
     case Op::Field: return field(*e.field, r);
     case Op::Memo: return memo(e, r);
     case Op::Deleted: return logical(!r.atEnd && r.bytes[0] == '*');
-    case Op::Recno: return number(r.atEnd ? double(r.records) + 1 : double(r.recno));
-    case Op::Reccount: return number(r.records);
+    case Op::Recno: return computedInteger(r.atEnd ? int64_t(r.records) + 1 : int64_t(r.recno));
+    case Op::Reccount: return computedInteger(r.records);
     case Op::Eof: return logical(r.atEnd);
     case Op::Date: return date(today());
     case Op::Iif: return test(*e.args[0], r) ? arg(1) : arg(2);
@@ -347,21 +270,15 @@ Cell eval(const Node& e, const Record& r) {
         Cell a = arg(0), b = arg(1);
         return arithmetic(e, a, b);
     }
-    case Op::Multiply: {
-        Cell a = arg(0), b = arg(1);
-        return number(a.num * b.num, a.dec + b.dec);
-    }
+    case Op::Multiply:
     case Op::Divide:
-    case Op::Modulus: {
+    case Op::Modulus:
+    case Op::Power: {
         Cell a = arg(0), b = arg(1);
-        if (b.num == 0) return number(0, 2); // a zero divisor gives 0, as the engine's error handler does
-        return number(e.op == Op::Divide ? a.num / b.num : std::fmod(a.num, b.num), 2);
+        return e.op == Op::Multiply ? multiply(a, b) : e.op == Op::Divide ? divide(a, b)
+             : e.op == Op::Modulus ? modulus(a, b) : power(a, b);
     }
-    case Op::Negate: {
-        Cell a = arg(0);
-        a.num = -a.num;
-        return a;
-    }
+    case Op::Negate: return negate(arg(0));
     case Op::Upper:
     case Op::Lower: {
         Cell a = arg(0);
@@ -432,14 +349,14 @@ Cell eval(const Node& e, const Record& r) {
     case Op::Str:
     case Op::Strzero: {
         Cell a = arg(0);
-        int width = a.width, dec = a.dec;
+        int width = printWidth(a), dec = a.integer ? 0 : a.dec;
         if (e.args.size() > 1) {
             width = int(whole(arg(1).num));
             if (width < 1) width = 10;
             dec = e.args.size() > 2 ? int(whole(arg(2).num)) : 0;
         }
         char* out = room(e, 256);
-        size_t n = format(out, a.num, std::min(width, 255), dec);
+        size_t n = formatNumber(out, a, std::min(width, 255), dec);
         if (e.op == Op::Strzero && out[0] != '*') {
             char* minus = std::find(out, out + n, '-');
             for (char* c = out; c < out + n && (*c == ' ' || *c == '-'); ++c) *c = '0';
@@ -465,49 +382,37 @@ Cell eval(const Node& e, const Record& r) {
         const char* name = k < 1 ? "" : e.op == Op::Cdow ? dayNames[k - 1] : monthNames[k - 1];
         return text(name, std::strlen(name));
     }
-    case Op::Len: return number(arg(0).len);
+    case Op::Len: return computedInteger(arg(0).len);
     case Op::At:
     case Op::Rat: {
         Cell a = arg(0), b = arg(1);
         std::string_view hay(b.s, b.len), needle(a.s, a.len);
         size_t at = !a.len ? std::string_view::npos : e.op == Op::At ? hay.find(needle) : hay.rfind(needle);
-        return number(at == std::string_view::npos ? 0 : double(at + 1));
+        return computedInteger(at == std::string_view::npos ? 0 : int64_t(at + 1));
     }
     case Op::Asc: {
         Cell a = arg(0);
-        return number(a.len ? uint8_t(a.s[0]) : 0);
+        return computedInteger(a.len ? uint8_t(a.s[0]) : 0);
     }
     case Op::Val: {
         Cell a = arg(0);
         return val(a.s, a.len);
     }
-    case Op::Abs: {
-        Cell a = arg(0);
-        a.num = std::fabs(a.num);
-        return a;
-    }
-    case Op::Int: {
-        Cell a = arg(0);
-        return sized(std::trunc(a.num), a.dec ? std::max(1, a.width - a.dec - 1) : a.width);
-    }
+    case Op::Abs: return absolute(arg(0));
+    case Op::Int: return integerPart(arg(0));
     case Op::Round: {
         Cell a = arg(0);
-        int dec = int(std::clamp(whole(arg(1).num), -20L, 20L));
-        if (dec == 0 && a.dec == 0) return a;
-        return number(roundTo(a.num, dec), std::max(dec, 0));
+        return rounded(a, int(std::clamp(whole(arg(1).num), -20L, 20L)));
     }
     case Op::Min:
     case Op::Max: {
         Cell a = arg(0), b = arg(1);
-        bool first = compare(a, b, true) <= 0;
-        return (e.op == Op::Min) == first ? a : b;
+        int c = compare(a, b, true); // a tie gives the first, with its own places
+        return c == 0 || c == (e.op == Op::Min ? -1 : 1) ? a : b;
     }
     case Op::Mod: {
         Cell a = arg(0), b = arg(1);
-        if (b.num == 0) return number(0, 2);
-        double m = std::fmod(a.num, b.num);
-        if (m != 0 && (a.num > 0 ? b.num < 0 : b.num > 0)) m += b.num;
-        return number(m, 2);
+        return modulo(a, b);
     }
     case Op::Year:
     case Op::Month:
@@ -516,8 +421,8 @@ Cell eval(const Node& e, const Record& r) {
         int64_t day = arg(0).day;
         int y = 0, m = 0, d = 0;
         civil(day, y, m, d);
-        if (e.op == Op::Dow) return sized(dow(day), 3);
-        return sized(e.op == Op::Year ? y : e.op == Op::Month ? m : d, e.op == Op::Year ? 5 : 3);
+        if (e.op == Op::Dow) return integerCell(dow(day), 3);
+        return integerCell(e.op == Op::Year ? y : e.op == Op::Month ? m : d, e.op == Op::Year ? 5 : 3);
     }
     case Op::Ctod: {
         Cell a = arg(0);
@@ -609,7 +514,7 @@ std::string dtos(int64_t day) {
 
 std::string str(double n, int width, int decimals) {
     char b[256];
-    return std::string(b, format(b, n, std::clamp(width, 1, 255), decimals));
+    return std::string(b, formatReal(b, n, std::clamp(width, 1, 255), decimals));
 }
 
 Value evaluate(const Node& e, const Record& r) {
@@ -618,7 +523,7 @@ Value evaluate(const Node& e, const Record& r) {
     v.type = c.type;
     if (c.type == Type::String) v.text.assign(c.s, c.len);
     v.number = c.num;
-    v.width = c.width;
+    v.width = printWidth(c);
     v.decimals = c.dec;
     v.day = c.day;
     v.logical = c.b;

@@ -118,6 +118,71 @@ private:
         if (++depth_ > 200) bad();
     }
 
+    // An operation on literals becomes a literal, with the places that folding gives: the
+    // arithmetic, INT(), LEN(), ASC(), AT(), MIN(), MAX() and IIF() on a literal condition.
+    static bool literal(const Expression& e, Type t) { return e->op == Op::Literal && e->type == t; }
+    // The operations folded by their run-time value: relations (on text only ==, as the others
+    // depend on exact matching), the connectives, $, EMPTY(), UPPER(), CHR(), STOD(), CTOD("") and
+    // text + and -.
+    static bool foldsByValue(const Node& e) {
+        switch (e.op) {
+        case Op::Exact: case Op::Not: case Op::Contains: case Op::Empty: case Op::Upper: case Op::Chr: case Op::Stod:
+            return true;
+        case Op::Equal: case Op::NotEqual: case Op::Less: case Op::LessEqual: case Op::Greater: case Op::GreaterEqual:
+            return e.args[0]->type != Type::String;
+        case Op::Ctod: return e.args[0]->text.empty();
+        case Op::Add: case Op::Subtract: return e.type == Type::String;
+        default: return false;
+        }
+    }
+    static Expression folded(Expression e) {
+        auto& a = e->args;
+        if (e->op == Op::Iif && literal(a[0], Type::Logical)) return std::move(a[a[0]->literal.b ? 1 : 2]);
+        // .F. .AND. x is .F. and .T. .OR. x is .T., either way round; .T. .AND. x is x.
+        if (e->op == Op::And || e->op == Op::Or) {
+            bool decides = e->op == Op::Or;
+            for (int i = 0; i < 2; ++i)
+                if (literal(a[i], Type::Logical)) return std::move(a[a[i]->literal.b == decides ? i : 1 - i]);
+        }
+        if (foldsByValue(*e) && std::all_of(a.begin(), a.end(), [](const Expression& x) { return x->op == Op::Literal; })) {
+            Value v = evaluate(*e, Record{nullptr, nullptr, 0, false});
+            Expression f = node(Op::Literal, v.type);
+            f->text = v.text;
+            f->literal.day = v.day;
+            f->literal.b = v.logical;
+            return f;
+        }
+        if (!std::all_of(a.begin(), a.end(), [](const Expression& x) { return x->op == Op::Literal; }) || a.empty())
+            return e;
+        Cell out;
+        switch (e->op) {
+        case Op::Min:
+        case Op::Max:
+            if (e->type != Type::Number) return e;
+        {
+            int c = compareNumbers(a[0]->literal, a[1]->literal);
+            return std::move(a[c == 0 || c == (e->op == Op::Min ? -1 : 1) ? 0 : 1]);
+        }
+        case Op::Len:
+        case Op::Asc:
+            if (a[0]->type != Type::String) return e;
+            out = integerCell(e->op == Op::Len ? int64_t(a[0]->text.size()) : a[0]->text.empty() ? 0 : uint8_t(a[0]->text[0]), 10);
+            break;
+        case Op::At: {
+            size_t at = a[0]->text.empty() ? std::string::npos : a[1]->text.find(a[0]->text);
+            out = integerCell(at == std::string::npos ? 0 : int64_t(at + 1), 10);
+            break;
+        }
+        default:
+            if (e->type != Type::Number || a[0]->type != Type::Number || (a.size() > 1 && a[1]->type != Type::Number) ||
+                !fold(e->op, a[0]->literal, a.size() > 1 ? a[1]->literal : a[0]->literal, out))
+                return e;
+        }
+        Expression f = node(Op::Literal, Type::Number);
+        f->literal = out;
+        return f;
+    }
+
     static Expression make(Op op, Type type, Expression a, Expression b = nullptr) {
         Expression e = node(op, type);
         adopt(e, std::move(a));
@@ -131,7 +196,7 @@ private:
         while (take(".OR.")) {
             Expression r = andExpr();
             if (e->type != Type::Logical || r->type != Type::Logical) bad();
-            e = make(Op::Or, Type::Logical, std::move(e), std::move(r));
+            e = folded(make(Op::Or, Type::Logical, std::move(e), std::move(r)));
         }
         --depth_;
         return e;
@@ -141,7 +206,7 @@ private:
         while (take(".AND.")) {
             Expression r = relation();
             if (e->type != Type::Logical || r->type != Type::Logical) bad();
-            e = make(Op::And, Type::Logical, std::move(e), std::move(r));
+            e = folded(make(Op::And, Type::Logical, std::move(e), std::move(r)));
         }
         return e;
     }
@@ -158,7 +223,7 @@ private:
                 Expression r = additive();
                 if (e->type != r->type) bad();
                 if (op == Op::Contains && e->type != Type::String) bad();
-                e = make(op, Type::Logical, std::move(e), std::move(r));
+                e = folded(make(op, Type::Logical, std::move(e), std::move(r)));
                 again = true;
                 break;
             }
@@ -178,18 +243,28 @@ private:
             else if (plus && a == Type::Number && b == Type::Date) t = Type::Date;
             else if (!plus && a == Type::Date && b == Type::Date) t = Type::Number;
             else bad();
-            e = make(plus ? Op::Add : Op::Subtract, t, std::move(e), std::move(r));
+            e = folded(make(plus ? Op::Add : Op::Subtract, t, std::move(e), std::move(r)));
         }
     }
     Expression multiplicative() {
-        Expression e = unary();
+        Expression e = powers();
         for (;;) {
             Op op = take("*") ? Op::Multiply : take("/") ? Op::Divide : take("%") ? Op::Modulus : Op::Literal;
             if (op == Op::Literal) return e;
+            Expression r = powers();
+            if (e->type != Type::Number || r->type != Type::Number) bad();
+            e = folded(make(op, Type::Number, std::move(e), std::move(r)));
+        }
+    }
+    // ** and ^ bind tighter than * and from the left; a sign belongs to its operand, so -2^2 is 4.
+    Expression powers() {
+        Expression e = unary();
+        while (take("**") || take("^")) {
             Expression r = unary();
             if (e->type != Type::Number || r->type != Type::Number) bad();
-            e = make(op, Type::Number, std::move(e), std::move(r));
+            e = folded(make(Op::Power, Type::Number, std::move(e), std::move(r)));
         }
+        return e;
     }
     // A negation takes the comparison that follows it: "A != .NOT. B = C" is A != (.NOT. (B = C)).
     Expression unary() {
@@ -198,11 +273,11 @@ private:
         if (take(".NOT.") || (peek('!') && !(p_ + 1 < s_.size() && s_[p_ + 1] == '=') && take("!"))) {
             Expression a = relation();
             if (a->type != Type::Logical) bad();
-            e = make(Op::Not, Type::Logical, std::move(a));
+            e = folded(make(Op::Not, Type::Logical, std::move(a)));
         } else if (take("-")) {
             Expression a = unary();
             if (a->type != Type::Number) bad();
-            e = make(Op::Negate, Type::Number, std::move(a));
+            e = folded(make(Op::Negate, Type::Number, std::move(a)));
         } else if (take("+")) {
             e = unary();
             if (e->type != Type::Number) bad();
@@ -276,21 +351,16 @@ private:
         if (!take("}")) bad();
         return dateLiteral(y, m, d);
     }
+    // Digits with at most one point, which a digit must follow ("1.AND." is 1 .AND.).
     Expression number() {
         size_t start = p_;
         while (p_ < s_.size() && s_[p_] >= '0' && s_[p_] <= '9') ++p_;
-        int decimals = 0;
-        if (p_ < s_.size() && s_[p_] == '.') {
-            ++p_;
-            while (p_ < s_.size() && s_[p_] >= '0' && s_[p_] <= '9') ++p_, ++decimals;
-        }
-        std::string text(s_.substr(start, p_ - start));
-        if (text == ".") bad();
+        if (p_ + 1 < s_.size() && s_[p_] == '.' && s_[p_ + 1] >= '0' && s_[p_ + 1] <= '9')
+            for (++p_; p_ < s_.size() && s_[p_] >= '0' && s_[p_] <= '9';) ++p_;
+        std::string_view text = s_.substr(start, p_ - start);
+        if (text.empty()) bad();
         Expression e = node(Op::Literal, Type::Number);
-        Cell& v = e->literal;
-        v.num = std::strtod(text.c_str(), nullptr);
-        v.dec = decimals;
-        v.width = (v.num >= 1e10 ? 20 : 10) + (decimals ? decimals + 1 : 0);
+        e->literal = literalNumber(text);
         return e;
     }
     Expression name() {
@@ -330,7 +400,7 @@ private:
         if ((f->op == Op::Min || f->op == Op::Max) && (args[0]->type != args[1]->type || result == Type::String)) bad();
         Expression e = node(f->op, result);
         for (Expression& a : args) adopt(e, std::move(a));
-        return e;
+        return folded(std::move(e));
     }
 };
 
