@@ -36,10 +36,13 @@ TEST_F(RegisteredLibrary, WallpaperWindowOrderAndPlatformFamily) {
         return std::wstring(value);
     };
     std::wstring before = wallpaper();
-    EXPECT_NE(0, call(w.get(), &W::SetWallpaper, L"C:\\pictures\\zor.bmp"));
+    // Windows refuses a wallpaper file that does not exist.
+    const std::wstring picture = scratchDir(L"wallpaper") + L"zor.bmp";
+    writeFile(picture, "BM");
+    EXPECT_NE(0, call(w.get(), &W::SetWallpaper, picture));
     for (auto& refused : {std::wstring(300, L'p'), std::wstring(L"C:\\a.bmp\0.exe", 13)})
         EXPECT_EQ(0, call(w.get(), &W::SetWallpaper, refused));
-    EXPECT_EQ(L"C:\\pictures\\zor.bmp", wallpaper());
+    EXPECT_EQ(picture, wallpaper());
     EXPECT_NE(0, call(w.get(), &W::RemoveWallpaper));
     EXPECT_EQ(L"(None)", wallpaper());
     call(w.get(), &W::SetWallpaper, before);

@@ -80,12 +80,19 @@ bool grantedAccess(HANDLE h, ACCESS_MASK& granted) {
     return true;
 }
 
+// The file a handle is open on, for the records.
+std::wstring handlePath(HANDLE h) {
+    wchar_t path[1024];
+    DWORD n = GetFinalPathNameByHandleW(h, path, 1024, FILE_NAME_NORMALIZED);
+    return n > 0 && n < 1024 ? path : L"?";
+}
+
 // A fault rule on a handle's access: true (after recording) when none of the rights in
 // `anyOf` was granted.
 bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* rule, const wchar_t* function) {
     ACCESS_MASK granted = 0;
     if (!grantedAccess(h, granted) || (granted & anyOf)) return false;
-    record(true, rule, L"%ls(handle %p granted 0x%08lx, needs 0x%08lx)", function, h,
+    record(true, rule, L"%ls(\"%ls\", handle granted 0x%08lx, needs one of 0x%08lx)", function, handlePath(h).c_str(),
            static_cast<unsigned long>(granted), static_cast<unsigned long>(anyOf));
     SetLastError(ERROR_ACCESS_DENIED);
     return true;
@@ -217,8 +224,8 @@ bool lockedAgainst(HANDLE h, const OVERLAPPED* o, DWORD bytes, bool write, const
             removeAt(i);
             continue;
         }
-        record(false, L"byte-range lock", L"%ls(handle %p, offset %llu, %lu bytes) into %ls lock [%llu,+%llu) of handle %p in process %lu",
-               function, h, start, static_cast<unsigned long>(bytes), e.exclusive ? L"an exclusive" : L"a shared",
+        record(false, L"byte-range lock", L"%ls(\"%ls\", offset %llu, %lu bytes) into %ls lock [%llu,+%llu) of handle %p in process %lu",
+               function, handlePath(h).c_str(), start, static_cast<unsigned long>(bytes), e.exclusive ? L"an exclusive" : L"a shared",
                e.offset, e.length, reinterpret_cast<void*>(static_cast<ULONG_PTR>(e.handle)), static_cast<unsigned long>(e.pid));
         SetLastError(ERROR_LOCK_VIOLATION);
         return true;
@@ -387,7 +394,8 @@ HANDLE checkedMapping(HANDLE file, DWORD protect, const wchar_t* name, const wch
     if (nameTooLong(name, function)) return nullptr;
     ACCESS_MASK granted = 0, needed = accessForProtection(protect);
     if (file != INVALID_HANDLE_VALUE && grantedAccess(file, granted) && (granted & needed) != needed) {
-        record(true, L"handle access", L"%ls(handle %p granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function, file,
+        record(true, L"handle access", L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function,
+               handlePath(file).c_str(),
                static_cast<unsigned long>(granted), static_cast<unsigned long>(protect), static_cast<unsigned long>(needed));
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
@@ -782,6 +790,13 @@ CHECKER BOOL WINAPI chk_SystemParametersInfoA(UINT action, UINT param, PVOID pv,
     if (action == SPI_SETDESKWALLPAPER && pv && wallpaperMissing(action, wide(static_cast<const char*>(pv)).c_str(), L"SystemParametersInfoA"))
         return FALSE;
     return SystemParametersInfoA(action, param, pv, winIni);
+}
+
+// The lock table is opened as the process starts, so that its handles are there before any
+// count of a test's handles is taken.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) locks();
+    return TRUE;
 }
 
 // zorcheck_take(kind, buffer, size): the records of one kind (0 violations, 1 notes) as lines;
