@@ -146,6 +146,13 @@ const Row rows[] = {
          DWORD read = 99;
          return ReadFile(reader, buffer, 8, &read, nullptr) + read; },
      FALSE, ERROR_LOCK_VIOLATION, false, L"byte-range lock: ReadFile"},
+    {"read into another process's lock", [](Scratch& s) {
+         std::wstring path = s.file(L"a.txt");
+         test::HeldFile holder(path, test::HeldFile::lockedStart);
+         char buffer[8];
+         DWORD read = 99;
+         return holder.held() ? ReadFile(s.open(path, GENERIC_READ), buffer, 8, &read, nullptr) + read : 99; },
+     FALSE, ERROR_LOCK_VIOLATION, false, L"byte-range lock: ReadFile"},
     {"write into its own shared lock", [](Scratch& s) {
          HANDLE h = s.open(s.file(L"a.txt"), GENERIC_READ | GENERIC_WRITE);
          lockEx(h, 0);

@@ -58,7 +58,9 @@ private:
 // this object goes; a shared reader opens it for reading only, sharing everything.
 class HeldFile {
 public:
+    enum Mode { exclusive, sharedReader, lockedStart }; // lockedStart: shared, its first 4 bytes locked
     explicit HeldFile(const std::wstring& path, bool sharedReader = false);
+    HeldFile(const std::wstring& path, Mode mode);
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
     ~HeldFile();
