@@ -1,6 +1,6 @@
 #!/bin/bash
 # Tree-copy comparison at length: CopyFiles against FileSystemObject.CopyFolder (byte for byte,
-# "*.*") and against the platform's own pattern matching, on 50 random trees (ZOR_TREES) from a
+# "*.*", into destinations that exist and that do not; the same error for a missing parent) and against the platform's own pattern matching, on 50 random trees (ZOR_TREES) from a
 # fresh seed (ZOR_TREE_SEED to repeat a run); prints the seed, any tree that differs, and the
 # time of CopyFiles against CopyFolder (the anchor). Run after scripts/setup.sh.
 set -euo pipefail

@@ -1,5 +1,5 @@
-/* The table engine: read-only access to dBase tables (.dbf) and their single-order index files
- * (.ntx) through nine calls, plus two inspection calls of its own. Every call returns 0 on
+/* The table engine: read-only access to dBase tables (.dbf) of up to 4 GB, their memo files
+ * (.dbt) and their single-order index files (.ntx) through nine calls, plus two inspection calls of its own. Every call returns 0 on
  * success or one of the result codes below; out values are written only on success unless a
  * call says otherwise. Strings are NUL-terminated ANSI text; handles are 32-bit and never 0.
  * All calls use the stdcall convention and are exported undecorated from ace32.dll.
@@ -19,8 +19,9 @@
  *   CITY = "Lon" holds for "London" and CITY = "" for every record; "==" compares exactly.
  *   Functions: UPPER LOWER TRIM RTRIM LTRIM ALLTRIM LEFT RIGHT SUBSTR STR VAL DTOS CTOD
  *   (mm/dd/yy or mm/dd/yyyy; two-digit years are 19yy) YEAR MONTH DAY EMPTY DELETED RECNO EOF.
- *   UPPER and LOWER change only a-z; strings compare byte by byte. Memo fields are not readable
- *   in expressions. An empty date sorts before every date; DTOS of it is 8 blanks.
+ *   UPPER and LOWER change only a-z; strings compare byte by byte. A memo field is its text
+ *   from the table's .dbt file (missing file: ENGINE_MEMO_NOT_FOUND, damaged: ENGINE_CORRUPT_MEMO,
+ *   only for expressions that name a memo field). An empty date sorts before every date; DTOS of it is 8 blanks.
  */
 #ifndef ACE32_STANDIN_H
 #define ACE32_STANDIN_H
@@ -49,11 +50,14 @@ typedef uint32_t ENGINE_HANDLE;
 #define ENGINE_NOT_SUPPORTED 1010    /* a table type, search direction or key type not offered */
 #define ENGINE_OUT_OF_MEMORY 1011
 #define ENGINE_BUFFER_TOO_SMALL 1012 /* an out array or buffer is too short; its length is set */
+#define ENGINE_MEMO_NOT_FOUND 1013   /* an expression names a memo field; the .dbt file is missing */
+#define ENGINE_CORRUPT_MEMO 1014     /* the .dbt file's header, or a record's block number, does not add up */
 
 /* The values that calls take. */
 #define ENGINE_NO_CONNECTION 0      /* AdsOpenTable connection: none (the only one offered) */
 #define ENGINE_TABLE_NTX 1          /* table type: dBase table with .ntx indexes (the only one) */
-#define ENGINE_OEM_CHARACTERS 2     /* character type: OEM text */
+#define ENGINE_ANSI_CHARACTERS 1    /* character type: the table's text is ANSI */
+#define ENGINE_OEM_CHARACTERS 2     /* character type: the table's text is OEM */
 #define ENGINE_COMPATIBLE_LOCKING 0 /* lock type */
 #define ENGINE_IGNORE_RIGHTS 2      /* check-rights */
 #define ENGINE_DEFAULT_OPTIONS 0    /* options */
@@ -62,10 +66,13 @@ typedef uint32_t ENGINE_HANDLE;
 #define ENGINE_EXACT_SEEK 2         /* AdsSeek: no match leaves the table at its end */
 #define ENGINE_FORWARD 1            /* AdsLocate: search forward (the only direction offered) */
 
-/* Opens a table file read-only. connection must be 0 and the table type ENGINE_TABLE_NTX; alias,
- * character type, lock type, check-rights and options are accepted and have no effect (text is
- * compared byte by byte; nothing is written, so nothing is locked). A name without extension
- * gets ".dbf". The table starts on its first record. */
+/* Opens a table file read-only, with its memo file (same name, ".dbt") when it has memo fields.
+ * connection must be 0, the table type ENGINE_TABLE_NTX and the character type ENGINE_ANSI_CHARACTERS
+ * or ENGINE_OEM_CHARACTERS. With OEM characters the caller's text (expressions, seek keys) is
+ * converted from the ANSI to the OEM code page once, when it is given; text is then compared byte
+ * by byte. Alias, lock type, check-rights and options are accepted and have no effect (nothing is
+ * written, so nothing is locked). A name without extension gets ".dbf". The table starts on its
+ * first record. */
 uint32_t ENGINE_CALL AdsOpenTable(ENGINE_HANDLE connection, const char* name, const char* alias,
                                   uint16_t tableType, uint16_t charType, uint16_t lockType,
                                   uint16_t checkRights, uint32_t options, ENGINE_HANDLE* table);

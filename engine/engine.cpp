@@ -1,6 +1,7 @@
 // The nine engine calls and the two inspection calls over the open tables and indexes of the
 // process. One lock serialises the calls; no C++ exception leaves a call.
 #include <windows.h>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <new>
@@ -12,6 +13,7 @@ namespace {
 
 struct OpenTable {
     std::unique_ptr<Table> table;
+    bool oem = false; // the table's text is OEM: the caller's ANSI text is converted
     std::vector<ENGINE_HANDLE> indexes;
     Expression filter;
     Expression locate;
@@ -71,6 +73,31 @@ std::string fileName(const char* name, const char* extension, const std::string&
     if (s.find('.', base == std::string::npos ? 0 : base) == std::string::npos) s += extension;
     if (base == std::string::npos) s = folder + s;
     return s;
+}
+
+// The caller's ANSI text in the table's characters. Only text with bytes above 127 is
+// converted; a character the OEM code page lacks becomes its default character, never a
+// look-alike (no best fit), so that it matches nothing by accident.
+std::string tableText(const OpenTable& t, std::string s) {
+    if (!t.oem || std::all_of(s.begin(), s.end(), [](char c) { return uint8_t(c) < 0x80; })) return s;
+    if (GetACP() == GetOEMCP()) return s; // one code page for both (UTF-8 for both on some systems)
+    int wide = MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), nullptr, 0);
+    if (wide <= 0) fail(ENGINE_BAD_ARGUMENT);
+    std::wstring w(size_t(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), w.data(), wide);
+    // Some code pages take no flags (ERROR_INVALID_FLAGS): those convert without them.
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    int n = WideCharToMultiByte(CP_OEMCP, flags, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) n = WideCharToMultiByte(CP_OEMCP, flags = 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) fail(ENGINE_BAD_ARGUMENT);
+    std::string out(size_t(n), '\0');
+    WideCharToMultiByte(CP_OEMCP, flags, w.data(), wide, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// An expression from the caller, parsed against the table.
+Expression parsed(const OpenTable& t, const char* expression) {
+    return parse(tableText(t, text(expression)), t.table->fields(), t.table->memoFailure());
 }
 
 OpenTable& tableOf(State& st, ENGINE_HANDLE h) {
@@ -148,12 +175,14 @@ using namespace engine;
 extern "C" {
 
 uint32_t ENGINE_CALL AdsOpenTable(ENGINE_HANDLE connection, const char* name, const char*, uint16_t tableType,
-                                  uint16_t, uint16_t, uint16_t, uint32_t, ENGINE_HANDLE* table) {
+                                  uint16_t charType, uint16_t, uint16_t, uint32_t, ENGINE_HANDLE* table) {
     return run([&](State& st) {
         if (!table) fail(ENGINE_BAD_ARGUMENT);
         if (connection) fail(ENGINE_BAD_HANDLE);
         if (tableType != ENGINE_TABLE_NTX) fail(ENGINE_NOT_SUPPORTED);
+        if (charType != ENGINE_ANSI_CHARACTERS && charType != ENGINE_OEM_CHARACTERS) fail(ENGINE_NOT_SUPPORTED);
         OpenTable t;
+        t.oem = charType == ENGINE_OEM_CHARACTERS;
         t.table = std::make_unique<Table>(fileName(name, ".dbf"));
         ENGINE_HANDLE h = ++st.last;
         st.tables.emplace(h, std::move(t));
@@ -205,7 +234,7 @@ uint32_t ENGINE_CALL AdsSeek(ENGINE_HANDLE index, const char* key, uint16_t keyL
         if (dataType != ENGINE_STRING_KEY) fail(ENGINE_NOT_SUPPORTED);
         if (seekType != ENGINE_SOFT_SEEK && seekType != ENGINE_EXACT_SEEK) fail(ENGINE_BAD_ARGUMENT);
         OpenTable& t = st.tables.at(entry->second.table);
-        std::string search(key, strnlen(key, keyLength));
+        std::string search = tableText(t, std::string(key, strnlen(key, keyLength)));
         if (ix->numeric()) search = ix->numericKey(search);
         search.resize(std::min<size_t>(search.size(), ix->keySize()));
         ix->seek(t.position, search);
@@ -225,7 +254,7 @@ uint32_t ENGINE_CALL AdsSetFilter(ENGINE_HANDLE table, const char* expression) {
             t.filter.reset();
             return;
         }
-        Expression f = parse(e, t.table->fields());
+        Expression f = parsed(t, expression);
         if (typeOf(*f) != Type::Logical) fail(ENGINE_EXPRESSION);
         t.filter = std::move(f);
     });
@@ -236,7 +265,7 @@ uint32_t ENGINE_CALL AdsLocate(ENGINE_HANDLE table, const char* expression, uint
         OpenTable& t = tableOf(st, table);
         if (!found) fail(ENGINE_BAD_ARGUMENT);
         if (forward != ENGINE_FORWARD) fail(ENGINE_NOT_SUPPORTED);
-        Expression e = parse(text(expression), t.table->fields());
+        Expression e = parsed(t, expression);
         if (typeOf(*e) != Type::Logical) fail(ENGINE_EXPRESSION);
         t.locate = std::move(e);
         t.locateOrder = indexOf(st, table) ? table : 0;
@@ -279,7 +308,7 @@ uint32_t ENGINE_CALL AdsApplicationExit(void) {
 uint32_t ENGINE_CALL EngineEvaluate(ENGINE_HANDLE handle, const char* expression, char* buffer, uint32_t* length) {
     return run([&](State& st) {
         OpenTable& t = tableOf(st, handle);
-        Expression e = parse(text(expression), t.table->fields());
+        Expression e = parsed(t, expression);
         writeText(valueText(evaluate(*e, t.table->record(t.recno))), buffer, length);
     });
 }

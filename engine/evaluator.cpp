@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include "ace32.h"
+#include "files.h"
 #include "tree.h"
 
 namespace engine {
@@ -234,6 +235,13 @@ Cell field(const Field& f, const Record& r) {
     }
 }
 
+// A memo field's text, read from the memo file into the node's buffer; empty at the end.
+Cell memo(const Node& e, const Record& r) {
+    if (r.atEnd) return text("", 0);
+    if (!r.memo) throw Failure{ENGINE_MEMO_NOT_FOUND};
+    return done(e, r.memo->text(reinterpret_cast<const char*>(r.bytes) + 1 + e.field->offset, e.field->length, e.buffer));
+}
+
 int64_t today() {
     std::time_t t = std::time(nullptr);
     std::tm* tm = std::localtime(&t);
@@ -316,6 +324,7 @@ Cell eval(const Node& e, const Record& r) {
     switch (e.op) {
     case Op::Literal: return e.type == Type::String ? text(e.text.data(), e.text.size()) : e.literal;
     case Op::Field: return field(*e.field, r);
+    case Op::Memo: return memo(e, r);
     case Op::Deleted: return logical(!r.atEnd && r.bytes[0] == '*');
     case Op::Recno: return number(r.atEnd ? double(r.records) + 1 : double(r.recno));
     case Op::Reccount: return number(r.records);

@@ -33,14 +33,17 @@ struct Value {
     bool logical = false;   // Logical
 };
 
-// The record an expression reads: its bytes (deleted flag first), its number and the table's
-// record count.
+class Memo; // a table's memo file (files.h)
+
+// The record an expression reads: its bytes (deleted flag first), its number, the table's
+// record count and memo file.
 struct Record {
     const std::vector<Field>* fields;
     const uint8_t* bytes;
     uint32_t recno;
     bool atEnd;
     uint32_t records = 0;
+    const Memo* memo = nullptr;
 };
 
 struct Node;
@@ -50,11 +53,13 @@ struct NodeDeleter {
 using Expression = std::unique_ptr<Node, NodeDeleter>;
 
 // Throws Failure{ENGINE_EXPRESSION} for a syntax error, an unknown name, mismatched types or a
-// tree deeper than 100 (parser.cpp).
-Expression parse(std::string_view text, const std::vector<Field>& fields);
+// tree deeper than 100, and Failure{memoFailure} for a memo field when that is not 0: the
+// table's memo file is missing or damaged (parser.cpp).
+Expression parse(std::string_view text, const std::vector<Field>& fields, uint32_t memoFailure = 0);
 Type typeOf(const Node& e);
 // Throws Failure{ENGINE_EXPRESSION} where the record's values make the expression fail: a text
-// result longer than 1 MB, a date moved by a billion days or more (evaluator.cpp).
+// result longer than 1 MB, a date moved by a billion days or more; ENGINE_CORRUPT_MEMO for a
+// memo the memo file does not hold (evaluator.cpp).
 Value evaluate(const Node& e, const Record& r);
 // A logical expression's answer for the record, without building a Value.
 bool holds(const Node& e, const Record& r);

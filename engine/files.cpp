@@ -1,4 +1,5 @@
 #include "files.h"
+#include <algorithm>
 #include <cstring>
 #include "ace32.h"
 
@@ -20,19 +21,27 @@ MappedFile::MappedFile(const std::string& path) {
                           ? uint32_t(ENGINE_FILE_NOT_FOUND) : uint32_t(ENGINE_FILE_ERROR)};
     }
     LARGE_INTEGER size;
-    // Devices (CON, NUL, pipes) are no tables; a view of more than 1 GB would not fit.
-    if (GetFileType(file_) != FILE_TYPE_DISK || !GetFileSizeEx(file_, &size) || size.QuadPart > (1LL << 30)) {
+    // Devices (CON, NUL, pipes) are no tables; page and block offsets end at 4 GB.
+    if (GetFileType(file_) != FILE_TYPE_DISK || !GetFileSizeEx(file_, &size) || uint64_t(size.QuadPart) > largest) {
         CloseHandle(file_);
         throw Failure{ENGINE_FILE_ERROR};
     }
     size_ = uint64_t(size.QuadPart);
     if (size_ == 0) return; // an empty file cannot be mapped; the readers find it too short
+    // Read-only, as the handle was opened; the views are read-only too.
     mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (mapping_) view_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
-    if (!view_) {
-        if (mapping_) CloseHandle(mapping_);
+    if (!mapping_) {
         CloseHandle(file_);
         throw Failure{ENGINE_FILE_ERROR};
+    }
+    if (size_ <= wholeLimit) {
+        view_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
+        if (!view_) {
+            CloseHandle(mapping_);
+            CloseHandle(file_);
+            throw Failure{ENGINE_FILE_ERROR};
+        }
+        length_ = size_;
     }
 }
 
@@ -42,18 +51,88 @@ MappedFile::~MappedFile() {
     CloseHandle(file_);
 }
 
+// Maps the window that holds [at, at + n). A view starts on the allocation granularity and
+// ends at the end of the file at the latest.
+const uint8_t* MappedFile::slide(uint64_t at, uint32_t n) const {
+    static const uint64_t granularity = [] {
+        SYSTEM_INFO si;
+        GetSystemInfo(&si);
+        return uint64_t(si.dwAllocationGranularity ? si.dwAllocationGranularity : 65536);
+    }();
+    if (at + n > size_) throw Failure{ENGINE_FILE_ERROR}; // a reader's bounds check missed
+    if (view_) UnmapViewOfFile(view_);
+    view_ = nullptr;
+    start_ = length_ = 0;
+    uint64_t start = at / granularity * granularity;
+    uint64_t length = std::min(std::max<uint64_t>(window, at + n - start), size_ - start);
+    void* v = MapViewOfFile(mapping_, FILE_MAP_READ, DWORD(start >> 32), DWORD(start), size_t(length));
+    if (!v) throw Failure{ENGINE_OUT_OF_MEMORY}; // no room in the address space
+    view_ = static_cast<const uint8_t*>(v);
+    start_ = start;
+    length_ = length;
+    return view_ + (at - start);
+}
+
+// ---- memo files -------------------------------------------------------------------------
+
+namespace {
+constexpr uint32_t memoBlock = 512;
+constexpr size_t longestMemo = 1 << 20; // as the evaluator's longest text
+} // namespace
+
+Memo::Memo(const std::string& path) : file_(path) {
+    if (file_.size() < memoBlock) throw Failure{ENGINE_CORRUPT_MEMO};
+}
+
+size_t Memo::text(const char* field, uint32_t length, std::string& buffer) const {
+    uint64_t block = 0;
+    if (length == 4) { // a binary block number, as some engines write it
+        block = uint8_t(field[0]) | uint32_t(uint8_t(field[1])) << 8 | uint32_t(uint8_t(field[2])) << 16 |
+                uint32_t(uint8_t(field[3])) << 24;
+    } else {
+        uint32_t i = 0;
+        while (i < length && field[i] == ' ') ++i;
+        for (; i < length && field[i] != ' '; ++i) {
+            if (field[i] < '0' || field[i] > '9') throw Failure{ENGINE_CORRUPT_MEMO};
+            block = block * 10 + uint64_t(field[i] - '0');
+        }
+        while (i < length && field[i] == ' ') ++i;
+        if (i != length) throw Failure{ENGINE_CORRUPT_MEMO};
+    }
+    if (block == 0) return 0; // no memo
+    uint64_t at = block * memoBlock, size = file_.size();
+    if (at >= size) throw Failure{ENGINE_CORRUPT_MEMO};
+    // The text ends at the first 0x1A, or at the end of the file.
+    size_t n = 0;
+    for (;;) {
+        uint32_t part = uint32_t(std::min<uint64_t>(65536, size - at));
+        if (part == 0) break;
+        const uint8_t* p = file_.bytes(at, part);
+        const void* end = std::memchr(p, 0x1A, part);
+        uint32_t take = end ? uint32_t(static_cast<const uint8_t*>(end) - p) : part;
+        if (n + take > longestMemo) throw Failure{ENGINE_EXPRESSION};
+        if (buffer.size() < n + take) buffer.resize(std::max(n + take, buffer.size() * 2));
+        std::memcpy(buffer.data() + n, p, take);
+        n += take;
+        if (end) break;
+        at += part;
+    }
+    return n;
+}
+
 // ---- tables -----------------------------------------------------------------------------
 
 Table::Table(const std::string& path) : file_(path) {
     size_t slash = path.find_last_of("\\/:");
     folder_ = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const uint8_t* d = file_.data();
     uint64_t size = file_.size();
     if (size < 33) corruptTable();
+    const uint8_t* d = file_.bytes(0, 12);
     records_ = uint32_t(d[4] | d[5] << 8 | d[6] << 16) | uint32_t(d[7]) << 24;
     headerSize_ = uint32_t(d[8] | d[9] << 8);
     recordSize_ = uint32_t(d[10] | d[11] << 8);
     if (headerSize_ < 33 || headerSize_ > size || recordSize_ < 2) corruptTable();
+    d = file_.bytes(0, headerSize_);
     uint32_t offset = 0;
     for (uint32_t at = 32; at < headerSize_ && d[at] != 0x0D; at += 32) {
         if (at + 32 > headerSize_) corruptTable();
@@ -77,12 +156,27 @@ Table::Table(const std::string& path) : file_(path) {
     if (fields_.empty() || offset + 1 != recordSize_) corruptTable();
     if (uint64_t(headerSize_) + uint64_t(records_) * recordSize_ > size) corruptTable(); // truncated
     blank_.assign(recordSize_, ' ');
+    // The memo file is read only for expressions that name a memo field: its absence or damage
+    // is their failure, not the table's.
+    if (std::any_of(fields_.begin(), fields_.end(), [](const Field& f) { return f.type == 'M'; })) {
+        size_t dot = path.find_last_of('.');
+        if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+        // The extension in the case of the table's, for file systems that tell cases apart.
+        bool upper = dot + 1 < path.size() && path[dot + 1] >= 'A' && path[dot + 1] <= 'Z';
+        std::string memo = path.substr(0, dot) + (upper ? ".DBT" : ".dbt");
+        try {
+            memo_ = std::make_unique<Memo>(memo);
+        } catch (const Failure& f) {
+            memoFailure_ = f.code == ENGINE_FILE_NOT_FOUND ? ENGINE_MEMO_NOT_FOUND : ENGINE_CORRUPT_MEMO;
+        }
+    }
 }
 
 Record Table::record(uint32_t recno) const {
     if (recno == 0 || recno > records_)
-        return Record{&fields_, reinterpret_cast<const uint8_t*>(blank_.data()), recno, true, records_};
-    return Record{&fields_, file_.data() + headerSize_ + uint64_t(recno - 1) * recordSize_, recno, false, records_};
+        return Record{&fields_, reinterpret_cast<const uint8_t*>(blank_.data()), recno, true, records_, memo_.get()};
+    return Record{&fields_, file_.bytes(headerSize_ + uint64_t(recno - 1) * recordSize_, recordSize_), recno, false,
+                  records_, memo_.get()};
 }
 
 // ---- indexes ----------------------------------------------------------------------------
@@ -94,10 +188,11 @@ Index::Index(const std::string& path, const Table& table) : file_(path), table_(
     keySize_ = u16(14);
     keyDecimals_ = u16(16);
     maxItems_ = u16(18);
-    const char* text = reinterpret_cast<const char*>(file_.data() + 22);
+    const uint8_t* header = file_.bytes(0, pageSize);
+    const char* text = reinterpret_cast<const char*>(header + 22);
     keyText_.assign(text, strnlen(text, 256));
-    unique_ = file_.data()[278] != 0;
-    descending_ = file_.data()[280] != 0;
+    unique_ = header[278] != 0;
+    descending_ = header[280] != 0;
     if (keySize_ == 0 || keySize_ > 256 || itemSize_ != keySize_ + 8 || maxItems_ < 2 ||
         2 + 2 * (maxItems_ + 1) + uint64_t(maxItems_) * itemSize_ > pageSize)
         corruptIndex();
@@ -116,7 +211,8 @@ Index::Index(const std::string& path, const Table& table) : file_(path), table_(
 
 uint16_t Index::u16(uint64_t at) const {
     if (at + 2 > file_.size()) corruptIndex();
-    return uint16_t(file_.data()[at] | file_.data()[at + 1] << 8);
+    const uint8_t* b = file_.bytes(at, 2);
+    return uint16_t(b[0] | b[1] << 8);
 }
 
 uint32_t Index::u32(uint64_t at) const { return u16(at) | uint32_t(u16(at + 2)) << 16; }
@@ -172,7 +268,9 @@ void Index::seek(Position& p, const std::string& key, uint32_t recno) const {
     for (uint32_t page = root_;;) {
         push(p, page, 0);
         uint32_t items = count(page), i = 0;
-        const uint8_t* base = file_.data() + page; // count() has checked that the page lies in the file
+        // count() has checked that the page lies in the file; the page stays in view while its
+        // own items are read.
+        const uint8_t* base = file_.bytes(page, pageSize);
         for (; i < items; ++i) {
             // item(page, i), read straight from the page
             const uint32_t offset = base[2 + 2 * i] | uint32_t(base[3 + 2 * i]) << 8;
@@ -203,7 +301,7 @@ uint32_t Index::recno(const Position& p) const {
 }
 
 const char* Index::key(const Position& p) const {
-    return reinterpret_cast<const char*>(file_.data() + item(p.steps.back().page, p.steps.back().item) + 8);
+    return reinterpret_cast<const char*>(file_.bytes(item(p.steps.back().page, p.steps.back().item) + 8, keySize_));
 }
 
 std::string Index::keyOf(const Record& r) const {

@@ -1,30 +1,59 @@
-// Tables and index files, read through a read-only view of the whole file: a table's header,
-// field list and records; an index's header, pages and an in-order cursor over its keys.
+// Tables, memo and index files, read through read-only views: a table's header, field list,
+// records and memo texts; an index's header, pages and an in-order cursor over its keys.
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 #include "expr.h"
 
 namespace engine {
 
+// A file of up to 4 GB. One view of the whole file when it is small; otherwise a window that
+// slides to the bytes asked for, so that a 32-bit process can read files larger than its free
+// address space.
 class MappedFile {
 public:
+    static constexpr uint64_t wholeLimit = 64u << 20; // larger files are read through a window
+    static constexpr uint64_t window = 32u << 20;
+    static constexpr uint64_t largest = 1ull << 32;
+
     // Throws Failure: ENGINE_FILE_NOT_FOUND, or ENGINE_FILE_ERROR for anything that is not a
-    // readable disk file.
+    // readable disk file of at most 4 GB.
     explicit MappedFile(const std::string& path);
     ~MappedFile();
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
-    const uint8_t* data() const { return view_; }
     uint64_t size() const { return size_; }
+    // Bytes [at, at + n) of the file, which the caller has checked lie in it (n at most 128 KB).
+    // Valid until the next call on this file.
+    const uint8_t* bytes(uint64_t at, uint32_t n) const {
+        if (at >= start_ && at + n <= start_ + length_) return view_ + (at - start_);
+        return slide(at, n);
+    }
 
 private:
+    const uint8_t* slide(uint64_t at, uint32_t n) const;
+
     HANDLE file_ = INVALID_HANDLE_VALUE;
     HANDLE mapping_ = nullptr;
-    const uint8_t* view_ = nullptr;
     uint64_t size_ = 0;
+    mutable const uint8_t* view_ = nullptr;
+    mutable uint64_t start_ = 0, length_ = 0; // the part of the file in view
+};
+
+// The dBASE III memo file beside a table: 512-byte blocks, a text running from its block to
+// the first 0x1A or the end of the file.
+class Memo {
+public:
+    explicit Memo(const std::string& path); // throws like MappedFile, ENGINE_CORRUPT_MEMO
+    // The text that a memo field's bytes point to, into `buffer`; its length. Throws
+    // ENGINE_CORRUPT_MEMO for a block number that is no number or lies past the file.
+    size_t text(const char* field, uint32_t length, std::string& buffer) const;
+
+private:
+    MappedFile file_;
 };
 
 class Table {
@@ -35,11 +64,15 @@ public:
     uint32_t recordSize() const { return recordSize_; }
     const std::vector<Field>& fields() const { return fields_; }
     const std::string& folder() const { return folder_; }
+    // 0 when the table has no memo fields or its memo file opened; otherwise why it did not.
+    uint32_t memoFailure() const { return memoFailure_; }
     // Record n (1-based); any other number gives the blank record at the end of the table.
     Record record(uint32_t recno) const;
 
 private:
     MappedFile file_;
+    std::unique_ptr<Memo> memo_;
+    uint32_t memoFailure_ = 0;
     std::string folder_;
     uint32_t records_ = 0, headerSize_ = 0, recordSize_ = 0;
     std::vector<Field> fields_;

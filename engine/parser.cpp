@@ -81,7 +81,8 @@ bool fits(char want, Type t) {
 
 class Parser {
 public:
-    Parser(std::string_view text, const std::vector<Field>& fields) : s_(text), fields_(fields) {}
+    Parser(std::string_view text, const std::vector<Field>& fields, uint32_t memoFailure)
+        : s_(text), fields_(fields), memoFailure_(memoFailure) {}
 
     Expression all() {
         Expression e = orExpr();
@@ -93,6 +94,7 @@ public:
 private:
     std::string_view s_;
     const std::vector<Field>& fields_;
+    uint32_t memoFailure_;
     size_t p_ = 0;
     int depth_ = 0;
 
@@ -299,10 +301,10 @@ private:
         if (peek('(')) return call(word);
         for (const Field& f : fields_) {
             if (f.name != word) continue;
-            if (f.type == 'M') bad(); // memo text lives in another file
+            if (f.type == 'M' && memoFailure_) throw Failure{memoFailure_}; // memo text lives in another file
             Type t = f.type == 'N' || f.type == 'F' ? Type::Number
                    : f.type == 'D' ? Type::Date : f.type == 'L' ? Type::Logical : Type::String;
-            Expression e = node(Op::Field, t);
+            Expression e = node(f.type == 'M' ? Op::Memo : Op::Field, t);
             e->field = &f;
             return e;
         }
@@ -334,9 +336,9 @@ private:
 
 } // namespace
 
-Expression parse(std::string_view text, const std::vector<Field>& fields) {
+Expression parse(std::string_view text, const std::vector<Field>& fields, uint32_t memoFailure) {
     if (text.size() > 65536) bad();
-    return Parser(text, fields).all();
+    return Parser(text, fields, memoFailure).all();
 }
 
 } // namespace engine

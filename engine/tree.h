@@ -8,7 +8,7 @@
 namespace engine {
 
 enum class Op {
-    Literal, Field, Deleted, Recno, Reccount, Eof, Date,
+    Literal, Field, Memo, Deleted, Recno, Reccount, Eof, Date,
     Or, And, Not, Iif, Equal, Exact, NotEqual, Less, LessEqual, Greater, GreaterEqual, Contains,
     Add, Subtract, Multiply, Divide, Modulus, Negate,
     // text

@@ -13,9 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<engine::Expression> reads;
         for (const engine::Field& f : table.fields()) {
             try {
-                reads.push_back(engine::parse(f.name, table.fields()));
-            } catch (const engine::Failure& f) {
-                FUZZ_CHECK(f.code == ENGINE_EXPRESSION); // a name that is no identifier
+                reads.push_back(engine::parse(f.name, table.fields(), table.memoFailure()));
+            } catch (const engine::Failure& e) {
+                // a name that is no identifier, or a memo field without its memo file
+                FUZZ_CHECK(e.code == ENGINE_EXPRESSION || (f.type == 'M' && e.code == table.memoFailure()));
             }
         }
         for (uint32_t recno = 0; recno <= std::min<uint32_t>(table.records() + 1, 64); ++recno)

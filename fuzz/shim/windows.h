@@ -72,17 +72,25 @@ inline BOOL GetFileSizeEx(HANDLE h, LARGE_INTEGER* size) {
     return 1;
 }
 inline HANDLE CreateFileMappingA(HANDLE file, void*, DWORD, DWORD, DWORD, const char*) { return shim::handle(dup(shim::fd(file))); }
-// The view is exactly as long as the file: a read past its end is caught by the address checker.
-inline void* MapViewOfFile(HANDLE mapping, DWORD, DWORD, DWORD, size_t) {
+// The view is exactly as long as asked (0: to the end of the file): a read past its end is
+// caught by the address checker.
+inline void* MapViewOfFile(HANDLE mapping, DWORD, DWORD high, DWORD low, size_t size) {
     struct stat s;
-    if (fstat(shim::fd(mapping), &s) != 0 || s.st_size == 0) return nullptr;
-    void* copy = malloc(size_t(s.st_size));
-    if (pread(shim::fd(mapping), copy, size_t(s.st_size), 0) != s.st_size) {
+    off_t at = off_t((uint64_t(high) << 32) | low);
+    if (fstat(shim::fd(mapping), &s) != 0 || at % 65536 || at >= s.st_size) return nullptr;
+    if (size == 0) size = size_t(s.st_size - at);
+    if (off_t(size) > s.st_size - at) return nullptr;
+    void* copy = malloc(size);
+    if (pread(shim::fd(mapping), copy, size, at) != ssize_t(size)) {
         free(copy);
         return nullptr;
     }
     return copy;
 }
+typedef struct {
+    DWORD dwAllocationGranularity;
+} SYSTEM_INFO;
+inline void GetSystemInfo(SYSTEM_INFO* si) { si->dwAllocationGranularity = 65536; }
 inline BOOL UnmapViewOfFile(LPCVOID view) {
     free(const_cast<void*>(view));
     return 1;

@@ -87,7 +87,9 @@ void EncryptFunctions::CryptBuffer(std::span<unsigned char> block, std::wstring_
 STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR strPassword, VARIANT blnReplace,
                                          VARIANT_BOOL* result) {
     return trapped(result, false, [&] {
-        const std::wstring fileIn = str(strFileIn), fileOut = str(strFileOut), password = str(strPassword);
+        // Paths of any length the platform allows (the scratch name beside a long one is longer still).
+        const std::wstring fileIn = extendedPath(str(strFileIn)), fileOut = extendedPath(str(strFileOut)),
+                           password = str(strPassword);
         // The input is opened for reading and writing, never created: a missing or read-only
         // input fails before anything is written.
         FileChannel input(fileIn, OpenMode::Update);

@@ -5,6 +5,7 @@
 #include <new>
 #include "frame/names.h"
 #include "frame/values.h"
+#include "runtime/clock.h"
 
 namespace zor {
 
@@ -145,8 +146,10 @@ std::wstring traceFileName() {
     DWORD n = GetEnvironmentVariableW(L"ZORUTILITY_TRACE", buf, static_cast<DWORD>(std::size(buf)));
     if (n > 0 && n < std::size(buf)) return std::wstring(buf, n);
     DWORD size = sizeof buf, type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ,
-                     &type, buf, &size) == ERROR_SUCCESS)
+    // RRF_RT_REG_SZ takes a REG_EXPAND_SZ value too and expands it; asking for REG_EXPAND_SZ
+    // as well is refused unless expansion is turned off.
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", RRF_RT_REG_SZ, &type, buf, &size) ==
+        ERROR_SUCCESS)
         return buf;
     return {};
 }
@@ -167,14 +170,10 @@ void utf8(std::string& out, std::wstring_view s) {
     out.resize(at + n);
 }
 
-// The system time in 100-nanosecond units, precise to the microsecond: a line's time and, as the
+// The system time, precise to the microsecond where the platform allows: a line's time and, as the
 // difference of two, the time spent (the precise system time costs a fraction of the counter's
 // call here).
-ULONGLONG preciseNow() {
-    FILETIME now;
-    GetSystemTimePreciseAsFileTime(&now);
-    return (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
+ULONGLONG preciseNow() { return systemTimeNow(); }
 
 // The local time of a line, from the system time and the local offset, which is looked up again
 // once a minute (the platform's local-time call costs more than the rest of a line).

@@ -2,6 +2,8 @@
 #include "runtime/text.h"
 #include "runtime/handles.h"
 #include "runtime/pump.h"
+#include <sddl.h>
+#include <cwchar>
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -67,9 +69,12 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode, OpenOptions opti
         disposition = CREATE_ALWAYS;
         break;
     case OpenMode::Append:
-        // Append access alone puts every write at the end of the file as it is then; appenders
-        // of this library also take turns (Wine decides the end and writes in two steps).
-        access = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+        // Append access without write access puts every write at the end of the file as it is
+        // then; appenders of this library also take turns (Wine decides the end and writes in
+        // two steps). The turn is a byte-range lock, which Windows grants only through a handle
+        // with read or write data access: read data it is, so writes stay append-only. (Others
+        // who share no reading are kept out meanwhile, as any reader of the file would.)
+        access = FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
         disposition = OPEN_ALWAYS;
         waitMs = std::max(waitMs, appendWaitMs);
         break;
@@ -258,16 +263,54 @@ void replaceFile(std::wstring_view source, std::wstring_view target) {
     DeleteFileW(s.c_str());
 }
 
+namespace {
+
+// The full path of p, or empty when the platform cannot make one.
+std::wstring fullPathName(const std::wstring& p) {
+    DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return {};
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(p.c_str(), n, full.data(), nullptr);
+    full.resize(n < full.size() ? n : 0);
+    return full;
+}
+
+bool isExtended(const std::wstring& p) { return p.rfind(L"\\\\?\\", 0) == 0 || p.rfind(L"\\\\.\\", 0) == 0; }
+
+} // namespace
+
+std::wstring extendedPath(std::wstring_view path) {
+    std::wstring p = terminated(path);
+    if (isExtended(p)) return p;
+    std::wstring full = fullPathName(p);
+    // Short enough for every call (folders are refused from MAX_PATH - 12 on): as spelled.
+    if (full.size() < MAX_PATH - 12) return p;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 ScratchFile::ScratchFile(std::wstring_view beside) {
-    std::wstring p = terminated(beside), full(MAX_PATH, L'\0');
-    DWORD n = GetFullPathNameW(p.c_str(), MAX_PATH, full.data(), nullptr);
-    if (n == 0 || n >= MAX_PATH) throw Error(errBadFileName);
-    full.resize(n);
-    full.erase(full.find_last_of(L'\\') + 1);
-    // The platform picks the free name and makes the file in one step.
-    wchar_t name[MAX_PATH];
-    if (!GetTempFileNameW(full.c_str(), L"ZOR", 0, name)) throw fileError(GetLastError(), full);
-    path_ = name;
+    std::wstring folder = extendedPath(beside);
+    if (!isExtended(folder)) folder = fullPathName(folder);
+    if (folder.empty()) throw Error(errBadFileName);
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    // A free name made here rather than by GetTempFileName, which refuses a folder longer than
+    // MAX_PATH - 14: CREATE_NEW makes the file and finds the name taken in one step.
+    const unsigned long long seed = (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^ GetTickCount();
+    for (unsigned attempt = 0;; ++attempt) {
+        wchar_t name[40];
+        swprintf(name, 40, L"ZOR%llX-%X.tmp", seed, attempt);
+        std::wstring candidate = folder + name;
+        HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            path_ = std::move(candidate);
+            return;
+        }
+        DWORD code = GetLastError();
+        if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 0xFFFF)
+            throw fileError(code, folder);
+    }
 }
 
 ScratchFile::~ScratchFile() {
@@ -347,14 +390,36 @@ bool linesShorterThan(std::wstring_view path, std::size_t limit) {
     return true;
 }
 
-FileMutex::FileMutex(std::wstring_view path, DWORD waitMs) {
-    std::wstring p = terminated(path), full(MAX_PATH * 2, L'\0');
-    DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    full.resize(n < full.size() ? n : 0);
+std::wstring fileTurnName(std::wstring_view path, bool global) {
+    std::wstring p = terminated(path), full = fullPathName(p);
     if (full.empty()) full = p;
     CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-    std::replace(full.begin(), full.end(), L'\\', L'/'); // a mutex name takes no backslash
-    mutex_ = CreateMutexW(nullptr, FALSE, (L"zor-file-turn:" + full).c_str());
+    // A fixed-length name, whatever the path's length (an object name longer than MAX_PATH is
+    // refused): a 64-bit FNV-1a hash of the path. Two files whose paths meet in one hash only
+    // take turns together, which costs a wait and never a wrong result.
+    unsigned long long hash = 14695981039346656037ull;
+    for (wchar_t c : full) {
+        hash = (hash ^ (c & 0xFF)) * 1099511628211ull;
+        hash = (hash ^ (c >> 8)) * 1099511628211ull;
+    }
+    wchar_t name[64];
+    swprintf(name, 64, L"%ls\\zor-file-turn-%016llX", global ? L"Global" : L"Local", hash);
+    return name;
+}
+
+FileMutex::FileMutex(std::wstring_view path, DWORD waitMs) {
+    // The global namespace, so that a service and a desktop program take turns too; a security
+    // descriptor that lets every account wait for and release the turn (the creator's default
+    // one would keep other accounts out). Where the global name cannot be made (a sandboxed
+    // process), the session's own.
+    SECURITY_ATTRIBUTES everyone{sizeof everyone, nullptr, FALSE};
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1,
+                                                         &everyone.lpSecurityDescriptor, nullptr);
+    for (bool global : {true, false}) {
+        mutex_ = CreateMutexExW(&everyone, fileTurnName(path, global).c_str(), 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+        if (mutex_) break;
+    }
+    LocalFree(everyone.lpSecurityDescriptor);
     if (!mutex_) return;
     const DWORD start = GetTickCount();
     for (;;) {

@@ -95,6 +95,10 @@ void renameFile(std::wstring_view from, std::wstring_view to);
 // across volumes a copy beside target is renamed over it, then source is deleted.
 void replaceFile(std::wstring_view source, std::wstring_view target);
 
+// The path in the form that every platform call takes whatever its length: as spelled while its
+// full form is short, else the full path with the \\?\ prefix (\\?\UNC\ for a share).
+std::wstring extendedPath(std::wstring_view path);
+
 // A new, empty file in the folder of `beside`, under a free name, for content that is to take
 // another file's place. It is deleted again when this object goes, unless keep() was called
 // after it went to its place.
@@ -122,9 +126,14 @@ bool samePath(std::wstring_view a, std::wstring_view b);
 // other trouble is left to the caller's own file operation to report.
 bool volumeHasRoom(std::wstring_view path, std::size_t bytes);
 
-// A named mutex for a file across every process of the session, named after the file's full path
-// (in any case). The turn is taken within waitMs, the caller's window messages flowing; taken()
-// tells whether it was. A turn left by a process that ended is taken over.
+// A named mutex for a file across every process of the machine (every session and account),
+// named after the file's full path (in any case). The turn is taken within waitMs, the caller's
+// window messages flowing; taken() tells whether it was. A turn left by a process that ended is
+// taken over.
+// The name of that mutex for path, in the global or the session's namespace; the same for every
+// spelling of one file, and of one length (within the platform's limit) for every path.
+std::wstring fileTurnName(std::wstring_view path, bool global = true);
+
 class FileMutex {
 public:
     FileMutex(std::wstring_view path, DWORD waitMs);

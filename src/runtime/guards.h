@@ -2,21 +2,8 @@
 // must give back on every way out.
 #pragma once
 #include <windows.h>
-#include <string>
 
 namespace zor {
-
-// The process's current directory as it was when this was made; made current again when it goes.
-class CurrentDirectoryKept {
-public:
-    CurrentDirectoryKept();
-    CurrentDirectoryKept(const CurrentDirectoryKept&) = delete;
-    CurrentDirectoryKept& operator=(const CurrentDirectoryKept&) = delete;
-    ~CurrentDirectoryKept();
-
-private:
-    std::wstring path_;
-};
 
 // One more level of a nesting counter while it lives; level() is this one's depth, from 1.
 class NestingLevel {

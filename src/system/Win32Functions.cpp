@@ -176,9 +176,11 @@ STDMETHODIMP Win32Functions::GetDiskVolumeFlags(BSTR strDrive, BSTR* result) {
 }
 
 // ---- tree copy ------------------------------------------------------------------------------
-// Each level of the tree is one call: the level copies its matching files, then enters or makes
-// each destination subfolder and calls CopyFiles on it through the interface. A level returns
-// -1 when it and every level below it completed, 0 otherwise.
+// Each level of the tree is one call: the level copies its matching files, then makes each
+// missing destination subfolder and calls CopyFiles on it through the interface. A level returns
+// -1 when every file of it and every level below it was copied, 0 otherwise. Every step names
+// its files by full path: the process's current directory, which other threads of the host use
+// for their relative names, is never changed.
 
 namespace {
 
@@ -210,40 +212,45 @@ std::vector<std::wstring> subfoldersOf(const std::wstring& src) {
     return subfolders;
 }
 
-// The next entry, or the end when the listing fails: once files are being copied, failures are
-// passed over.
-bool nextOrEnd(DirListing& listing, DirEntry& entry) {
-    try {
-        return listing.next(entry);
-    } catch (const Error&) {
-        return false;
-    }
-}
-
-// Copies the ordinary files of src matching pattern into dst, replacing files of the same name;
-// a file that cannot be copied is left out. Only a listing that cannot start is an error.
-void copyMatchingFiles(const std::wstring& src, const std::wstring& dst, const std::wstring& pattern) {
+// Copies the ordinary files of src matching pattern into dst, replacing files of the same name.
+// A file that cannot be copied, or a listing that breaks off, is passed over and the rest is
+// copied: false then. Only a listing that cannot start is an error.
+bool copyMatchingFiles(const std::wstring& src, const std::wstring& dst, const std::wstring& pattern) {
     DirListing listing(src + pattern, listNormal);
     DirEntry entry;
-    if (!listing.next(entry)) return;
-    do {
+    if (!listing.next(entry)) return true;
+    bool all = true;
+    for (;;) {
         std::wstring from = src + entry.name, to = dst + entry.name;
         // Most destination files are new: the copy that refuses an existing file spares the
         // platform's check whether the destination is the source itself, an extra open.
-        if (!CopyFileW(from.c_str(), to.c_str(), TRUE) && GetLastError() == ERROR_FILE_EXISTS)
-            CopyFileW(from.c_str(), to.c_str(), FALSE);
-    } while (nextOrEnd(listing, entry));
+        // Windows refuses to replace a read-only or hidden file.
+        if (!CopyFileW(from.c_str(), to.c_str(), TRUE))
+            all = GetLastError() == ERROR_FILE_EXISTS && CopyFileW(from.c_str(), to.c_str(), FALSE) && all;
+        try {
+            if (!listing.next(entry)) return all;
+        } catch (const Error&) {
+            return false;
+        }
+    }
 }
 
-// Makes a destination subfolder current, making it first when it is missing (76) or cannot be
-// entered as a folder (75); false when it cannot be entered for another reason. A folder that
-// can be neither entered nor made is the one failure a level does not trap: its error ends the call.
-bool enterOrMake(const std::wstring& folder) {
-    try {
-        enterDirectory(folder);
-        return true;
-    } catch (const Error& e) {
-        if (e.number != errPathNotFound && e.number != errPathFileAccess) return false;
+// Makes sure a destination folder exists: made (one level) when it is missing or a file stands
+// in its way; false when the platform cannot say (access denied, a name it rejects). A folder
+// that can be neither found nor made is the one failure a level does not trap: its error (75
+// for a file in the way, 76 for a missing parent) ends the call. A root is found with its
+// separator; any other folder is tested and made without it.
+bool folderReady(std::wstring folder) {
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    if (folder.back() == L'\\') {
+        folder.pop_back();
+        attributes = GetFileAttributesW(folder.c_str());
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD code = GetLastError();
+        long n = code == ERROR_FILE_NOT_FOUND ? errPathNotFound : Error::fromWin32(code).number;
+        if (n != errPathNotFound && n != errPathFileAccess) return false;
     }
     makeDirectory(folder);
     return true;
@@ -251,7 +258,7 @@ bool enterOrMake(const std::wstring& folder) {
 
 } // namespace
 
-// One level, trapped with the result 0 apart from enterOrMake. The caller's variables get the
+// One level, trapped with the result 0 apart from folderReady. The caller's variables get the
 // normalised, upper-case paths; the folders themselves are named as the caller spelled them,
 // which the file system finds much faster than a name in another case.
 STDMETHODIMP Win32Functions::CopyFiles(BSTR* srcPath, BSTR* dstPath, short* IncludeSubDirs, BSTR* FilePat,
@@ -259,31 +266,37 @@ STDMETHODIMP Win32Functions::CopyFiles(BSTR* srcPath, BSTR* dstPath, short* Incl
     return untrapped(result, inout(srcPath, dstPath, IncludeSubDirs, FilePat),
                      [&](std::wstring& srcVar, std::wstring& dstVar, short subDirs, std::wstring pattern) {
         NestingLevel level(copyDepth_);
-        CurrentDirectoryKept current;
         std::wstring src, dst;
         std::vector<std::wstring> subfolders;
-        bool scanned = attempt([&] {
+        bool same = false;
+        bool named = attempt([&] {
             srcVar = withSeparator(srcVar);
             dstVar = withSeparator(dstVar);
             if ((srcVar + dstVar + pattern).find(L'\0') != std::wstring::npos) throw Error(errBadFileName);
-            // Full paths: the levels below change the current directory.
+            // Relative names resolve against the current directory of the moment, once.
             src = fullPath(srcVar);
             dst = fullPath(dstVar);
             srcVar = upperCase(srcVar);
             dstVar = upperCase(dstVar);
-            if (level.level() == 1) copyRoot_ = dst;
-            if (!samePath(src, dst)) subfolders = subfoldersOf(src);
+            same = samePath(src, dst);
         });
-        if (!scanned) return short(0);
-        if (samePath(src, dst)) return short(-1); // every file is already where it would go
-        if (!attempt([&] { copyMatchingFiles(src, dst, pattern); })) return short(0);
-        if (subDirs == 0) return short(-1);
-
+        if (!named) return short(0);
+        if (same) return short(-1); // every file is already where it would go
+        // The outermost destination is made as a subfolder is, by the level itself (the levels
+        // below have theirs made by the level above).
+        if (level.level() == 1) {
+            copyRoot_ = dst;
+            if (!folderReady(dst)) return short(0);
+        }
+        if (!attempt([&] { subfolders = subfoldersOf(src); })) return short(0);
         bool complete = true;
+        if (!attempt([&] { complete = copyMatchingFiles(src, dst, pattern); })) return short(0);
+        if (subDirs == 0) return short(complete ? -1 : 0);
+
         for (std::wstring folder : subfolders) {
             if (isWithin(withSeparator(folder), copyRoot_)) continue; // the destination is never copied into itself
             std::wstring subDst = dst + folder.substr(src.size());
-            if (level.level() == maxDepth || !enterOrMake(subDst)) {
+            if (level.level() == maxDepth || !folderReady(subDst)) {
                 complete = false;
                 continue;
             }
@@ -344,7 +357,9 @@ STDMETHODIMP Win32Functions::SetWallpaper(BSTR strBitmap, LONG* result) {
 }
 
 STDMETHODIMP Win32Functions::RemoveWallpaper(LONG* result) {
-    return untrapped(result, [&] { return setWallpaper(L"(None)"); });
+    // An empty path is the documented way to take the wallpaper away; a name of a file that
+    // does not exist is refused.
+    return untrapped(result, [&] { return setWallpaper(L""); });
 }
 
 STDMETHODIMP Win32Functions::PutWindowOnTop(LONG lngFormhWnd, VARIANT_BOOL* result) {

@@ -3,12 +3,6 @@
 
 namespace zor {
 
-void enterDirectory(const std::wstring& path) {
-    if (SetCurrentDirectoryW(path.c_str())) return;
-    DWORD code = GetLastError();
-    throw code == ERROR_FILE_NOT_FOUND ? Error(errPathNotFound) : Error::fromWin32(code);
-}
-
 void makeDirectory(const std::wstring& path) {
     if (CreateDirectoryW(path.c_str(), nullptr)) return;
     DWORD code = GetLastError();

@@ -1,14 +1,10 @@
-// Folder services of the tree copy: entering and making a folder with the library's error
-// numbers, and whether one folder lies inside another.
+// Folder services of the tree copy: making a folder with the library's error numbers, full
+// paths, and whether one folder lies inside another.
 #pragma once
 #include <windows.h>
 #include <string>
 
 namespace zor {
-
-// Makes path the current directory. Errors: 76 when it does not exist (or is a file), 70 when
-// access is denied, 52 for a name the file system rejects.
-void enterDirectory(const std::wstring& path);
 
 // Makes one folder. Errors: 75 when something of that name exists, 76 when its parent is missing.
 void makeDirectory(const std::wstring& path);

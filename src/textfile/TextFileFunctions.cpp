@@ -28,6 +28,13 @@ std::wstring profilePath(const std::wstring& file) {
     return std::wstring(buffer, n < MAX_PATH ? n : 0) + L"\\" + file;
 }
 
+// Whether a text passes whole through the profile functions' limit of `limit` characters with its
+// NUL: counted in UTF-16 units (the wide functions' own count) and, so that every name of the
+// code page has the result it always had, in ANSI bytes too.
+bool profileTextFits(const std::wstring& text, size_t limit) {
+    return text.size() < limit && fitsLimit(toAnsi(text), limit) && text.find(L'\0') == std::wstring::npos;
+}
+
 // The profile functions corrupt their memory, and later crash the host, on a file with a line of
 // that limit or longer: such a file reads as empty and takes no values.
 bool profileCanTake(const std::wstring& file) { return linesShorterThan(profilePath(file), profileTextLimit); }
@@ -247,18 +254,19 @@ STDMETHODIMP TextFileFunctions::IsInLogFile(BSTR strLogFile, BSTR strSearch, VAR
 
 STDMETHODIMP TextFileFunctions::ReadIniFile(BSTR strIniFile, BSTR strSection, BSTR strKey, BSTR* result) {
     return untrapped(result, [&] {
-        std::string section = toAnsi(str(strSection)), key = toAnsi(str(strKey)), file = toAnsi(str(strIniFile));
+        const std::wstring section = str(strSection), key = str(strKey), file = str(strIniFile);
         // The profile functions copy the file name into a path buffer: a longer name is read
         // as a missing file.
-        if (!fitsLimit(file, MAX_PATH) || !passesWhole(section) || !passesWhole(key)) return std::wstring();
-        if (!waitForProfile(profilePath(str(strIniFile)), GENERIC_READ)) throw Error(errPermissionDenied);
-        if (!profileCanTake(str(strIniFile))) return std::wstring();
-        ProfileMutex turn(str(strIniFile));
+        if (!profileTextFits(file, MAX_PATH) || (section + key).find(L'\0') != std::wstring::npos)
+            return std::wstring();
+        if (!waitForProfile(profilePath(file), GENERIC_READ)) throw Error(errPermissionDenied);
+        if (!profileCanTake(file)) return std::wstring();
+        ProfileMutex turn(file);
         if (!turn.taken()) return std::wstring();
-        CallBuffer buffer(255);
-        DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(), buffer.size(), file.c_str());
+        wchar_t buffer[255];
+        DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer, 255, file.c_str());
         if (n < 1) return std::wstring();
-        return std::wstring(trimRightSpaces(buffer.text()));
+        return std::wstring(trimRightSpaces(std::wstring_view(buffer, std::min<DWORD>(n, 254))));
     });
 }
 
@@ -283,21 +291,21 @@ STDMETHODIMP TextFileFunctions::CreateINIFile(BSTR strFilename, VARIANT strHeade
 STDMETHODIMP TextFileFunctions::WriteINIFile(BSTR strIniFile, BSTR strHeader, BSTR strSection, BSTR strValue,
                                              VARIANT_BOOL* result) {
     return untrapped(result, [&] {
-        std::string section = toAnsi(str(strHeader)), key = toAnsi(str(strSection)), value = toAnsi(str(strValue)),
-                    file = toAnsi(str(strIniFile));
+        const std::wstring section = str(strHeader), key = str(strSection), value = str(strValue),
+                           file = str(strIniFile);
         // The profile functions crash the host on a section, key or value of 32,767 characters
         // or more (a length kept in 16 bits).
-        if (!fitsLimit(file, MAX_PATH) || !fitsLimit(section, profileTextLimit) || !fitsLimit(key, profileTextLimit) ||
-            !fitsLimit(value, profileTextLimit))
+        if (!profileTextFits(file, MAX_PATH) || !profileTextFits(section, profileTextLimit) ||
+            !profileTextFits(key, profileTextLimit) || !profileTextFits(value, profileTextLimit))
             return false; // a failed write, as the profile functions report it
         // The platform rewrites the whole file and reports success even when a full volume cut
         // the rewrite short, losing the file's last lines: the room for its growth comes first.
         const std::wstring path = profilePath(str(strIniFile));
         if (!waitForProfile(path, GENERIC_READ | GENERIC_WRITE)) return false; // refused, as the platform reports it
         ProfileMutex turn(path);
-        if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, section.size() + key.size() + value.size() + 16))
+        if (!turn.taken() || !profileCanTake(path) || !volumeHasRoom(path, toAnsi(section + key + value).size() + 16))
             return false;
-        return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+        return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
     });
 }
 
@@ -369,7 +377,8 @@ STDMETHODIMP TextFileFunctions::SetFileDate(BSTR strFilename, DATE dteDate, VARI
         if (!fitsLimit(name, OFS_MAXPATHNAME)) return false; // OpenFile keeps the path in its record
         OFSTRUCT of{};
         of.cBytes = sizeof of;
-        HFILE opened = OpenFile(name.c_str(), &of, OF_WRITE);
+        // Reading the old time takes read access (GetFileTime), setting it write access.
+        HFILE opened = OpenFile(name.c_str(), &of, OF_READWRITE);
         if (opened < 1) return false;
         Handle file(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened)));
 

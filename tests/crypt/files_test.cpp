@@ -48,6 +48,17 @@ Bytes expectedScramble(const Bytes& data, const std::string& passwordAnsi) {
     return out;
 }
 
+// The entries of a folder (of any length), "." and ".." aside.
+int entriesIn(const std::wstring& folder) {
+    WIN32_FIND_DATAW f;
+    HANDLE listing = FindFirstFileW((L"\\\\?\\" + folder + L"*").c_str(), &f);
+    int entries = 0;
+    do entries += f.cFileName[0] != L'.';
+    while (FindNextFileW(listing, &f));
+    FindClose(listing);
+    return entries;
+}
+
 // ---- calls --------------------------------------------------------------------------------
 
 ComPtr<_EncryptFunctions> crypt() { return create<_EncryptFunctions>(L"EncryptFunctions"); }
@@ -270,13 +281,25 @@ TEST(CryptFile, InputEqualToOutputIsScrambledInPlace) {
     CloseHandle(holder);
     VariantClear(&noBoolean);
     EXPECT_TRUE(readFile(s(L"same.bin")) == data);
-    WIN32_FIND_DATAW f;
-    HANDLE listing = FindFirstFileW(s(L"*.*").c_str(), &f);
-    int entries = 0;
-    do entries += f.cFileName[0] != L'.';
-    while (FindNextFileW(listing, &f));
-    FindClose(listing);
-    EXPECT_EQ(1, entries);
+    EXPECT_EQ(1, entriesIn(s.dir));
+}
+
+// In place in a folder of 251 characters (a scratch name from the platform would not fit),
+// named plainly or in the \\?\ form; scrambled and back, nothing left beside it.
+TEST(CryptFile, InPlaceInALongFolder) {
+    Scratch s;
+    const std::wstring folder = s.dir + std::wstring(251 - s.dir.size(), L'f');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + folder).c_str(), nullptr));
+    const std::wstring file = folder + L"\\data.bin", extended = L"\\\\?\\" + file;
+    const Bytes data = pseudoRandom(5000, 3);
+    writeFile(extended, data);
+    for (const std::wstring& name : {file, extended}) {
+        ASSERT_EQ(VARIANT_TRUE, cryptFile(name, name, password)) << name;
+        EXPECT_TRUE(readFile(extended) == expectedScramble(data, passwordAnsi)) << name;
+        ASSERT_EQ(VARIANT_TRUE, cryptFile(name, name, password)) << name;
+        EXPECT_TRUE(readFile(extended) == data) << name;
+    }
+    EXPECT_EQ(1, entriesIn(folder + L"\\"));
 }
 
 TEST(CryptFile, FailuresGiveFalse) {

@@ -154,7 +154,7 @@ g = probe.handle("open", win(gen))
 want = "field NAME C 12 0|field QTY N 8 2|field RATE F 10 3|field BORN D 8 0|field OK L 1 0|field NOTES M 10 0|" \
        "field CNT N 5 0|field WIDE C 300 0|"
 check(probe("describe", g)[1].endswith(want), "fields of a python3-dbf table: " + probe("describe", g)[1])
-names = ["NAME", "QTY", "RATE", "DTOS(BORN)", "OK", "CNT", "TRIM(WIDE)", "DELETED()"]
+names = ["NAME", "QTY", "RATE", "DTOS(BORN)", "OK", "CNT", "TRIM(WIDE)", "DELETED()", "NOTES"]
 got = [r.split("\t") for r in "\t".join(probe("rows", g, *names)).split("\x1e")[1:-1]]
 check(len(got) == len(made), "record count of a python3-dbf table")
 for n, (rec, row) in enumerate(zip(made, got), 1):
@@ -164,9 +164,70 @@ for n, (rec, row) in enumerate(zip(made, got), 1):
     ok = row[:2] == want_row and abs(float(row[2]) - num(rec.qty)) < 0.005 and abs(float(row[3]) - num(rec.rate)) < 0.0005
     ok = ok and row[4] == (rec.born.strftime("%Y%m%d") if rec.born else " " * 8) and row[5] == ("T" if rec.ok else "F")
     ok = ok and float(row[6]) == num(rec.cnt) and row[7] == rec.wide.rstrip() and row[8] == ("T" if dbf.is_deleted(rec) else "F")
+    ok = ok and row[9] == (rec.notes or "")
     check(ok, "python3-dbf record %d: %r" % (n, row))
 made.close()
-check(probe("locate", g, "EMPTY(NOTES)")[0] == "1008", "a memo field in an expression")
+
+def damaged(name, data_bytes):
+    path = os.path.join(scratch, name)
+    open(path, "wb").write(data_bytes)
+    return win(path)
+
+# ---- memo files missing or damaged: an error only for the expressions that name a memo ------
+notes_dbf = open(os.path.join(data, "NOTES.DBF"), "rb").read()
+notes_dbt = open(os.path.join(data, "NOTES.DBT"), "rb").read()
+first = int.from_bytes(notes_dbf[8:10], "little") + 1 + 3 + 10  # record 1's memo field
+size = int.from_bytes(notes_dbf[10:12], "little")
+
+
+def with_block(block):  # NOTES.DBF with record 2's memo block number replaced
+    at = first + size
+    return notes_dbf[:at] + block.rjust(10) + notes_dbf[at + 10:]
+
+
+for name, table_bytes, memo_bytes, code, where in [
+        ("NODBT", notes_dbf, None, "1013", "parse"), ("SHORTDBT", notes_dbf, notes_dbt[:511], "1014", "parse"),
+        ("PAST", with_block(b"%d" % (len(notes_dbt) // 512 + 1)), notes_dbt, "1014", "record 2"),
+        ("LETTERS", with_block(b"1x"), notes_dbt, "1014", "record 2"), ("SIGN", with_block(b"-1"), notes_dbt, "1014", "record 2")]:
+    path = damaged(name + ".DBF", table_bytes)
+    if memo_bytes is not None:
+        damaged(name + ".DBT", memo_bytes)
+    h = probe.handle("open", path)
+    check(probe("filter", h, "NO > 1") == ["0"] and probe.all(h)[0] == list(range(2, 16)), "%s: no memo named" % name)
+    probe("filter", h, "")
+    if where == "parse":  # refused when the filter is set, not on some later record
+        check(probe("filter", h, '"urgent" $ NOTES') == [code], "%s: a memo filter" % name)
+    got = probe("locate", h, '"urgent" $ NOTES')
+    check(got[0] == (code if where == "parse" else "1014"), "%s: a memo named: %r" % (name, got))
+    probe("locate", h, "RECNO() = 1")
+    check(probe("eval", h, "LEN(NOTES)")[1] == ("error " + code if where == "parse" else "0"), "%s: record 1" % name)
+    probe("close", h)
+
+# ---- character types: the caller's ANSI text meets the table's OEM text ----------------------
+def raw(b):  # bytes as the probe passes them on (its lines are cp437)
+    return b.decode("cp437")
+
+
+people = [line.split(b"\t") for line in open(os.path.join(data, "people.tsv"), "rb").read().splitlines()]
+oem = probe.handle("open", win(os.path.join(data, "PEOPLE.DBF")), 2)
+ansi = probe.handle("open", win(os.path.join(data, "PEOPLE.DBF")), 1)
+by_oem, by_ansi = (probe.handle("index", h, win(os.path.join(data, "PEOPLE.NTX"))) for h in (oem, ansi))
+for name, recno, shown in people:
+    key = raw(name)
+    plain = max(name) < 0x80
+    got = probe("seek", by_oem, key, len(key), 2)
+    check(got[:3] == ["0", "1", recno.decode()], "OEM seek of %r: %r" % (name, got))
+    check(probe("seek", by_ansi, key, len(key), 2)[1] == ("1" if plain else "0"), "ANSI seek of %r" % name)
+    for h, want in ((oem, shown.decode()), (ansi, shown.decode() if plain else "")):
+        probe("filter", h, "NAME = '%s'" % key)
+        check(",".join(map(str, probe.all(h)[0])) == want, "filter of %r, type %s" % (name, h))
+        probe("filter", h, "")
+    # The bytes as stored, given to a table opened for ANSI text, are found as they are.
+    probe("locate", ansi, "RECNO() = " + recno.decode())
+    stored = probe("eval", ansi, "TRIM(NAME)")[1]
+    check(probe("seek", by_ansi, stored, len(stored), 2)[:3] == ["0", "1", recno.decode()], "bytes of %r" % name)
+check(probe("open", win(os.path.join(data, "PEOPLE.DBF")), 3)[0] == "1010", "character type 3")
+check(probe("open", win(os.path.join(data, "PEOPLE.DBF")), 0)[0] == "1010", "character type 0")
 
 # ---- expressions ----------------------------------------------------------------------------------
 cases = [  # on CUSTOMER record 4: " Leading Space", Ho Chi Minh Cit, 19940508, F, -183.24
@@ -187,11 +248,6 @@ for expr, value in cases:
     check(probe("eval", customer, expr) == ["0", value], "%s: %r" % (expr, probe("eval", customer, expr)))
 
 # ---- hostile input ------------------------------------------------------------------------------
-def damaged(name, data_bytes):
-    path = os.path.join(scratch, name)
-    open(path, "wb").write(data_bytes)
-    return win(path)
-
 dbf_bytes = open(os.path.join(data, "CUSTOMER.DBF"), "rb").read()
 ntx_bytes = open(os.path.join(data, "CUSTNAME.NTX"), "rb").read()
 for name, body, code in [

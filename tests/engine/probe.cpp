@@ -1,6 +1,6 @@
 // A command-line client of the table engine: reads one command a line (fields separated by
 // tabs) and answers each with one line, the result code first. Used by the engine tests.
-//   open PATH | index TABLE PATH | close H | closeindex H | exit
+//   open PATH [CHARTYPE] | index TABLE PATH | close H | closeindex H | exit
 //   seek INDEX KEY KEYLENGTH SEEKTYPE | filter H EXPR | locate H EXPR | continue H
 //   all H EXPR          locate, then continue while found: the record numbers, the final place
 //   rows H EXPR...      every record in H's order with the values of the expressions, the
@@ -58,7 +58,8 @@ int main() {
         uint16_t f = 0;
         if (c == "open") {
             ENGINE_HANDLE t = 0;
-            uint32_t code = AdsOpenTable(0, a[1].c_str(), "", 1, 2, 0, 2, 0, &t);
+            uint16_t chars = a[2].empty() ? 2 : uint16_t(std::atoi(a[2].c_str()));
+            uint32_t code = AdsOpenTable(0, a[1].c_str(), "", 1, chars, 0, 2, 0, &t);
             out = std::to_string(code) + "\t" + std::to_string(t);
         } else if (c == "index") {
             ENGINE_HANDLE handles[1] = {0};

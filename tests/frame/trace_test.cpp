@@ -49,15 +49,16 @@ void childCalls() {
 // Runs `count` children at once on one trace file; their exit codes or-ed (0: all passed). The
 // file is read once they have ended: lines are written by a thread of each child, the last ones
 // as it exits.
-DWORD runChildren(const std::wstring& traceFile, int count = 1) {
+// An empty traceFile leaves the variable unset (the registry switch decides).
+DWORD runChildren(const std::wstring& traceFile, int count = 1, const wchar_t* child = L"TraceChild.Calls") {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.c_str());
+    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.empty() ? nullptr : traceFile.c_str());
     SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", L"1");
     std::vector<PROCESS_INFORMATION> children;
     DWORD result = 0;
     for (int i = 0; i < count; ++i) {
-        std::wstring cmd = L"\"" + std::wstring(self) + L"\" --gtest_filter=TraceChild.*";
+        std::wstring cmd = L"\"" + std::wstring(self) + L"\" --gtest_filter=" + child;
         STARTUPINFOW si{sizeof si};
         PROCESS_INFORMATION pi{};
         if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) children.push_back(pi);
@@ -81,6 +82,38 @@ DWORD runChildren(const std::wstring& traceFile, int count = 1) {
 TEST(TraceChild, Calls) {
     if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.LinesOfAFewCalls";
     childCalls();
+}
+
+// The per-user switch, read from a stand-in for HKEY_CURRENT_USER (the key below): tests running
+// meanwhile keep the real switch off.
+const wchar_t* const switchRoot = L"Software\\ZorUtilityTests\\TraceSwitch";
+
+TEST(TraceChild, ThroughTheRegistry) {
+    if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.RegistrySwitch";
+    HKEY root = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, switchRoot, 0, KEY_ALL_ACCESS, &root));
+    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, root));
+    RegCloseKey(root);
+    auto tf = create<IDispatch>(L"TextFileFunctions");
+    Call ext;
+    invoke(ext, tf.get(), L"ExtractExtension", Args{vstr(L"r.eg")});
+    EXPECT_EQ(L"eg", ext.text());
+}
+
+TEST(Trace, RegistrySwitchTakesAStringOrAnExpandableString) {
+    const std::wstring dir = scratchDir(L"trace-registry");
+    SetEnvironmentVariableW(L"ZOR_TRACE_DIR", dir.c_str()); // the children inherit it
+    const std::wstring key = std::wstring(switchRoot) + L"\\Software\\ZorUtility";
+    for (auto [type, value] : {std::pair{REG_SZ, dir}, {REG_EXPAND_SZ, std::wstring(L"%ZOR_TRACE_DIR%")}}) {
+        value += std::to_wstring(type) + L".log";
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Trace", type, value.c_str(),
+                                                 DWORD((value.size() + 1) * sizeof(wchar_t))));
+        EXPECT_EQ(0u, runChildren(L"", 1, L"TraceChild.ThroughTheRegistry")) << type;
+        EXPECT_NE(std::string::npos, readFile(dir + std::to_wstring(type) + L".log")
+                                         .find(R"( TextFileFunctions.ExtractExtension(strInputFile=String "r.eg") -> String "eg" | )"))
+            << type;
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, switchRoot);
 }
 
 TEST(Trace, LinesOfAFewCalls) {

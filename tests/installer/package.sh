@@ -17,6 +17,13 @@ if [ "$3" = win64 ]; then
     hosts=('C:\windows\system32\cscript.exe' 'C:\windows\syswow64\cscript.exe')
 fi
 
+# Windows before 7 SP1 is refused by the package's launch condition (Wine's installer evaluates it
+# against the Windows version the prefix reports): nothing is installed.
+"$WINE" reg add 'HKCU\Software\Wine' /v Version /d vista /f >/dev/null 2>&1
+"$WINE" msiexec /i "$msi" /qn
+check "$([ "$?" -ne 0 ] && echo refused):$(ls "${folders[0]}" 2>/dev/null)" "refused:" "msiexec /i refused on Windows Vista"
+"$WINE" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+
 "$WINE" msiexec /i "$msi" /qn
 check "$?" 0 "msiexec /i"
 for f in "${folders[@]}"; do

@@ -3,6 +3,8 @@
 #include "runtime/files.h"
 #include "runtime/text.h"
 #include "scratch.h"
+#include <aclapi.h>
+#include <sddl.h>
 
 using namespace test;
 using zor::FileChannel;
@@ -67,8 +69,14 @@ TEST(FileChannel, AppendWritesAtTheEndAndCreatesAMissingFile) {
     {
         FileChannel f(dir + L"log.txt", OpenMode::Append);
         f.writeLine(L"b");
+        // The handle may read (Windows locks the appenders' turn only through a handle with
+        // read or write data access); writes still go to the end.
+        char back[6];
+        f.seek(0);
+        EXPECT_EQ("a\r\nb\r\n", std::string(back, f.readBytes(back, sizeof back)));
+        f.writeText(L"c");
     }
-    EXPECT_EQ("a\r\nb\r\n", readFile(dir + L"log.txt"));
+    EXPECT_EQ("a\r\nb\r\nc", readFile(dir + L"log.txt"));
     {
         FileChannel f(dir + L"fresh.txt", OpenMode::Append);
         f.writeLine(L"z");
@@ -173,4 +181,30 @@ TEST(FileOperations, SamePathComparesFullPathsWithoutCase) {
     EXPECT_TRUE(zor::samePath(L"app.log", here + L"APP.LOG"));
     EXPECT_TRUE(zor::samePath(L"C:\\a\\b\\..\\c.log", L"c:\\A\\C.log"));
     EXPECT_FALSE(zor::samePath(L"C:\\a\\c.log", L"C:\\a\\d.log"));
+}
+
+// The INI turn's mutex: one machine-wide name per file for every spelling, of one short length
+// for any path (Windows refuses object names over MAX_PATH); every account may wait and release.
+TEST(FileMutex, NameIsFixedLengthPerFileAndEveryAccountMayTakeTurns) {
+    const std::wstring dir = scratchDir(L"file-turn"), deep = dir + std::wstring(250, L'd') + L".ini";
+    const std::wstring name = zor::fileTurnName(dir + L"a.ini");
+    const std::pair<std::wstring, bool> spellings[] = {{dir + L"sub\\..\\A.INI", true}, {dir + L"b.ini", false}, {deep, false}};
+    for (const auto& [path, same] : spellings) {
+        const std::wstring other = zor::fileTurnName(path);
+        EXPECT_EQ(same, other == name) << other;
+        EXPECT_EQ(name.size(), other.size()) << other;
+    }
+    EXPECT_EQ(0u, name.rfind(L"Global\\", 0)) << name;
+    zor::FileMutex turn(deep, 0);
+    ASSERT_TRUE(turn.taken());
+    HANDLE owned = OpenMutexW(READ_CONTROL, FALSE, zor::fileTurnName(deep).c_str()); // the owner may read it
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    GetSecurityInfo(owned, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr, &sd);
+    wchar_t* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+    EXPECT_EQ(std::wstring(L"D:(A;;0x100001;;;WD)"), text ? text : L"<none>") << "SYNCHRONIZE | MUTEX_MODIFY_STATE";
+    LocalFree(text);
+    LocalFree(sd);
+    CloseHandle(owned);
 }

@@ -24,4 +24,9 @@ Eq r, -1, "CopyFiles with variables"
 Eq dst, UCase(dir) & "DST\", "dstPath normalised, as a String"
 Eq src, UCase(dir) & "SRC\", "srcPath normalised"
 Eq subs, 0, "IncludeSubDirs comes back as an Integer"
+Eq w.CopyFiles(dir & "src", dir & "new", -1, "*.*"), -1, "CopyFiles into a missing folder makes it"
+On Error Resume Next
+r = w.CopyFiles(dir & "src", dir & "nowhere\new", 0, "*.*")
+Eq Err.Number, CLng(76), "CopyFiles into a folder whose parent is missing: path not found"
+On Error GoTo 0
 Report

@@ -36,15 +36,16 @@ TEST_F(RegisteredLibrary, WallpaperWindowOrderAndPlatformFamily) {
         return std::wstring(value);
     };
     std::wstring before = wallpaper();
-    // Windows refuses a wallpaper file that does not exist.
+    // A picture that exists (Windows refuses the name of a missing file): one white pixel.
     const std::wstring picture = scratchDir(L"wallpaper") + L"zor.bmp";
-    writeFile(picture, "BM");
+    writeFile(picture, std::string("BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0\0\0\0\0"
+                                   "\4\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xff\xff\xff\0", 58));
     EXPECT_NE(0, call(w.get(), &W::SetWallpaper, picture));
     for (auto& refused : {std::wstring(300, L'p'), std::wstring(L"C:\\a.bmp\0.exe", 13)})
         EXPECT_EQ(0, call(w.get(), &W::SetWallpaper, refused));
     EXPECT_EQ(picture, wallpaper());
     EXPECT_NE(0, call(w.get(), &W::RemoveWallpaper));
-    EXPECT_EQ(L"(None)", wallpaper());
+    EXPECT_EQ(L"", wallpaper()) << "an empty path removes the wallpaper";
     call(w.get(), &W::SetWallpaper, before);
     EXPECT_EQ(VARIANT_TRUE, call(w.get(), &W::PutWindowOnTop, 0x7654321L));
     EXPECT_EQ(zor::isWindowsNT(), call(w.get(), &W::GetWindowsVersion));

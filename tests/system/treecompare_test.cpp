@@ -1,14 +1,17 @@
 // CopyFiles against independent implementations on random trees: with "*.*" the same tree, byte
-// for byte, as the scripting runtime's FileSystemObject.CopyFolder; with a pattern, the files the
+// for byte, as the scripting runtime's FileSystemObject.CopyFolder, into a destination that exists
+// or one that does not yet, and the same error when its parent is missing; with a pattern, the files the
 // platform's own matching (FindFirstFile) selects in each folder. ZOR_TREES and ZOR_TREE_SEED
 // change the number of trees (10) and the seed (bench/treecompare.sh runs 50).
 #include "client.h"
 #include "scratch.h"
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <map>
 #include <set>
+#include <thread>
 
 using namespace test;
 
@@ -30,8 +33,8 @@ std::wstring randomName(Random& r) {
     return stems[r(8)] + std::to_wstring(r(100)) + ends[r(8)];
 }
 
-// A tree of up to 6 levels, up to 500 files and some empty folders under root.
-void randomTree(Random& r, const std::wstring& root) {
+// A tree of up to 6 levels, fewer than `files` files and some empty folders under root.
+void randomTree(Random& r, const std::wstring& root, unsigned files = 501) {
     std::vector<std::pair<std::wstring, int>> folders{{root, 0}};
     std::set<std::wstring> taken; // names in any case, per folder
     auto fresh = [&](const std::wstring& folder) {
@@ -48,7 +51,7 @@ void randomTree(Random& r, const std::wstring& root) {
         CreateDirectoryW(folder.c_str(), nullptr);
         folders.push_back({folder, depth + 1});
     }
-    for (unsigned n = r(501); n > 0; --n) {
+    for (unsigned n = r(files); n > 0; --n) {
         std::string bytes(r(10) == 0 ? r(70000) : r(300), '\0');
         for (char& c : bytes) c = static_cast<char>(r(256));
         writeFile(fresh(folders[r(static_cast<unsigned>(folders.size()))].first), bytes);
@@ -56,6 +59,11 @@ void randomTree(Random& r, const std::wstring& root) {
 }
 
 using Tree = std::map<std::wstring, std::string>;
+
+std::wstring cwd() {
+    wchar_t b[MAX_PATH];
+    return std::wstring(b, GetCurrentDirectoryW(MAX_PATH, b));
+}
 
 // Every folder under root and the files in them that pattern selects through the platform's own
 // matching, by path from root: "<folder>" or the file's bytes. Every folder, also without a
@@ -110,8 +118,8 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         files += source.size();
         SCOPED_TRACE("tree " + std::to_string(t) + ", " + std::to_string(source.size()) + " entries");
 
-        // The whole tree: CopyFiles makes no outermost folder, CopyFolder makes its own.
-        CreateDirectoryW((dir + L"ours").c_str(), nullptr);
+        // The whole tree, into a folder that exists or, as CopyFolder's, one that does not yet.
+        if (t % 2) CreateDirectoryW((dir + L"ours").c_str(), nullptr);
         Bstr from(src), to(dir + L"ours"), all(L"*.*");
         short subDirs = -1, result = 0;
         Clock::time_point t0 = Clock::now();
@@ -128,17 +136,69 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         EXPECT_EQ("", differences(source, reference)) << "CopyFolder itself";
         EXPECT_EQ("", differences(reference, copied));
 
-        // By pattern, into a fresh folder.
+        // By pattern, into a fresh folder, made beforehand or not.
         const wchar_t* pattern = patterns[t % std::size(patterns)];
-        CreateDirectoryW((dir + L"matched").c_str(), nullptr);
+        if (t % 2 == 0) CreateDirectoryW((dir + L"matched").c_str(), nullptr);
         Bstr from2(src), to2(dir + L"matched"), pat(pattern);
         ASSERT_EQ(S_OK, w->CopyFiles(from2.inout(), to2.inout(), &subDirs, pat.inout(), &result));
         EXPECT_EQ(-1, result);
         listTree(dir + L"matched\\", matched);
         listTree(src + L"\\", selected, pattern);
         EXPECT_EQ("", differences(selected, matched)) << pattern;
+
+        // A destination whose parent is missing: the same error, nothing made.
+        Bstr from3(src), to3(dir + L"nowhere\\ours");
+        Call nowhere;
+        invoke(nowhere, fso.get(), L"CopyFolder", Args{vstr(src.c_str()), vstr((dir + L"nowhere\\theirs").c_str()), vbool(true)});
+        EXPECT_EQ(nowhere.excep.scode, w->CopyFiles(from3.inout(), to3.inout(), &subDirs, all.inout(), &result));
+        EXPECT_FALSE(exists(dir + L"nowhere"));
     }
     auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
     std::cout << count << " trees, " << files << " entries: CopyFiles " << seconds(ours) << " s, FileSystemObject.CopyFolder "
               << seconds(theirs) << " s (anchor), ratio " << seconds(ours) / seconds(theirs) << "\n";
+}
+
+// Two copies of different trees at once on two threads of one process, while a third thread
+// makes files by relative name: the copies leave the process's current directory alone.
+TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
+    const std::wstring dir = scratchDir(L"treecopythreads"), here = dir + L"here", before = cwd();
+    auto path = [&](const wchar_t* kind, int i, int n = 0) { return dir + kind + std::to_wstring(i) + L"-" + std::to_wstring(n); };
+    Random r{7};
+    Tree source[2], relative;
+    for (int i : {0, 1}) {
+        CreateDirectoryW(path(L"src", i).c_str(), nullptr);
+        randomTree(r, path(L"src", i) + L"\\", 40);
+        listTree(path(L"src", i) + L"\\", source[i]);
+    }
+    CreateDirectoryW(here.c_str(), nullptr);
+    SetCurrentDirectoryW(here.c_str());
+    std::atomic<int> copying{2}, moved{0}, made{0};
+    short results[2][20] = {};
+    auto copies = [&](int i) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (auto w = create<_Win32Functions>(L"Win32Functions"))
+            for (int n = 0; n < 20; ++n) {
+                Bstr from(path(L"src", i)), to(path(L"dst", i, n)), all(L"*.*");
+                short subDirs = -1;
+                w->CopyFiles(from.inout(), to.inout(), &subDirs, all.inout(), &results[i][n]);
+            }
+        CoUninitialize();
+        --copying;
+    };
+    std::thread first(copies, 0), second(copies, 1), third([&] {
+        for (; copying > 0; ++made, Sleep(1)) writeFile(L"relative" + std::to_wstring(made) + L".txt", "r");
+    });
+    for (; copying > 0; Sleep(1)) moved += cwd() != here;
+    first.join(), second.join(), third.join();
+    SetCurrentDirectoryW(before.c_str());
+    EXPECT_EQ(0, moved) << "samples of another current directory";
+    for (int i : {0, 1})
+        for (int n = 0; n < 20; ++n) {
+            Tree copied;
+            listTree(path(L"dst", i, n) + L"\\", copied);
+            EXPECT_EQ(-1, results[i][n]);
+            EXPECT_EQ("", differences(source[i], copied)) << i << " " << n;
+        }
+    listTree(here + L"\\", relative);
+    EXPECT_EQ(static_cast<size_t>(made), relative.size());
 }

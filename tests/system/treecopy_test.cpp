@@ -3,6 +3,7 @@
 #include "client.h"
 #include "scratch.h"
 #include "frame/results.h"
+#include <optional>
 
 using namespace test;
 using zor::call;
@@ -120,16 +121,59 @@ TEST(TreeCopy, BelowTheHundredAndTwentyEighthLevelNothingIsCopiedAndTheCallFails
     EXPECT_FALSE(exists(dst + level.substr(0, 2 * 128) + L"\\f.txt"));
 }
 
-TEST(TreeCopy, ADestinationFolderThatCannotBeMadeFailsTheCallThatTriedIt) {
-    std::wstring root = tree(L"treecopyblocked", {{L"src", nullptr}, {L"src\\Sub", nullptr}, {L"src\\Sub\\Deep", nullptr},
-                                                  {L"src\\Sub\\Deep\\x.txt", "x"}, {L"dst", nullptr}, {L"dst\\Sub", "file"}});
-    std::wstring src = root + L"src", dst = root + L"dst";
-    copyTree(src, dst, -1, 75); // at the outermost level the client's call fails
-    DeleteFileW((root + L"dst\\Sub").c_str());
-    CreateDirectoryW((root + L"dst\\Sub").c_str(), nullptr);
-    writeFile(root + L"dst\\Sub\\Deep", "file");
-    EXPECT_EQ(0, copyTree(src, dst)); // one level down: the level above fails
-    std::wstring deep = root + L"src\\Sub\\Deep", nowhere = root + L"nowhere";
-    EXPECT_EQ(-1, copyTree(deep, nowhere)); // the outermost destination is never made
-    EXPECT_FALSE(exists(nowhere));
+// A missing destination folder, the outermost one too, is made one level deep; one that cannot be
+// made fails with its error the call that tried it, and at the outermost level nothing is made.
+TEST(TreeCopy, AMissingDestinationIsMadeOrFailsTheCallThatTriedIt) {
+    // {destination, a file in the way, IncludeSubDirs} -> {automation error, result, a file and its text after}
+    const struct { const wchar_t *dst, *inTheWay; short subDirs; long error; short result; const wchar_t* file; const char* text; } cases[] = {
+        {L"new", nullptr, 0, 0, -1, L"new\\x.txt", "x"},
+        {L"new", nullptr, -1, 0, -1, L"new\\Sub\\Deep\\y.txt", "y"},
+        {L"nowhere\\new", nullptr, 0, 76, 99, L"nowhere", "<missing>"},
+        {L"nowhere\\new", nullptr, -1, 76, 99, L"nowhere", "<missing>"},
+        {L"new", L"new", 0, 75, 99, L"new", "file"},
+        {L"dst", L"dst\\Sub", -1, 75, 99, L"dst\\x.txt", "x"},      // files first, then the subfolders
+        {L"dst", L"dst\\Sub\\Deep", -1, 0, 0, L"dst\\x.txt", "x"}, // the level above the one that tried fails
+    };
+    for (const auto& c : cases) {
+        std::wstring root = tree(L"treecopyblocked", {{L"src", nullptr}, {L"src\\Sub", nullptr}, {L"src\\Sub\\Deep", nullptr}, {L"src\\x.txt", "x"},
+                                                      {L"src\\Sub\\Deep\\y.txt", "y"}, {L"dst", nullptr}, {L"dst\\Sub", nullptr}});
+        if (c.inTheWay) RemoveDirectoryW((root + c.inTheWay).c_str()), writeFile(root + c.inTheWay, "file");
+        std::wstring src = root + L"src", dst = root + c.dst;
+        EXPECT_EQ(c.result, copyTree(src, dst, c.subDirs, c.error)) << c.dst << " " << c.subDirs;
+        EXPECT_EQ(c.text, readFile(root + c.file)) << c.file;
+    }
+}
+
+// A file that cannot be copied is passed over: the rest of the tree is copied, and the result of
+// its level and of every level above it is 0. The result is -1 exactly when every file arrived.
+TEST(TreeCopy, AFileThatCannotBeCopiedIsPassedOverAndTheResultSaysSo) {
+    enum Obstacle { folder, heldOpen, readOnly, hidden };
+    // {destination file, what stands there, refused here}: Windows refuses every one; as root, Wine
+    // replaces read-only and hidden files, which only the Windows-rules checker refuses here.
+    const struct { const wchar_t* file; Obstacle obstacle; bool refusedHere; } cases[] = {
+        {L"b.txt", folder, true},   {L"Sub\\d.txt", folder, true},    {L"b.txt", heldOpen, true}, {L"Sub\\d.txt", heldOpen, true},
+        {L"b.txt", readOnly, false}, {L"Sub\\d.txt", readOnly, false}, {L"Sub\\d.txt", hidden, false},
+    };
+    const std::pair<const wchar_t*, const char*> files[] = {{L"a.txt", "a"}, {L"b.txt", "b"}, {L"Sub\\c.txt", "c"}, {L"Sub\\d.txt", "d"}};
+    for (const auto& c : cases) {
+        std::wstring root = tree(L"treecopyrefused", {{L"src", nullptr}, {L"src\\Sub", nullptr}, {L"dst", nullptr}, {L"dst\\Sub", nullptr}});
+        for (auto [file, text] : files) writeFile(root + L"src\\" + file, text);
+        std::wstring blocked = root + L"dst\\" + c.file, src = root + L"src", dst = root + L"dst";
+        std::optional<HeldFile> held;
+        if (c.obstacle == folder) CreateDirectoryW(blocked.c_str(), nullptr);
+        if (c.obstacle == heldOpen) held.emplace(blocked);
+        ASSERT_TRUE(!held || held->held());
+        if (c.obstacle >= readOnly)
+            writeFile(blocked, "old"), SetFileAttributesW(blocked.c_str(), c.obstacle == readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_HIDDEN);
+        short result = copyTree(src, dst);
+        bool arrived = true;
+        for (auto [file, text] : files) {
+            bool here = readFile(root + L"dst\\" + file) == text;
+            if (file == std::wstring(c.file)) arrived = here;
+            else EXPECT_TRUE(here) << file << " beside " << c.file;
+        }
+        EXPECT_FALSE(c.refusedHere && arrived) << c.file << " " << c.obstacle;
+        EXPECT_EQ(arrived ? -1 : 0, result) << c.file << " " << c.obstacle;
+        SetFileAttributesW(blocked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }

@@ -236,6 +236,12 @@ TEST_F(WholeFiles, SetFileDateOnAFileHeldByAnotherProcessKeepsItsTime) {
     }
     EXPECT_TRUE(canOpenExclusively(dir + L"held.txt"));
     EXPECT_TRUE(sameTime(old, fileTime(dir + L"held.txt", 2)));
+    // A holder that lets others write but not read: the old time is read through the handle,
+    // which Windows allows only with read access, so the file is not opened.
+    HANDLE writer = CreateFileW((dir + L"held.txt").c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(setFileDate(dir + L"held.txt", oleDate(1998, 12, 9, 0, 0, 0)));
+    CloseHandle(writer);
+    EXPECT_TRUE(sameTime(old, fileTime(dir + L"held.txt", 2)));
 }
 
 TEST_F(WholeFiles, SetFileDateBeforeTheFileSystemsFirstDayIsFalse) {
