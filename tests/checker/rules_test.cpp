@@ -132,6 +132,8 @@ const Row rows[] = {
      FALSE, ERROR_ACCESS_DENIED, false, L"read-only or hidden destination: CopyFileExW"},
     {"mutex name longer than MAX_PATH", [](Scratch&) { return opened(CreateMutexW(nullptr, FALSE, longName.c_str())); },
      0, ERROR_FILENAME_EXCED_RANGE, false, L"object name length: CreateMutexW"},
+    {"mutex name longer than MAX_PATH, extended call", [](Scratch&) { return opened(CreateMutexExW(nullptr, longName.c_str(), 0, SYNCHRONIZE)); },
+     0, ERROR_FILENAME_EXCED_RANGE, false, L"object name length: CreateMutexExW"},
     {"event name longer than MAX_PATH", [](Scratch&) { return opened(OpenEventW(SYNCHRONIZE, FALSE, longName.c_str())); },
      0, ERROR_FILENAME_EXCED_RANGE, false, L"object name length: OpenEventW"},
     {"temporary file in a folder longer than MAX_PATH - 14", [](Scratch& s) {

@@ -594,6 +594,9 @@ CHECKER HANDLE WINAPI chk_CreateMutexW(LPSECURITY_ATTRIBUTES sa, BOOL owner, LPC
 CHECKER HANDLE WINAPI chk_CreateMutexA(LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCSTR name) {
     return name && nameTooLong(wide(name).c_str(), L"CreateMutexA") ? nullptr : CreateMutexA(sa, owner, name);
 }
+CHECKER HANDLE WINAPI chk_CreateMutexExW(LPSECURITY_ATTRIBUTES sa, LPCWSTR name, DWORD flags, DWORD access) {
+    return nameTooLong(name, L"CreateMutexExW") ? nullptr : CreateMutexExW(sa, name, flags, access);
+}
 CHECKER HANDLE WINAPI chk_CreateEventW(LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCWSTR name) {
     return nameTooLong(name, L"CreateEventW") ? nullptr : CreateEventW(sa, manual, initial, name);
 }
@@ -821,7 +824,7 @@ const Wrapper wrappers[] = {
     W(CreateFileW), W(CreateFileA), W(ReadFile), W(WriteFile), W(LockFile), W(LockFileEx), W(UnlockFile),
     W(UnlockFileEx), W(SetEndOfFile), W(SetFileTime), W(SetFileInformationByHandle), W(FlushFileBuffers),
     W(CreateFileMappingW), W(CreateFileMappingA), W(MapViewOfFile), W(CloseHandle), W(DeleteFileW), W(MoveFileExW),
-    W(CopyFileW), W(CopyFileExW), W(CreateMutexW), W(CreateMutexA), W(CreateEventW), W(CreateEventA),
+    W(CopyFileW), W(CopyFileExW), W(CreateMutexW), W(CreateMutexA), W(CreateMutexExW), W(CreateEventW), W(CreateEventA),
     W(CreateSemaphoreW), W(CreateSemaphoreA), W(OpenMutexW), W(OpenEventW), W(OpenSemaphoreW), W(OpenFileMappingW),
     W(GetTempFileNameW), W(GetTempFileNameA), W(FindFirstFileW), W(FindFirstFileExW), W(FindNextFileW), W(FindClose),
     W(GetShortPathNameW), W(GetShortPathNameA), W(GetProcAddress), W(RegGetValueW), W(RegOpenKeyExW),
