@@ -127,8 +127,10 @@ def reference(library, classes):
 
 
 def registry(library, classes, group, view):
-    """The keys that registration writes, as rows of the installer's own Registry table, under
-    HKMU: the machine's classes in a per-machine installation, the user's in a per-user one."""
+    """The keys that registration writes, as rows of the installer's own Registry table. Their
+    root HKCR is not the merged view here: Windows Installer writes it to
+    HKLM\\Software\\Classes in a per-machine installation and HKCU\\Software\\Classes in a
+    per-user one."""
     dll = f"[#{group}dll]"
     psoa = "{00020424-0000-0000-C000-000000000046}"  # the type-library marshaller
     lib = "{" + library["uuid"] + "}"

@@ -117,9 +117,10 @@ STDMETHODIMP EncryptFunctions::CryptFile(BSTR strFileIn, BSTR strFileOut, BSTR s
         const bool replace = !isMissing(blnReplace) && variantBool(blnReplace);
 
         if (inPlace) {
-            // The scrambled file keeps the input's hidden and system marks.
+            // The scrambled file keeps the input's hidden and system marks; setting them alone
+            // would clear the archive mark Windows gives a written file, and backups would pass it by.
             const DWORD marks = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-            if (marks) SetFileAttributesW(scratch->path().c_str(), marks);
+            if (marks) SetFileAttributesW(scratch->path().c_str(), marks | FILE_ATTRIBUTE_ARCHIVE);
             replaceFile(scratch->path(), fileIn);
             scratch->keep();
         } else if (replace) {

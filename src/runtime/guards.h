@@ -19,6 +19,22 @@ private:
     int level_;
 };
 
+// The thread's error mode with critical errors failing the call while this lives, restored when
+// it goes. A volume with no disk in it (an empty card reader or DVD drive) otherwise raises the
+// system's "no disk" box, which under a page server nobody can answer.
+class CriticalErrorsFail {
+public:
+    CriticalErrorsFail() : previous_(GetThreadErrorMode()) {
+        SetThreadErrorMode(previous_ | SEM_FAILCRITICALERRORS, nullptr);
+    }
+    CriticalErrorsFail(const CriticalErrorsFail&) = delete;
+    CriticalErrorsFail& operator=(const CriticalErrorsFail&) = delete;
+    ~CriticalErrorsFail() { SetThreadErrorMode(previous_, nullptr); }
+
+private:
+    DWORD previous_;
+};
+
 // A lock for process-wide state that holds no kernel object. The C++ runtime's std::mutex makes
 // an event the first time two threads meet at it and keeps it for the life of the process: a
 // handle left behind by whichever call happened to wait.

@@ -1,7 +1,6 @@
-// Registration of the classes, their ProgIDs, interfaces and the type library under
-// HKEY_CLASSES_ROOT: machine-wide for DllRegisterServer, per-user for DllInstall("user"), which
-// maps HKEY_CLASSES_ROOT to HKEY_CURRENT_USER\Software\Classes around the call and writes the
-// type library's keys itself.
+// Registration of the classes, their ProgIDs, interfaces and the type library: machine-wide
+// under HKEY_LOCAL_MACHINE\Software\Classes (DllRegisterServer), per-user under
+// HKEY_CURRENT_USER\Software\Classes (DllInstall with "user").
 #pragma once
 #include <windows.h>
 

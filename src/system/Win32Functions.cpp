@@ -98,8 +98,10 @@ std::optional<std::string> rootPath(BSTR strDrive) { return platformText(str(str
 
 short megabytes(BSTR strDrive, bool free) {
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-    if (auto root = rootPath(strDrive))
+    if (auto root = rootPath(strDrive)) {
+        CriticalErrorsFail noDiskBox;
         GetDiskFreeSpaceA(root->c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters);
+    }
     auto signedValue = [](DWORD v) { return static_cast<double>(static_cast<LONG>(v)); };
     double bytes = signedValue(bytesPerSector) * signedValue(sectorsPerCluster) *
                    signedValue(free ? freeClusters : totalClusters);
@@ -114,9 +116,11 @@ struct Volume {
     bool answered = false;
 
     explicit Volume(BSTR strDrive) {
-        if (auto root = rootPath(strDrive))
+        if (auto root = rootPath(strDrive)) {
+            CriticalErrorsFail noDiskBox;
             answered = GetVolumeInformationA(root->c_str(), name.data(), 255, &serial, &maxComponent, &flags,
                                              fileSystem.data(), 255) != FALSE;
+        }
     }
 };
 
@@ -373,6 +377,25 @@ STDMETHODIMP Win32Functions::GetWindowsVersion(LONG* result) {
     return untrapped(result, [&] { return (GetVersion() & 0x80000000u) ? 0L : 1L; });
 }
 
+namespace {
+
+// Waits for the process while answering messages that other threads and processes send to this
+// thread's windows: a child that sends to them (a broadcast of a changed setting, a DDE
+// conversation) would otherwise wait for this thread while it waits for the child. Nothing
+// posted is taken from the queue or dispatched: no input, timer or paint reaches the caller's
+// windows meanwhile. MWMO_INPUTAVAILABLE wakes for a sent message that arrived before the wait.
+void waitAnsweringSentMessages(HANDLE process) {
+    HANDLE handles[] = {process};
+    while (MsgWaitForMultipleObjectsEx(1, handles, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        // Peeking delivers the pending sent messages; the filter matches nothing posted.
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+} // namespace
+
 // A command line that cannot be started (too long for the platform, a NUL inside, no such
 // program) starts nothing, and the call returns at once.
 STDMETHODIMP Win32Functions::ExecuteAndWait(BSTR strCommandLine) {
@@ -385,7 +408,7 @@ STDMETHODIMP Win32Functions::ExecuteAndWait(BSTR strCommandLine) {
         CreateProcessA(nullptr, commandLine->data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
                        &start, &started);
         Handle process(started.hProcess), thread(started.hThread);
-        if (process) WaitForSingleObject(process.get(), INFINITE);
+        if (process) waitAnsweringSentMessages(process.get());
     });
 }
 

@@ -150,7 +150,7 @@ const Row rows[] = {
      FALSE, ERROR_LOCK_VIOLATION, false, L"byte-range lock: ReadFile"},
     {"read into another process's lock", [](Scratch& s) {
          std::wstring path = s.file(L"a.txt");
-         test::HeldFile holder(path, test::HeldFile::lockedStart);
+         test::HeldFile holder(path, test::Holder::lockedStart);
          char buffer[8];
          DWORD read = 99;
          return holder.held() ? ReadFile(s.open(path, GENERIC_READ), buffer, 8, &read, nullptr) + read : 99; },

@@ -302,6 +302,25 @@ TEST(CryptFile, InPlaceInALongFolder) {
     EXPECT_EQ(1, entriesIn(folder + L"\\"));
 }
 
+TEST(CryptFile, InPlaceKeepsTheHiddenAndSystemMarks) {
+    Scratch s;
+    const std::wstring file = s(L"marked.bin");
+    Bytes data = pseudoRandom(5000, 12);
+    for (DWORD marks : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)}) {
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        writeFile(file, data);
+        ASSERT_TRUE(SetFileAttributesW(file.c_str(), marks));
+        const DWORD before = GetFileAttributesW(file.c_str());
+        ASSERT_EQ(marks, before & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+        ASSERT_EQ(VARIANT_TRUE, cryptFile(file, file, password)) << marks;
+        EXPECT_TRUE(readFile(file) == expectedScramble(data, passwordAnsi)) << marks;
+        // The scrambled file is a changed file: marked for backup as well (Windows clears the
+        // archive mark when only the others are set; Wine always reports it).
+        EXPECT_EQ(before | FILE_ATTRIBUTE_ARCHIVE, GetFileAttributesW(file.c_str())) << marks;
+    }
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(CryptFile, FailuresGiveFalse) {
     Scratch s;
     Bytes data = pseudoRandom(300, 1);

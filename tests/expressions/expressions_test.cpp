@@ -1,5 +1,6 @@
-// Filters and locates through the registered DLL for a sample of expressions.tsv: each counts
-// the records that the independent engine counted, and its refusals are refused here too.
+// Filters and locates through the registered DLL for a sample of expressions.tsv and for the
+// products of products.tsv: each counts the records that the independent engine counted, and its
+// refusals are refused here too.
 #include <sstream>
 #include "client.h"
 #include "library.h"
@@ -37,25 +38,36 @@ protected:
         } while (b == VARIANT_TRUE && n <= 500);
         return n;
     }
+
+    // Every `stride`th line of a table in the independent engine's format (count, records,
+    // expression) and every refused one: the records found; the lines checked.
+    int agreeWith(const wchar_t* file, int stride) {
+        std::istringstream lines(readFile(data(file)));
+        int n = 0, checked = 0;
+        for (std::string line; std::getline(lines, line); ++n) {
+            std::string count = line.substr(0, line.find('\t'));
+            if (n % stride && count != "ERR") continue;
+            std::string text = line.substr(line.rfind('\t') + 1);
+            std::wstring e(text.begin(), text.end());
+            bool refused = count == "ERR";
+            int want = refused ? 0 : std::stoi(count);
+            EXPECT_EQ(want, found(e)) << text;
+            EXPECT_EQ(!refused, filter(e)) << text; // a refused filter shows every record
+            EXPECT_EQ(refused ? 500 : want, found(L".T.")) << text;
+            EXPECT_TRUE(filter(L""));
+            ++checked;
+        }
+        return checked;
+    }
 };
 
 TEST_F(Expressions, EveryTwentiethLineAndTheRefusedOnesCountAsTheIndependentEngine) {
-    std::istringstream lines(readFile(data(L"expressions.tsv")));
-    int n = 0, checked = 0;
-    for (std::string line; std::getline(lines, line); ++n) {
-        std::string count = line.substr(0, line.find('\t'));
-        if (n % 20 && count != "ERR") continue;
-        std::string text = line.substr(line.rfind('\t') + 1);
-        std::wstring e(text.begin(), text.end());
-        bool refused = count == "ERR";
-        int want = refused ? 0 : std::stoi(count);
-        EXPECT_EQ(want, found(e)) << text;
-        EXPECT_EQ(!refused, filter(e)) << text; // a refused filter shows every record
-        EXPECT_EQ(refused ? 500 : want, found(L".T.")) << text;
-        EXPECT_TRUE(filter(L""));
-        ++checked;
-    }
-    EXPECT_EQ(118, checked);
+    EXPECT_EQ(118, agreeWith(L"expressions.tsv", 20));
+}
+
+// A product carries the decimals of both its operands into STR and text comparisons.
+TEST_F(Expressions, ProductsShowTheDecimalsTheIndependentEngineShows) {
+    EXPECT_EQ(9, agreeWith(L"products.tsv", 1));
 }
 
 // The names as the independent engine stored them give the count: longer than 8 without the

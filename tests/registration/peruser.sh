@@ -31,13 +31,15 @@ done
 { printf 'Windows Registry Editor Version 5.00\n\n'; echo "$user" | sed -n 's/^\[/[-HKEY_LOCAL_MACHINE\\Software\\Classes\\/p' | sort -r; } > "$copy"
 "$WINE" reg import "$(win "$copy")" >/dev/null 2>&1
 
-# The oracle: the machine-wide registration of the same DLL, key by key and value by value (names
-# without regard to case). Wine's 64-bit RegisterTypeLib writes the interfaces into the 32-bit
-# view too; the per-user registration keeps to its own view.
+# The machine-wide registration of the same DLL writes the same keys and values under HKLM, and
+# nothing under HKCU (the C++ registration test holds the type library's keys against the
+# platform's own registration of it).
 flat() { awk '/^\[/ { s = tolower($0); print s; next } { print s " " tolower($0) }' | grep -v '^\[wow6432node\\' | sort; }
 "$WINE" regsvr32 /s "$dll"
 check "$(library_keys HKLM | flat | md5sum)" "$(echo "$user" | flat | md5sum)" "the same keys and values as DllRegisterServer writes"
+check "$(library_keys HKCU)" "$user" "the user's keys untouched by the machine-wide registration"
 "$WINE" regsvr32 /s /u "$dll"
+check "$(library_keys HKCU)" "$user" "the user's keys untouched by the machine-wide removal"
 
 "$WINE" regsvr32 /s /u /n /i:user "$dll"
 check "$?" 0 "regsvr32 /u /n /i:user"

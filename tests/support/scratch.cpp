@@ -233,9 +233,7 @@ std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstr
     return codes;
 }
 
-HeldFile::HeldFile(const std::wstring& path, bool sharedReader) : HeldFile(path, sharedReader ? Mode::sharedReader : exclusive) {}
-
-HeldFile::HeldFile(const std::wstring& path, Mode mode) {
+HeldFile::HeldFile(const std::wstring& path, Holder how) {
     static int counter = 0;
     wchar_t base[64];
     swprintf(base, 64, L"zor-held-%lu-%d", GetCurrentProcessId(), ++counter);
@@ -245,7 +243,10 @@ HeldFile::HeldFile(const std::wstring& path, Mode mode) {
     wchar_t helper[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"ZOR_HOLDFILE", helper, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName +
-                          (mode == Mode::sharedReader ? L" shared" : mode == lockedStart ? L" lock" : L"");
+                          (how == Holder::readerSharingAll       ? L" shared"
+                           : how == Holder::readerSharingReading ? L" reading"
+                           : how == Holder::lockedStart          ? L" lock"
+                                                                 : L"");
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW si{};

@@ -54,13 +54,13 @@ private:
     HWND hwnd_;
 };
 
-// Another process opens the file (creating it when missing) with no sharing and holds it until
-// this object goes; a shared reader opens it for reading only, sharing everything.
+// Another process opens the file (creating it when missing) and holds it until this object goes:
+// with no sharing, or for reading only, sharing everything or only reading.
+// lockedStart: sharing everything, with an exclusive lock on the first 4 bytes.
+enum class Holder { exclusive, readerSharingAll, readerSharingReading, lockedStart };
 class HeldFile {
 public:
-    enum Mode { exclusive, sharedReader, lockedStart }; // lockedStart: shared, its first 4 bytes locked
-    explicit HeldFile(const std::wstring& path, bool sharedReader = false);
-    HeldFile(const std::wstring& path, Mode mode);
+    explicit HeldFile(const std::wstring& path, Holder how = Holder::exclusive);
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
     ~HeldFile();

@@ -64,7 +64,7 @@ TEST_F(RegisteredLibrary, ExecuteAndWaitReturnsWhenTheChildHasEnded) {
     std::wstring mark = scratchDir(L"execute") + L"mark";
     SetEnvironmentVariableW(L"ZOR_CHILD_MARK", mark.c_str());
     wchar_t self[MAX_PATH];
-    std::wstring child = L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) + L"\" --gtest_filter=Child.*";
+    std::wstring child = L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) + L"\" --gtest_filter=Child.SleepsThenMarks";
     for (auto& line : {child, std::wstring(L"zor-no-such-program.exe"), std::wstring(), std::wstring(40000, L'x'),
                        child + L'\0' + L"x"}) { // cut at its NUL, the last would start the child
         DeleteFileW(mark.c_str());
@@ -73,4 +73,60 @@ TEST_F(RegisteredLibrary, ExecuteAndWaitReturnsWhenTheChildHasEnded) {
         EXPECT_EQ(line == child, GetTickCount() - start >= 1000 && readFile(mark) == "ended") << line.size();
     }
     SetEnvironmentVariableW(L"ZOR_CHILD_MARK", nullptr);
+}
+
+// The child that talks to a window of its caller: it posts one message, then sends one and marks
+// the answer and whether it came within a second (it gives up after five rather than hang).
+TEST(Child, PostsAndSendsToTheCaller) {
+    wchar_t mark[MAX_PATH], window[24];
+    if (!GetEnvironmentVariableW(L"ZOR_CHILD_MARK", mark, MAX_PATH) ||
+        !GetEnvironmentVariableW(L"ZOR_CHILD_WINDOW", window, 24))
+        GTEST_SKIP() << "only as a child";
+    HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(_wtoi64(window)));
+    PostMessageW(target, WM_APP + 2, 0, 0);
+    DWORD start = GetTickCount();
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(target, WM_APP + 1, 21, 0, SMTO_NORMAL, 5000, &answer)) answer = 0;
+    writeFile(mark, std::to_string(answer) + (GetTickCount() - start < 1000 ? " in time" : " late"));
+}
+
+// While it waits, ExecuteAndWait answers what the child sends to the caller's windows and
+// dispatches nothing posted: neither the child's posted message nor a timer's.
+std::vector<UINT> seen; // what reached the test window's procedure
+
+LRESULT CALLBACK recordingWindow(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_APP + 1 && message != WM_APP + 2 && message != WM_TIMER)
+        return DefWindowProcW(w, message, wParam, lParam);
+    seen.push_back(message);
+    return wParam * 2;
+}
+
+TEST_F(RegisteredLibrary, ExecuteAndWaitAnswersSentMessagesAndLeavesPostedOnes) {
+    seen.clear();
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = recordingWindow;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ZorExecuteAndWaitTest";
+    RegisterClassW(&windowClass);
+    zor::Window target(CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     windowClass.hInstance, nullptr));
+    ASSERT_TRUE(target);
+    SetTimer(target.get(), 1, 10, nullptr);
+
+    auto w = make<W>(L"Win32Functions");
+    std::wstring mark = scratchDir(L"execute-send") + L"mark";
+    SetEnvironmentVariableW(L"ZOR_CHILD_MARK", mark.c_str());
+    SetEnvironmentVariableW(L"ZOR_CHILD_WINDOW", std::to_wstring(reinterpret_cast<uintptr_t>(target.get())).c_str());
+    wchar_t self[MAX_PATH];
+    call(w.get(), &W::ExecuteAndWait,
+         L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) +
+             L"\" --gtest_filter=Child.PostsAndSendsToTheCaller");
+    SetEnvironmentVariableW(L"ZOR_CHILD_WINDOW", nullptr);
+    SetEnvironmentVariableW(L"ZOR_CHILD_MARK", nullptr);
+    KillTimer(target.get(), 1);
+
+    EXPECT_EQ("42 in time", readFile(mark));
+    EXPECT_EQ(std::vector<UINT>{WM_APP + 1}, seen);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, target.get(), WM_APP + 2, WM_APP + 2, PM_REMOVE)) << "the posted message is queued";
 }

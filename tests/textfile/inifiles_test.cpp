@@ -154,3 +154,19 @@ TEST_F(IniFiles, AFileHeldByAnotherProcessForAMomentIsWaitedForWithMessagesFlowi
         release.join();
     }
 }
+
+// A reader elsewhere that shares only reading holds up no read: the wait is for holders that
+// refuse reading (the platform itself refuses this holder a writer, so a probe asking more waits).
+TEST_F(IniFiles, AReaderElsewhereSharingOnlyReadingHoldsUpNoRead) {
+    const std::wstring ini = scratchDir(L"ini-reader") + L"a.ini";
+    writeFile(ini, "[General]\r\nColour=Blue\r\n");
+    HeldFile reader(ini, Holder::readerSharingReading);
+    ASSERT_TRUE(reader.held());
+    HANDLE writer = CreateFileW(ini.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_EQ(INVALID_HANDLE_VALUE, writer);
+    ASSERT_EQ(DWORD(ERROR_SHARING_VIOLATION), GetLastError());
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(L"Blue", read(ini, L"General", L"Colour"));
+    EXPECT_EQ(S_OK, hr);
+    EXPECT_LT(GetTickCount() - start, 500u);
+}

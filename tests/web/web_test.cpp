@@ -176,7 +176,7 @@ TEST(Counter, APlainReaderElsewhereNeverMakesAnIncrementWait) {
     Web w;
     std::wstring f = scratch(L"read-elsewhere.cnt");
     writeFile(f, "100\r\n");
-    HeldFile reader(f, true);
+    HeldFile reader(f, Holder::readerSharingAll);
     ASSERT_TRUE(reader.held());
     DWORD slowest = 0;
     for (int i = 1; i <= 50; ++i) {
