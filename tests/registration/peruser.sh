@@ -11,7 +11,7 @@ set -uo pipefail
 source "$(dirname "$0")/../support/prefix.sh"
 b="$1"
 fresh_prefix "$b/peruser-prefix" "$2" "$3"
-dll="$(win "$b/ZorUtility.dll")"
+dll="$(win "$b/checked/ZorUtility.dll")" # checked against Windows' rules (the merged HKEY_CLASSES_ROOT)
 run() { "$WINE" "$@" 2>/dev/null | tr -d '\r'; }
 
 check "$(library_keys HKLM)$(library_keys HKCU)" "" "a fresh prefix holds no key of the library"

@@ -64,11 +64,47 @@ std::wstring errorInfoDescription() {
     return d.text();
 }
 
+std::wstring checkerRecords(DWORD kind) {
+    using Take = DWORD(WINAPI*)(DWORD, LPWSTR, DWORD);
+    HMODULE checker = GetModuleHandleW(L"zorcheck.dll");
+    auto take = checker ? reinterpret_cast<Take>(reinterpret_cast<void*>(GetProcAddress(checker, "zorcheck_take"))) : nullptr;
+    if (!take) return {};
+    std::wstring text;
+    for (DWORD size = take(kind, nullptr, 0);;) {
+        text.assign(size, L'\0');
+        DWORD needed = take(kind, text.data(), size);
+        if (needed <= size) break;
+        size = needed;
+    }
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+namespace {
+std::string narrow(const std::wstring& w) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+// After every test: what the Windows-rules checker refused as a fault fails the test that made
+// the call, naming the rule and the call; its notes (Windows' answers) are dropped here.
+class CheckerListener : public testing::EmptyTestEventListener {
+    void OnTestEnd(const testing::TestInfo&) override {
+        std::wstring faults = checkerRecords(0);
+        checkerRecords(1);
+        if (!faults.empty()) ADD_FAILURE() << "Windows rule broken:\n" << narrow(faults);
+    }
+};
+} // namespace
+
 } // namespace test
 
 int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new test::CheckerListener);
     int rc = RUN_ALL_TESTS();
     CoUninitialize();
     return rc;

@@ -15,6 +15,10 @@ using zor::Bstr;
 using zor::ComPtr;
 using zor::Variant;
 
+// The Windows-rules checker's records of one kind (0 faults, 1 notes of Windows' answers), one
+// a line, taken out of its list; empty when the program runs without the checker.
+std::wstring checkerRecords(DWORD kind);
+
 // Creates a class of the library by its ProgID ("ZorUtility." + name) and asks for Itf.
 template <class Itf>
 ComPtr<Itf> create(const wchar_t* name) {

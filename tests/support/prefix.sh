@@ -5,7 +5,8 @@
 #                                a ZorUtility. ProgID) with their values, in the export's order,
 #                                without the root
 #   check GOT EXPECTED WHAT      counts a pass or a failure
-#   finish                       prints "N passed, N failed" and exits with the verdict
+#   finish                       counts each violation a checked library logged as a failure,
+#                                prints "N passed, N failed" and exits with the verdict
 src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 passed=0 failed=0
 win() { echo "Z:$1" | tr / '\\'; }
@@ -15,6 +16,9 @@ fresh_prefix() {
     WINE="$3"
     rm -rf "$1"
     sh "$src/cmake/make-prefix.sh" "$1" "$2"
+    # What a checked library (build/checked/) records as against Windows' rules; finish reports it.
+    checker_log="$1/checker.log"
+    export ZOR_CHECK_LOG="$(win "$checker_log")"
 }
 
 library_keys() {
@@ -34,6 +38,10 @@ check() {
 }
 
 finish() {
+    local line
+    while IFS= read -r line; do
+        check "$line" "" "Windows rule"
+    done < <(sed -n 's/^violation //p' "$checker_log" 2>/dev/null)
     echo "$passed passed, $failed failed"
     [ "$failed" = 0 ]
 }

@@ -243,7 +243,10 @@ HeldFile::HeldFile(const std::wstring& path, Holder how) {
     wchar_t helper[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"ZOR_HOLDFILE", helper, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName +
-                          (how == Holder::readerSharingAll ? L" shared" : how == Holder::readerSharingReading ? L" reading" : L"");
+                          (how == Holder::readerSharingAll       ? L" shared"
+                           : how == Holder::readerSharingReading ? L" reading"
+                           : how == Holder::lockedStart          ? L" lock"
+                                                                 : L"");
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW si{};

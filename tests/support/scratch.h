@@ -56,7 +56,8 @@ private:
 
 // Another process opens the file (creating it when missing) and holds it until this object goes:
 // with no sharing, or for reading only, sharing everything or only reading.
-enum class Holder { exclusive, readerSharingAll, readerSharingReading };
+// lockedStart: sharing everything, with an exclusive lock on the first 4 bytes.
+enum class Holder { exclusive, readerSharingAll, readerSharingReading, lockedStart };
 class HeldFile {
 public:
     explicit HeldFile(const std::wstring& path, Holder how = Holder::exclusive);

@@ -74,6 +74,8 @@ TEST(Volumes, LabelSerialAndFlagsAsTheVolumeReportsThem) {
         GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
     for (auto [label, serial, name, number] : {std::tuple{"ZORDISK\n", "8000abcd\n", L"ZORDISK", L"-2147439667"},
                                                {"", "1234abcd\n", L"{volume has no label}", L"305441741"}}) {
+        // Dot-files are hidden under Wine, and a hidden file is not overwritten as a normal one.
+        DeleteFileW((dir + L".windows-label").c_str()), DeleteFileW((dir + L".windows-serial").c_str());
         writeFile(dir + L".windows-label", label), writeFile(dir + L".windows-serial", serial);
         ASSERT_TRUE(defineDrive(root[0], unixName(dir.c_str())));
         EXPECT_EQ(name, call(w.get(), &W::GetDiskVolumeName, root));
