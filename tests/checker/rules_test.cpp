@@ -169,6 +169,10 @@ const Row rows[] = {
          WIN32_FIND_DATAW data;
          return opened(FindFirstFileW((s.dir + L"*.htm").c_str(), &data)); },
      0, ERROR_FILE_NOT_FOUND, false, L"short-name wildcard match: FindFirstFile/FindNextFile(\"*.htm\") leaves out \"page.html\""},
+    {"volume call without failing critical errors", [](Scratch&) {
+         DWORD serial = 0;
+         return DWORD(GetVolumeInformationW(L"C:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)); },
+     TRUE, 0, true, L"critical error mode: GetVolumeInformationW"},
     {"short name of a long name", [](Scratch& s) {
          std::wstring path = s.file(L"a long file name.text");
          wchar_t out[MAX_PATH];
@@ -237,6 +241,11 @@ TEST(Checker, LegalCallsPassUnrecorded) {
     DWORD size = 0;
     EXPECT_NE(ERROR_INVALID_PARAMETER, RegGetValueW(HKEY_CURRENT_USER, L"Environment", L"TEMP",
                                                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, nullptr, &size));
+    const DWORD mode = GetThreadErrorMode();
+    SetThreadErrorMode(mode | SEM_FAILCRITICALERRORS, nullptr);
+    DWORD sectors, bytes, free, total;
+    EXPECT_TRUE(GetDiskFreeSpaceW(L"C:\\", &sectors, &bytes, &free, &total));
+    SetThreadErrorMode(mode, nullptr);
     EXPECT_EQ(L"", checkerRecords(0));
     EXPECT_EQ(L"", checkerRecords(1));
 }

@@ -795,6 +795,40 @@ CHECKER BOOL WINAPI chk_SystemParametersInfoA(UINT action, UINT param, PVOID pv,
     return SystemParametersInfoA(action, param, pv, winIni);
 }
 
+// Critical errors (SetThreadErrorMode, SetErrorMode documentation): unless the thread's error
+// mode has SEM_FAILCRITICALERRORS, a drive without a disk (an empty card reader or DVD drive)
+// shows the system's "no disk" box and the call waits for someone to answer it, which nobody
+// does under a page server. Wine shows no box. A volume or disk-space call needs the mode set.
+void checkErrorMode(const wchar_t* root, const wchar_t* function) {
+    if (GetThreadErrorMode() & SEM_FAILCRITICALERRORS) return;
+    record(true, L"critical error mode", L"%ls(\"%ls\") without SEM_FAILCRITICALERRORS in the thread's error mode",
+           function, show(root));
+}
+
+CHECKER BOOL WINAPI chk_GetVolumeInformationW(LPCWSTR root, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
+                                              LPDWORD flags, LPWSTR fs, DWORD fsSize) {
+    checkErrorMode(root, L"GetVolumeInformationW");
+    return GetVolumeInformationW(root, name, nameSize, serial, maxComponent, flags, fs, fsSize);
+}
+
+CHECKER BOOL WINAPI chk_GetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
+                                              LPDWORD flags, LPSTR fs, DWORD fsSize) {
+    checkErrorMode(root ? wide(root).c_str() : nullptr, L"GetVolumeInformationA");
+    return GetVolumeInformationA(root, name, nameSize, serial, maxComponent, flags, fs, fsSize);
+}
+
+CHECKER BOOL WINAPI chk_GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                                          LPDWORD totalClusters) {
+    checkErrorMode(root, L"GetDiskFreeSpaceW");
+    return GetDiskFreeSpaceW(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+}
+
+CHECKER BOOL WINAPI chk_GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
+                                          LPDWORD totalClusters) {
+    checkErrorMode(root ? wide(root).c_str() : nullptr, L"GetDiskFreeSpaceA");
+    return GetDiskFreeSpaceA(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+}
+
 // The lock table is opened as the process starts, so that its handles are there before any
 // count of a test's handles is taken.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
@@ -829,6 +863,7 @@ const Wrapper wrappers[] = {
     W(GetTempFileNameW), W(GetTempFileNameA), W(FindFirstFileW), W(FindFirstFileExW), W(FindNextFileW), W(FindClose),
     W(GetShortPathNameW), W(GetShortPathNameA), W(GetProcAddress), W(RegGetValueW), W(RegOpenKeyExW),
     W(RegCreateKeyExW), W(RegSetValueExW), W(RegDeleteKeyW), W(RegDeleteValueW), W(RegDeleteTreeW), W(RegCloseKey),
-    W(SystemParametersInfoW), W(SystemParametersInfoA), {nullptr, nullptr}};
+    W(SystemParametersInfoW), W(SystemParametersInfoA), W(GetVolumeInformationW), W(GetVolumeInformationA),
+    W(GetDiskFreeSpaceW), W(GetDiskFreeSpaceA), {nullptr, nullptr}};
 #undef W
 } // namespace
