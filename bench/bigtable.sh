@@ -5,9 +5,10 @@
 # bigtable.sh [MEGABYTES] [noindex]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/release.sh
 cmake --build build --target bigtable ace32 -j2 >/dev/null
 scratch="$(mktemp -d "$PWD/build/bigtable.XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
+trap 'rm -rf "$scratch"; zor_bench_restore' EXIT
 start=$(date +%s.%N)
 bash scripts/with-display.sh build/wine-run.sh build/bigtable.exe "${1:-3072}" "Z:$(echo "$scratch" | tr / '\\')" ${2:-}
 echo "in $(echo "$(date +%s.%N) - $start" | bc) s"

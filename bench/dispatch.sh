@@ -6,12 +6,13 @@
 # 3. the trace switch: the cost of one call with tracing off and on (C++ and VBScript).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/release.sh
 build="${ZOR_BUILD:-build}" # build64 for the 64-bit library
 cmake --build "$build" --target bench_dispatch -j2 >/dev/null
 win() { local p; p="Z:$(realpath "$1")"; echo "${p//\//\\}"; }
 data="$(win tests/data/xbase)"
 trace="$build/wineprefix/drive_c/users/root/Temp/zorbench-trace.log"
-trap 'rm -f "$trace"' EXIT
+trap 'rm -f "$trace"; zor_bench_restore' EXIT
 bash scripts/with-display.sh bash -c '
     set -e
     build=$1 data=$2 trace=$3 tracewin=$4 bench=$5

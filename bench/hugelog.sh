@@ -4,13 +4,14 @@
 # (made for the run and removed afterwards). Prints ratios. Run after scripts/setup.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/release.sh
 [ -f build/ZorUtility.dll ] || { echo "build first: bash scripts/setup.sh" >&2; exit 1; }
 
 winpath() { local p; p="Z:$(realpath "$1")"; echo "${p//\//\\}"; }
 temp="build/wineprefix/drive_c/users/root/Temp/zorbench"
 mkdir -p "$temp"
 log="$temp/huge.log"
-trap 'rm -f "$log"' EXIT
+trap 'rm -f "$log"; zor_bench_restore' EXIT
 # 1.5 GB of 100-byte CR LF lines, then the needle on the last line.
 { yes "$(printf '2026-12-07 10:00:00 INFO worker request handled, status ok %38s\r' '')" | head -c 1610612736 || true
   printf 'NEEDLE-ON-THE-LAST-LINE\r\n'; } > "$log"
