@@ -87,8 +87,8 @@ void writeThrough(VARIANT* target, const VARIANT& value) {
     if (FAILED(VariantChangeType(&v, const_cast<VARIANT*>(&value), 0, vt))) return;
     if (vt == VT_BSTR) {
         SysFreeString(*V_BSTRREF(target));
-        *V_BSTRREF(target) = std::exchange(V_BSTR(&v), nullptr);
-        V_VT(&v) = VT_EMPTY;
+        *V_BSTRREF(target) = std::exchange(V_BSTR(&v.get()), nullptr);
+        V_VT(&v.get()) = VT_EMPTY;
         return;
     }
     size_t size = vt == VT_UI1 ? 1 : (vt == VT_I2 || vt == VT_BOOL) ? 2 : (vt == VT_I4 || vt == VT_R4) ? 4 : 8;

@@ -325,3 +325,22 @@ TEST(Frame, EveryThreadThatCreatesAnObjectRunsTheStartUp) {
     EXPECT_EQ(std::vector<long>({1, 1, 1}), flags);
     EXPECT_EQ(0u, GetVersion() & 0x80000000u);
 }
+
+TEST(Frame, VariantReleasesTheValueItHeldWhenGivenAnother) {
+    auto obj = create<IDispatch>(L"DateFunctions");
+    auto refs = [&] { obj->AddRef(); return obj->Release(); };
+    const ULONG alone = refs();
+    auto holding = [&] {
+        Variant v;
+        V_VT(&v.get()) = VT_DISPATCH;
+        V_DISPATCH(&v.get()) = obj.get();
+        obj->AddRef();
+        return v;
+    };
+    Variant v = holding();
+    v = holding(); // the value held before goes with the temporary
+    EXPECT_EQ(alone + 1, refs());
+    VARIANT* out = &v; // as an out parameter: the old value is released first
+    EXPECT_EQ(VT_EMPTY, V_VT(out));
+    EXPECT_EQ(alone, refs());
+}
