@@ -156,6 +156,7 @@ public:
     T* get() const { return p_; }
     T** out() { if (p_) p_->Release(); p_ = nullptr; return &p_; }
     void** outVoid() { return reinterpret_cast<void**>(out()); }
+    T* release() { return std::exchange(p_, nullptr); }
     explicit operator bool() const { return p_ != nullptr; }
 private:
     T* p_ = nullptr;

@@ -172,7 +172,7 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
             static const GUID errors = {0xC0728626, 0xBA47, 0x4869, {0xB8, 0x9F, 0x1E, 0x27, 0x9D, 0xAC, 0xE6, 0x03}};
             Variant mode;
             EXPECT_EQ(S_OK, custom->GetFuncCustData(f, errors, &mode));
-            const std::wstring text = V_VT(&mode) == VT_BSTR ? V_BSTR(&mode) : L"";
+            const std::wstring text = V_VT(&mode.get()) == VT_BSTR ? V_BSTR(&mode.get()) : L"";
             EXPECT_TRUE(std::regex_match(text, std::wregex(L"untrapped|(trapped|error text|skipped): .+"))) << method;
         }
         ASSERT_EQ(S_OK, cls->GetTypeAttr(&ta));
