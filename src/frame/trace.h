@@ -14,19 +14,25 @@ namespace zor {
 class NameTable;
 
 namespace trace {
+struct ThreadState;
 extern std::atomic<int> state; // 0 not read yet, 1 off, 2 on
 bool readSwitch() noexcept;    // reads it once; true when a trace file is open
+// At DLL_PROCESS_DETACH: the lines still queued go to the file.
+void processDetach(bool terminating) noexcept;
 
 // One traced call: notes the arguments and the start time, then writes the line.
 class Call {
 public:
     Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPPARAMS* params) noexcept;
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
     void finish(HRESULT hr, const VARIANT* result, const EXCEPINFO* excep) noexcept;
 
 private:
-    ULONGLONG start_ = 0;
-    std::string line_;    // the text so far, UTF-8
+    ULONGLONG start_ = 0; // the system time, 100-nanosecond units
+    std::string line_; // the text so far, UTF-8
     bool secret_ = false; // a scrambling method: its text is never written
+    ThreadState* thread_ = nullptr;
 };
 } // namespace trace
 

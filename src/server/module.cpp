@@ -80,7 +80,7 @@ void deleteTree(const std::wstring& key) { RegDeleteTreeW(HKEY_CLASSES_ROOT, key
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     // Thread notifications stay on: the statically linked C++ runtime and thread library free
     // their per-thread blocks when a thread detaches, and host threads come and go all day.
     if (reason == DLL_PROCESS_ATTACH) {
@@ -92,6 +92,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                            reinterpret_cast<LPCWSTR>(instance), &pinned);
     }
+    if (reason == DLL_PROCESS_DETACH) trace::processDetach(reserved != nullptr); // non-null: the process ends
     return TRUE;
 }
 

@@ -46,13 +46,13 @@ void childCalls() {
     for (auto& t : threads) t.join();
 }
 
-// Runs `count` children at once on one trace file; their exit codes or-ed (0: all passed). The
+// Runs `count` children at once on one trace file (none: the per-user setting names it); their exit codes or-ed (0: all passed). The
 // file is read once they have ended: lines are written by a thread of each child, the last ones
 // as it exits.
 DWORD runChildren(const std::wstring& traceFile, int count = 1) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.c_str());
+    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.empty() ? nullptr : traceFile.c_str());
     SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", L"1");
     std::vector<PROCESS_INFORMATION> children;
     DWORD result = 0;
@@ -126,4 +126,20 @@ TEST(Trace, AMissingFolderForTheFileChangesNoResult) {
     const std::wstring dir = scratchDir(L"trace-missing");
     EXPECT_EQ(0u, runChildren(dir + L"no-such-folder\\calls.log"));
     EXPECT_FALSE(exists(dir + L"no-such-folder"));
+}
+
+TEST(Trace, TheSwitchMayBeAPerUserSettingThatNamesTheFileThroughTheEnvironment) {
+    const std::wstring dir = scratchDir(L"trace-setting");
+    const wchar_t setting[] = L"%ZOR_TRACE_DIR%calls.log";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", REG_EXPAND_SZ,
+                                             setting, sizeof setting));
+    SetEnvironmentVariableW(L"ZOR_TRACE_DIR", dir.c_str());
+    const DWORD code = runChildren(L"");
+    SetEnvironmentVariableW(L"ZOR_TRACE_DIR", nullptr);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace");
+    EXPECT_EQ(0u, code);
+    const std::string text = readFile(dir + L"calls.log");
+    size_t lines = 0;
+    for (size_t at = 0; (at = text.find(" us\r\n", at)) != std::string::npos; at += 5) ++lines;
+    EXPECT_EQ(5u + 2 * threadCalls, lines) << text.substr(0, 300);
 }
