@@ -328,19 +328,12 @@ TEST(Frame, EveryThreadThatCreatesAnObjectRunsTheStartUp) {
 
 TEST(Frame, VariantReleasesTheValueItHeldWhenGivenAnother) {
     auto obj = create<IDispatch>(L"DateFunctions");
-    auto refs = [&] { obj->AddRef(); return obj->Release(); };
+    auto refs = [&] { return obj->AddRef(), obj->Release(); };
+    auto holding = [&] { Variant v; V_VT(&v.get()) = VT_DISPATCH, V_DISPATCH(&v.get()) = obj.get(), obj->AddRef(); return v; };
     const ULONG alone = refs();
-    auto holding = [&] {
-        Variant v;
-        V_VT(&v.get()) = VT_DISPATCH;
-        V_DISPATCH(&v.get()) = obj.get();
-        obj->AddRef();
-        return v;
-    };
     Variant v = holding();
     v = holding(); // the value held before goes with the temporary
     EXPECT_EQ(alone + 1, refs());
-    VARIANT* out = &v; // as an out parameter: the old value is released first
-    EXPECT_EQ(VT_EMPTY, V_VT(out));
+    EXPECT_EQ(VT_EMPTY, V_VT(&v)); // as an out parameter: the old value is released first
     EXPECT_EQ(alone, refs());
 }
