@@ -1,5 +1,6 @@
 #include "dialogs/form.h"
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 #include <cwchar>
 #include <exception>
@@ -217,7 +218,10 @@ void Form::place() {
 size_t Form::find(const wchar_t* name, int index) const {
     for (size_t i = 0; i < controls_.size(); ++i)
         if (controls_[i].index == index && std::wcscmp(controls_[i].name, name) == 0) return i;
-    throw Error(errIllegalCall); // a form names only its own controls
+    // A form's code names only its own controls: another name is a mistake in that code, never
+    // the caller's, so it stops here instead of reaching the caller as an automation error.
+    assert(!"no such control on this form");
+    std::abort();
 }
 
 HWND Form::control(const wchar_t* name, int index) const { return windows_[find(name, index)]; }

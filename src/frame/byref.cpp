@@ -1,11 +1,5 @@
 #include "frame/byref.h"
-#include "runtime/guards.h"
-#include <algorithm>
-#include <atomic>
-#include <cstdint>
 #include <cstring>
-#include <deque>
-#include <mutex>
 #include <utility>
 
 namespace zor {
@@ -23,61 +17,8 @@ bool convertible(VARTYPE vt) {
     }
 }
 
-// The declared type behind a typed reference parameter, VT_EMPTY for any other parameter.
-VARTYPE referencedType(const ELEMDESC& e) {
-    if (!(e.paramdesc.wParamFlags & PARAMFLAG_FOUT) || e.tdesc.vt != VT_PTR || !e.tdesc.lptdesc) return VT_EMPTY;
-    VARTYPE vt = e.tdesc.lptdesc->vt;
-    return convertible(vt) ? vt : VARTYPE(VT_EMPTY);
-}
-
 bool isVariantRef(const VARIANTARG& a) { return V_VT(&a) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&a); }
 bool byValue(const VARIANTARG& a) { return !V_ISBYREF(&a) && V_VT(&a) != VT_ERROR; }
-
-// The declared reference types of a method's parameters (VT_EMPTY where no conversion applies),
-// looked up once per method: the type descriptions live as long as the process.
-struct MethodRefs {
-    ITypeInfo* info;
-    DISPID id;
-    WORD flags;
-    std::vector<VARTYPE> types;
-};
-Lock refsLock;
-std::deque<MethodRefs> refsCache;
-
-// Recently used entries, found without the lock: a slot per hash of the method, holding a
-// pointer to an entry that never changes once made.
-std::atomic<const MethodRefs*> recentRefs[64];
-
-const std::vector<VARTYPE>* parameterRefs(ITypeInfo* info, DISPID id, WORD flags) {
-    std::atomic<const MethodRefs*>& slot =
-        recentRefs[(static_cast<unsigned>(id) * 31u + flags + (reinterpret_cast<uintptr_t>(info) >> 4)) % 64];
-    const MethodRefs* last = slot.load(std::memory_order_acquire);
-    if (last && last->info == info && last->id == id && last->flags == flags) return &last->types;
-    std::lock_guard<Lock> guard(refsLock);
-    for (const auto& m : refsCache)
-        if (m.info == info && m.id == id && m.flags == flags) {
-            slot.store(&m, std::memory_order_release);
-            return &m.types;
-        }
-    TYPEATTR* attr = nullptr;
-    if (FAILED(info->GetTypeAttr(&attr))) return nullptr;
-    WORD count = attr->cFuncs;
-    info->ReleaseTypeAttr(attr);
-    for (UINT i = 0; i < count; ++i) {
-        FUNCDESC* fd = nullptr;
-        if (FAILED(info->GetFuncDesc(i, &fd))) continue;
-        if (fd->memid == id && (fd->invkind & flags)) {
-            MethodRefs m{info, id, flags, {}};
-            for (SHORT p = 0; p < fd->cParams; ++p) m.types.push_back(referencedType(fd->lprgelemdescParam[p]));
-            info->ReleaseFuncDesc(fd);
-            refsCache.push_back(std::move(m));
-            slot.store(&refsCache.back(), std::memory_order_release);
-            return &refsCache.back().types; // entries are never removed; a deque keeps them in place
-        }
-        info->ReleaseFuncDesc(fd);
-    }
-    return nullptr;
-}
 
 // Stores a value into the storage that a typed reference points at, converted to its type.
 void writeThrough(VARIANT* target, const VARIANT& value) {
@@ -87,8 +28,8 @@ void writeThrough(VARIANT* target, const VARIANT& value) {
     if (FAILED(VariantChangeType(&v, const_cast<VARIANT*>(&value), 0, vt))) return;
     if (vt == VT_BSTR) {
         SysFreeString(*V_BSTRREF(target));
-        *V_BSTRREF(target) = std::exchange(V_BSTR(&v), nullptr);
-        V_VT(&v) = VT_EMPTY;
+        *V_BSTRREF(target) = std::exchange(V_BSTR(&v.get()), nullptr);
+        V_VT(&v.get()) = VT_EMPTY;
         return;
     }
     size_t size = vt == VT_UI1 ? 1 : (vt == VT_I2 || vt == VT_BOOL) ? 2 : (vt == VT_I4 || vt == VT_R4) ? 4 : 8;
@@ -97,11 +38,17 @@ void writeThrough(VARIANT* target, const VARIANT& value) {
 
 } // namespace
 
+VARTYPE referencedType(const ELEMDESC& e) {
+    if (!(e.paramdesc.wParamFlags & PARAMFLAG_FOUT) || e.tdesc.vt != VT_PTR || !e.tdesc.lptdesc) return VT_EMPTY;
+    VARTYPE vt = e.tdesc.lptdesc->vt;
+    return convertible(vt) ? vt : VARTYPE(VT_EMPTY);
+}
+
 ByRefArgs::~ByRefArgs() {
     for (auto& c : converted_) VariantClear(&c.value);
 }
 
-HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params, UINT* argErr) {
+HRESULT ByRefArgs::prepare(const NameTable& names, DISPID id, WORD flags, DISPPARAMS* params, UINT* argErr) {
     if (!params || !params->rgvarg) return S_OK;
     // A value given to a typed reference parameter is converted here too: the standard dispatch
     // makes its own copy and loses it when a later argument turns out not to convert.
@@ -110,8 +57,9 @@ HRESULT ByRefArgs::prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* p
         any = isVariantRef(params->rgvarg[i]) || (params->cArgs > 1 && byValue(params->rgvarg[i]));
     if (!any) return S_OK; // the common case costs one pass over the arguments
 
-    const std::vector<VARTYPE>* refs = parameterRefs(info, id, flags);
-    if (!refs) return S_OK; // the standard dispatch reports an unknown member itself
+    const NameTable::Member* member = names.byId(id, flags);
+    if (!member) return S_OK; // the standard dispatch reports an unknown member itself
+    const std::vector<VARTYPE>* refs = &member->refs;
     // The declared type that argument i is converted into, VT_EMPTY when it is passed as given.
     auto declared = [&](UINT i) -> VARTYPE {
         const VARIANTARG& a = params->rgvarg[i];

@@ -5,9 +5,14 @@
 // the new value back into the caller's Variant, with the declared type, after it.
 #pragma once
 #include <vector>
+#include "frame/names.h"
 #include "frame/values.h"
 
 namespace zor {
+
+// The declared type behind a typed by-reference parameter that a Variant can be converted into,
+// VT_EMPTY for any other parameter.
+VARTYPE referencedType(const ELEMDESC& e);
 
 class ByRefArgs {
 public:
@@ -18,7 +23,7 @@ public:
 
     // Looks at the call's arguments; when none needs converting, params() gives the caller's
     // own. DISP_E_TYPEMISMATCH (with argErr set) when a value cannot take the declared type.
-    HRESULT prepare(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params, UINT* argErr);
+    HRESULT prepare(const NameTable& names, DISPID id, WORD flags, DISPPARAMS* params, UINT* argErr);
     DISPPARAMS* params(DISPPARAMS* original) { return converted_.empty() ? original : &copy_; }
     // Gives the caller's variables the values the method left in the temporaries.
     void writeBack();

@@ -16,9 +16,6 @@ namespace zor {
 extern std::atomic<long> g_liveObjects;
 extern std::atomic<long> g_serverLocks;
 
-// The description of a dual interface from the type library in this module's resources.
-HRESULT interfaceTypeInfo(REFIID iid, ITypeInfo** out);
-
 // Per-thread start-up: sets lngIsWindowsNT from GetVersion once in each thread.
 void startThread();
 long isWindowsNT();
@@ -89,29 +86,29 @@ public:
         if (!info) return E_POINTER;
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
-        return interfaceTypeInfo(__uuidof(Itf), info);
+        HRESULT hr = E_UNEXPECTED;
+        const InterfaceRecord* r = interfaceRecord(__uuidof(Itf), &hr);
+        if (!r) return hr;
+        *info = r->info;
+        r->info->AddRef();
+        return S_OK;
     }
     // Names come from the interface's own table, built once from the type library.
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        static const NameTable* const table = interfaceNames(__uuidof(Itf));
-        if (table) return table->lookup(names, count, ids);
-        ComPtr<ITypeInfo> ti;
-        HRESULT hr = interfaceTypeInfo(__uuidof(Itf), ti.out());
-        if (FAILED(hr)) return hr;
-        return ti->GetIDsOfNames(names, count, ids);
+        HRESULT hr = E_UNEXPECTED;
+        const InterfaceRecord* r = interfaceRecord(__uuidof(Itf), &hr);
+        return r ? r->names.lookup(names, count, ids) : hr;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* argErr) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        static ITypeInfo* const ti = cachedTypeInfo(__uuidof(Itf));
-        if (!ti) return TYPE_E_CANTLOADLIBRARY;
-        if (traceOn()) [[unlikely]] {
-            static const NameTable* const names = interfaceNames(__uuidof(Itf));
-            return tracedInvoke(progId_, names, id, params, result, excep,
-                                [&](EXCEPINFO* e) { return invokeThrough(ti, id, flags, params, result, e, argErr); });
-        }
-        return invokeThrough(ti, id, flags, params, result, excep, argErr);
+        const InterfaceRecord* r = interfaceRecord(__uuidof(Itf));
+        if (!r) return TYPE_E_CANTLOADLIBRARY;
+        if (traceOn()) [[unlikely]]
+            return tracedInvoke(progId_, &r->names, id, params, result, excep,
+                                [&](EXCEPINFO* e) { return invokeThrough(*r, id, flags, params, result, e, argErr); });
+        return invokeThrough(*r, id, flags, params, result, excep, argErr);
     }
 
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
@@ -195,14 +192,14 @@ protected:
     }
 
 private:
-    HRESULT invokeThrough(ITypeInfo* ti, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+    HRESULT invokeThrough(const InterfaceRecord& r, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
                           EXCEPINFO* excep, UINT* argErr) {
         // A script variable given for a typed by-reference parameter is converted first.
         ByRefArgs byRef;
-        HRESULT hr = byRef.prepare(ti, id, flags, params, argErr);
+        HRESULT hr = byRef.prepare(r.names, id, flags, params, argErr);
         if (FAILED(hr)) return hr;
         // A method's failure comes back as DISP_E_EXCEPTION with EXCEPINFO filled from IErrorInfo.
-        hr = ti->Invoke(static_cast<Itf*>(this), id, flags, byRef.params(params), result, excep, argErr);
+        hr = r.info->Invoke(static_cast<Itf*>(this), id, flags, byRef.params(params), result, excep, argErr);
         if (hr == S_OK || hr == DISP_E_EXCEPTION) byRef.writeBack(); // the method ran
         return hr;
     }

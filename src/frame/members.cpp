@@ -55,8 +55,7 @@ void invokeMember(IDispatch* object, std::wstring_view name, WORD flags, DISPPAR
 
 void getMember(IDispatch* object, std::wstring_view name, Variant& value) {
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    VariantClear(&value.get());
-    invokeMember(object, name, DISPATCH_PROPERTYGET, none, &value.get());
+    invokeMember(object, name, DISPATCH_PROPERTYGET, none, &value);
 }
 
 void putMember(IDispatch* object, std::wstring_view name, const VARIANT& value) {

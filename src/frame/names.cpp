@@ -1,8 +1,12 @@
 #include "frame/names.h"
+#include <atomic>
 #include <mutex>
+#include <new>
 #include <utility>
-#include "frame/dispatch.h"
+#include "frame/byref.h"
+#include "frame/values.h"
 #include "runtime/guards.h"
+#include "runtime/module.h"
 
 namespace zor {
 
@@ -52,8 +56,10 @@ HRESULT collect(ITypeInfo* info, std::vector<NameTable::Member>& out, int depth)
         UINT got = 0;
         hr = info->GetNames(fd->memid, names.data(), static_cast<UINT>(names.size()), &got);
         if (SUCCEEDED(hr) && got > 0) {
-            NameTable::Member m{str(names[0]), fd->memid, {}};
+            NameTable::Member m{str(names[0]), fd->memid, static_cast<WORD>(fd->invkind), {}, {}};
             for (UINT p = 1; p < got; ++p) m.params.push_back(str(names[p]));
+            for (SHORT p = 0; p < fd->cParams; ++p)
+                m.refs.push_back(depth == 0 ? referencedType(fd->lprgelemdescParam[p]) : VARTYPE(VT_EMPTY));
             out.push_back(std::move(m));
         }
         for (BSTR b : names) SysFreeString(b);
@@ -134,42 +140,77 @@ HRESULT NameTable::lookup(const LPOLESTR* names, UINT count, DISPID* ids) const 
     return hr;
 }
 
-const NameTable::Member* NameTable::byId(DISPID id) const noexcept {
+const NameTable::Member* NameTable::byId(DISPID id, WORD invkind) const noexcept {
     for (const Member& m : members_)
-        if (m.id == id) return &m;
+        if (m.id == id && (m.invkind & invkind)) return &m;
     return nullptr;
 }
 
 namespace {
-Lock tablesLock;
-std::vector<std::pair<IID, NameTable*>> tables; // kept for the life of the process
-} // namespace
 
-ITypeInfo* cachedTypeInfo(REFIID iid) noexcept {
-    // interfaceTypeInfo keeps its own reference for the life of the process.
-    ComPtr<ITypeInfo> info;
-    if (FAILED(interfaceTypeInfo(iid, info.out()))) return nullptr;
-    return info.get();
+// Records are published once made and never removed, so that a call finds its interface's
+// without a lock; a failed load publishes nothing and is tried again by the next call.
+constexpr size_t maxRecords = 16;
+struct Published {
+    IID iid;
+    InterfaceRecord record;
+};
+std::atomic<const Published*> records[maxRecords];
+std::atomic<size_t> recordCount{0};
+Lock recordsLock;
+ITypeLib* typeLib = nullptr; // under recordsLock; kept for the life of the process
+
+const InterfaceRecord* published(REFIID iid) noexcept {
+    const size_t n = recordCount.load(std::memory_order_acquire);
+    for (size_t i = 0; i < n; ++i) {
+        const Published* p = records[i].load(std::memory_order_relaxed);
+        if (IsEqualIID(p->iid, iid)) return &p->record;
+    }
+    return nullptr;
 }
 
-const NameTable* interfaceNames(REFIID iid) noexcept {
-    std::lock_guard<Lock> guard(tablesLock);
-    for (const auto& [known, table] : tables)
-        if (IsEqualIID(known, iid)) return table;
-    ITypeInfo* info = cachedTypeInfo(iid);
-    if (!info) return nullptr;
-    auto* table = new (std::nothrow) NameTable;
-    if (!table || FAILED(table->build(info))) {
-        delete table;
-        return nullptr;
+// The type information of `iid` from this module's own resources (ITypeLib and ITypeInfo are
+// safe to share between apartments).
+HRESULT loadTypeInfo(REFIID iid, ITypeInfo** out) {
+    if (!typeLib) {
+        wchar_t path[MAX_PATH * 2];
+        DWORD n = GetModuleFileNameW(thisModule(), path, static_cast<DWORD>(std::size(path)));
+        if (n == 0 || n >= std::size(path)) return HRESULT_FROM_WIN32(GetLastError());
+        HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &typeLib);
+        if (FAILED(hr)) return hr;
     }
-    try {
-        tables.emplace_back(iid, table);
-    } catch (...) {
-        delete table;
-        return nullptr;
+    ComPtr<ITypeInfo> dispatchInfo;
+    HRESULT hr = typeLib->GetTypeInfoOfGuid(iid, dispatchInfo.out());
+    if (FAILED(hr)) return hr;
+    // For a dual interface the dispatch description refers to the vtable one.
+    HREFTYPE ref = 0;
+    if (FAILED(dispatchInfo->GetRefTypeOfImplType(-1, &ref))) {
+        *out = dispatchInfo.release();
+        return S_OK;
     }
-    return table;
+    return dispatchInfo->GetRefTypeInfo(ref, out);
+}
+
+} // namespace
+
+const InterfaceRecord* interfaceRecord(REFIID iid, HRESULT* hr) noexcept {
+    if (const InterfaceRecord* r = published(iid)) return r;
+    std::lock_guard<Lock> guard(recordsLock);
+    if (const InterfaceRecord* r = published(iid)) return r;
+    HRESULT result = E_OUTOFMEMORY;
+    ComPtr<ITypeInfo> info;
+    auto* p = new (std::nothrow) Published{iid, {nullptr, {}}};
+    const size_t n = recordCount.load(std::memory_order_relaxed);
+    if (n == maxRecords) result = E_UNEXPECTED;
+    else if (p && SUCCEEDED(result = loadTypeInfo(iid, info.out())) && SUCCEEDED(result = p->record.names.build(info.get()))) {
+        p->record.info = info.release();
+        records[n].store(p, std::memory_order_relaxed);
+        recordCount.store(n + 1, std::memory_order_release);
+        return &p->record;
+    }
+    delete p;
+    if (hr) *hr = result;
+    return nullptr;
 }
 
 } // namespace zor

@@ -145,9 +145,9 @@ std::wstring traceFileName() {
     wchar_t buf[MAX_PATH * 2];
     DWORD n = GetEnvironmentVariableW(L"ZORUTILITY_TRACE", buf, static_cast<DWORD>(std::size(buf)));
     if (n > 0 && n < std::size(buf)) return std::wstring(buf, n);
+    // REG_SZ alone: the platform expands a REG_EXPAND_SZ value itself, and refuses the two types
+    // asked for together without RRF_NOEXPAND before Windows 8.1.
     DWORD size = sizeof buf, type = 0;
-    // RRF_RT_REG_SZ takes a REG_EXPAND_SZ value too and expands it; asking for REG_EXPAND_SZ
-    // as well is refused unless expansion is turned off.
     if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", RRF_RT_REG_SZ, &type, buf, &size) ==
         ERROR_SUCCESS)
         return buf;
@@ -281,7 +281,8 @@ void value(std::string& out, const VARIANT& given, bool secret) {
         out += "?";
         return;
     }
-    const VARTYPE vt = V_VT(&v);
+    const VARIANT& r = v.get(); // read through get(): the owner's address is for out parameters
+    const VARTYPE vt = V_VT(&r);
     const char* name = typeName(vt & VT_TYPEMASK);
     char buf[32];
     if (!name) {
@@ -301,17 +302,17 @@ void value(std::string& out, const VARIANT& given, bool secret) {
     case VT_EMPTY: case VT_NULL: case VT_DISPATCH: case VT_UNKNOWN:
         return;
     case VT_ERROR:
-        snprintf(buf, sizeof buf, " 0x%08lX", static_cast<unsigned long>(V_ERROR(&v)));
-        out += V_ERROR(&v) == DISP_E_PARAMNOTFOUND ? " (missing)" : buf;
+        snprintf(buf, sizeof buf, " 0x%08lX", static_cast<unsigned long>(V_ERROR(&r)));
+        out += V_ERROR(&r) == DISP_E_PARAMNOTFOUND ? " (missing)" : buf;
         return;
     case VT_BSTR:
         out += ' ';
-        quoted(out, std::wstring_view(V_BSTR(&v) ? V_BSTR(&v) : L"", SysStringLen(V_BSTR(&v))));
+        quoted(out, std::wstring_view(V_BSTR(&r) ? V_BSTR(&r) : L"", SysStringLen(V_BSTR(&r))));
         return;
     default: {
         Variant text;
         const LCID english = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
-        if (FAILED(VariantChangeTypeEx(&text, &v, english, VARIANT_ALPHABOOL | VARIANT_NOUSEROVERRIDE, VT_BSTR))) return;
+        if (FAILED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&r), english, VARIANT_ALPHABOOL | VARIANT_NOUSEROVERRIDE, VT_BSTR))) return;
         out += ' ';
         utf8(out, str(V_BSTR(&text.get())));
     }

@@ -123,8 +123,8 @@ Variant stringTable(std::vector<std::vector<Bstr>>& rows) {
         }
     SafeArrayUnaccessData(array.get());
     rows.clear();
-    V_VT(&table) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&table) = array.release();
+    V_VT(&table.get()) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&table.get()) = array.release();
     return table;
 }
 

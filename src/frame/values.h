@@ -66,8 +66,10 @@ public:
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
     Variant(Variant&& o) noexcept : v_(o.v_) { VariantInit(&o.v_); }
+    Variant& operator=(Variant&& o) noexcept { std::swap(v_, o.v_); return *this; }
     ~Variant() { VariantClear(&v_); }
-    VARIANT* operator&() { return &v_; }
+    // For an out parameter: the value held so far is released first. Read through get().
+    VARIANT* operator&() { VariantClear(&v_); return &v_; }
     VARIANT& get() { return v_; }
     const VARIANT& get() const { return v_; }
     // Hands the value to a caller's VARIANT* result; this owner is left Empty.
@@ -102,14 +104,14 @@ inline Variant nullVariant() {
 }
 inline Variant variantOf(short n) {
     Variant v;
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = n;
+    V_VT(&v.get()) = VT_I2;
+    V_I2(&v.get()) = n;
     return v;
 }
 inline Variant variantOf(long n) {
     Variant v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = n;
+    V_VT(&v.get()) = VT_I4;
+    V_I4(&v.get()) = n;
     return v;
 }
 inline Variant variantOf(std::wstring_view s) {
@@ -154,6 +156,7 @@ public:
     T* get() const { return p_; }
     T** out() { if (p_) p_->Release(); p_ = nullptr; return &p_; }
     void** outVoid() { return reinterpret_cast<void**>(out()); }
+    T* release() { return std::exchange(p_, nullptr); }
     explicit operator bool() const { return p_ != nullptr; }
 private:
     T* p_ = nullptr;

@@ -33,12 +33,9 @@ private:
 namespace detail {
 inline void closeHandle(HANDLE h) { CloseHandle(h); }
 inline void closeKey(HKEY k) { RegCloseKey(k); }
-inline void closeFind(HANDLE h) { FindClose(h); }
-inline void freeLibrary(HMODULE m) { FreeLibrary(m); }
 inline void deleteGdiObject(HGDIOBJ o) { DeleteObject(o); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
 inline void destroyWindow(HWND w) { DestroyWindow(w); }
-inline void localFree(HLOCAL p) { LocalFree(p); }
 } // namespace detail
 
 // A kernel handle; INVALID_HANDLE_VALUE from a failed open counts as nothing held.
@@ -49,11 +46,8 @@ public:
 };
 
 using RegKey = Owner<HKEY, &detail::closeKey>;
-using FindHandle = Owner<HANDLE, &detail::closeFind, -1>; // INVALID_HANDLE_VALUE
-using Library = Owner<HMODULE, &detail::freeLibrary>;
 using GdiObject = Owner<HGDIOBJ, &detail::deleteGdiObject>;
 using MemoryDc = Owner<HDC, &detail::deleteDc>;
 using Window = Owner<HWND, &detail::destroyWindow>;
-using LocalMemory = Owner<HLOCAL, &detail::localFree>;
 
 } // namespace zor

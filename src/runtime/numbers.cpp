@@ -22,8 +22,6 @@ double roundInRange(double value, double low, double high) {
 }
 } // namespace
 
-short roundToInteger16(double value) { return static_cast<short>(roundInRange(value, -32768.0, 32767.0)); }
-
 long roundToInteger32(double value) { return static_cast<long>(roundInRange(value, -2147483648.0, 2147483647.0)); }
 
 } // namespace zor

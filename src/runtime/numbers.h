@@ -1,11 +1,10 @@
-// Conversions of numbers to the automation integer types: rounding to the nearest integer with
+// Conversions of numbers to the automation Long type: rounding to the nearest integer with
 // halves to the even neighbour (2.5 gives 2, 3.5 gives 4), and error 6 (overflow) when the
 // rounded value does not fit.
 #pragma once
 
 namespace zor {
 
-short roundToInteger16(double value);
 long roundToInteger32(double value);
 
 } // namespace zor

@@ -8,8 +8,6 @@ using namespace zor;
 
 namespace {
 
-HMODULE module = nullptr;
-
 class ClassFactory final : public IClassFactory {
 public:
     explicit ClassFactory(const ClassEntry& entry) : entry_(entry) { ++g_liveObjects; }
@@ -54,7 +52,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     // Thread notifications stay on: the statically linked C++ runtime and thread library free
     // their per-thread blocks when a thread detaches, and host threads come and go all day.
     if (reason == DLL_PROCESS_ATTACH) {
-        module = instance; // registration needs the DLL's own path
         // Once loaded, the library stays until the process ends. An unload frees nothing of the
         // per-thread blocks that the unloading thread's runtime made (a thread handle and an
         // event each time) nor the locks' semaphores, and hosts that create objects on passing

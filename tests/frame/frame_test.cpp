@@ -172,7 +172,7 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
             static const GUID errors = {0xC0728626, 0xBA47, 0x4869, {0xB8, 0x9F, 0x1E, 0x27, 0x9D, 0xAC, 0xE6, 0x03}};
             Variant mode;
             EXPECT_EQ(S_OK, custom->GetFuncCustData(f, errors, &mode));
-            const std::wstring text = V_VT(&mode) == VT_BSTR ? V_BSTR(&mode) : L"";
+            const std::wstring text = V_VT(&mode.get()) == VT_BSTR ? V_BSTR(&mode.get()) : L"";
             EXPECT_TRUE(std::regex_match(text, std::wregex(L"untrapped|(trapped|error text|skipped): .+"))) << method;
         }
         ASSERT_EQ(S_OK, cls->GetTypeAttr(&ta));
@@ -324,4 +324,16 @@ TEST(Frame, EveryThreadThatCreatesAnObjectRunsTheStartUp) {
     for (auto& t : threads) t.join();
     EXPECT_EQ(std::vector<long>({1, 1, 1}), flags);
     EXPECT_EQ(0u, GetVersion() & 0x80000000u);
+}
+
+TEST(Frame, VariantReleasesTheValueItHeldWhenGivenAnother) {
+    auto obj = create<IDispatch>(L"DateFunctions");
+    auto refs = [&] { return obj->AddRef(), obj->Release(); };
+    auto holding = [&] { Variant v; V_VT(&v.get()) = VT_DISPATCH, V_DISPATCH(&v.get()) = obj.get(), obj->AddRef(); return v; };
+    const ULONG alone = refs();
+    Variant v = holding();
+    v = holding(); // the value held before goes with the temporary
+    EXPECT_EQ(alone + 1, refs());
+    EXPECT_EQ(VT_EMPTY, V_VT(&v)); // as an out parameter: the old value is released first
+    EXPECT_EQ(alone, refs());
 }

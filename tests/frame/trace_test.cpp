@@ -3,6 +3,7 @@
 // cannot be made changes no result.
 #include "client.h"
 #include "scratch.h"
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <thread>
@@ -46,7 +47,7 @@ void childCalls() {
     for (auto& t : threads) t.join();
 }
 
-// Runs `count` children at once on one trace file; their exit codes or-ed (0: all passed). The
+// Runs `count` children at once on one trace file (none: the per-user setting names it); their exit codes or-ed (0: all passed). The
 // file is read once they have ended: lines are written by a thread of each child, the last ones
 // as it exits.
 // An empty traceFile leaves the variable unset (the registry switch decides).

@@ -80,11 +80,11 @@ TEST_F(InProcessLibrary, EveryCommandIsExact) {
         Variant file, frameArg;
         std::vector<VARIANT> args;
         if (c.file) {
-            V_VT(&file) = VT_BSTR, V_BSTR(&file) = SysAllocStringLen(c.file->data(), c.file->size());
+            V_VT(&file) = VT_BSTR, V_BSTR(&file.get()) = SysAllocStringLen(c.file->data(), c.file->size());
             args.push_back(file.get());
         }
         if (wcscmp(c.method, L"PlayAVIFile") == 0) {
-            V_VT(&frameArg) = VT_DISPATCH, V_DISPATCH(&frameArg) = &frame;
+            V_VT(&frameArg) = VT_DISPATCH, V_DISPATCH(&frameArg.get()) = &frame;
             args.push_back(frameArg.get());
         }
         Call call;
