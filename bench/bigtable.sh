@@ -5,7 +5,7 @@
 # bigtable.sh [MEGABYTES] [noindex]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 cmake --build build --target bigtable ace32 -j2 >/dev/null
 scratch="$(mktemp -d "$PWD/build/bigtable.XXXXXX")"
 trap 'rm -rf "$scratch"; zor_bench_restore' EXIT

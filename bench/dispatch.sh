@@ -6,7 +6,7 @@
 # 3. the trace switch: the cost of one call with tracing off and on (C++ and VBScript).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 build="${ZOR_BUILD:-build}" # build64 for the 64-bit library
 cmake --build "$build" --target bench_dispatch -j2 >/dev/null
 win() { local p; p="Z:$(realpath "$1")"; echo "${p//\//\\}"; }

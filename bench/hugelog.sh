@@ -4,7 +4,7 @@
 # (made for the run and removed afterwards). Prints ratios. Run after scripts/setup.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 [ -f build/ZorUtility.dll ] || { echo "build first: bash scripts/setup.sh" >&2; exit 1; }
 
 winpath() { local p; p="Z:$(realpath "$1")"; echo "${p//\//\\}"; }

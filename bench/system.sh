@@ -4,7 +4,7 @@
 # Prints the ratio. Run after scripts/setup.sh (or scripts/test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 [ -f build/ZorUtility.dll ] || { echo "build first: bash scripts/setup.sh" >&2; exit 1; }
 
 base="build/wineprefix/drive_c/users/root/Temp/zorbench/treecopy"

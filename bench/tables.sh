@@ -5,7 +5,7 @@
 # records with its index.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 cmake --build build --target bench_engine -j2 >/dev/null
 data="Z:$(pwd | tr / '\\')\\tests\\data\\xbase"
 bash scripts/with-display.sh build/wine-run.sh cscript //nologo "Z:$(pwd | tr / '\\')\\bench\\tables.vbs" "$data"

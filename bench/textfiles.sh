@@ -5,7 +5,7 @@
 # reads that file. Prints ratios. Run after scripts/setup.sh (or scripts/test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 export build="${ZOR_BUILD:-build}" # build64 for the 64-bit library
 [ -f "$build"/ZorUtility.dll ] || { echo "build first: bash scripts/setup.sh" >&2; exit 1; }
 

@@ -5,7 +5,7 @@
 # time of CopyFiles against CopyFolder (the anchor). Run after scripts/setup.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 build="${ZOR_BUILD:-build}"
 [ -f "$build"/tests/test_system.exe ] || { echo "build first: bash scripts/setup.sh" >&2; exit 1; }
 export ZOR_TREES="${ZOR_TREES:-50}" ZOR_TREE_SEED="${ZOR_TREE_SEED:-$RANDOM$RANDOM}"

@@ -4,7 +4,7 @@
 # 1 MB text file against the same transformation as a VBScript loop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source bench/release.sh
+source scripts/use-release.sh
 out="$PWD/build/bench"
 mkdir -p "$out"
 win() { echo "Z:$1" | tr / '\\'; }

@@ -1,4 +1,4 @@
-# Sourced by the benchmarks after they enter the project's root: they measure the release library,
+# Sourced by the demonstration and the benchmarks after they enter the project's root: they use the release library,
 # so it is the one registered in the prefix while they run; the tests' checked library (the same
 # code, its platform calls going through the Windows-rules checker) is registered again at the end.
 zor_bench_build="${ZOR_BUILD:-build}"
