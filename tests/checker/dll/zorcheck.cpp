@@ -304,26 +304,26 @@ bool matches(const wchar_t* p, const wchar_t* n, bool nameHasDot) {
         if (*p != L'?' && towupper(*p) != towupper(*n)) return false;
     }
 }
-bool matches(const std::wstring& spec, const wchar_t* name) { return matches(spec.c_str(), name, wcschr(name, L'.') != nullptr); }
+bool matches(const std::wstring& wildcard, const wchar_t* name) { return matches(wildcard.c_str(), name, wcschr(name, L'.') != nullptr); }
 
 SRWLOCK findLock = SRWLOCK_INIT;
-std::map<HANDLE, std::wstring> findSpecs; // listings that are being filtered
+std::map<HANDLE, std::wstring> findWildcards; // listings that are being filtered
 
-std::wstring wildcardSpec(const wchar_t* pattern) {
+std::wstring wildcardOf(const wchar_t* pattern) {
     if (!pattern) return {};
     const wchar_t* name = pattern;
     for (const wchar_t* c = pattern; *c; ++c)
         if (*c == L'\\' || *c == L'/' || *c == L':') name = c + 1;
-    std::wstring spec = name;
-    if (spec.find_first_of(L"*?") == std::wstring::npos) return {};
-    return spec == L"*.*" ? L"*" : spec;
+    std::wstring wildcard = name;
+    if (wildcard.find_first_of(L"*?") == std::wstring::npos) return {};
+    return wildcard == L"*.*" ? L"*" : wildcard;
 }
 
 // Skips the entries whose long name does not match; false when none is left.
-bool skipShortNameMatches(HANDLE h, const std::wstring& spec, WIN32_FIND_DATAW* data) {
-    while (!matches(spec, data->cFileName)) {
+bool skipShortNameMatches(HANDLE h, const std::wstring& wildcard, WIN32_FIND_DATAW* data) {
+    while (!matches(wildcard, data->cFileName)) {
         record(false, L"short-name wildcard match", L"FindFirstFile/FindNextFile(\"%ls\") leaves out \"%ls\" (matched only through a short name)",
-               spec.c_str(), data->cFileName);
+               wildcard.c_str(), data->cFileName);
         if (!FindNextFileW(h, data)) return false;
     }
     data->cAlternateFileName[0] = 0; // no 8.3 names on such a volume
@@ -640,15 +640,15 @@ CHECKER UINT WINAPI chk_GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT uniq
 }
 
 HANDLE filteredFirst(HANDLE h, const wchar_t* pattern, WIN32_FIND_DATAW* data) {
-    const std::wstring spec = wildcardSpec(pattern);
-    if (h == INVALID_HANDLE_VALUE || spec.empty()) return h;
-    if (!skipShortNameMatches(h, spec, data)) {
+    const std::wstring wildcard = wildcardOf(pattern);
+    if (h == INVALID_HANDLE_VALUE || wildcard.empty()) return h;
+    if (!skipShortNameMatches(h, wildcard, data)) {
         FindClose(h);
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     AcquireSRWLockExclusive(&findLock);
-    findSpecs[h] = spec;
+    findWildcards[h] = wildcard;
     ReleaseSRWLockExclusive(&findLock);
     return h;
 }
@@ -665,19 +665,19 @@ CHECKER HANDLE WINAPI chk_FindFirstFileExW(LPCWSTR pattern, FINDEX_INFO_LEVELS l
 
 CHECKER BOOL WINAPI chk_FindNextFileW(HANDLE h, LPWIN32_FIND_DATAW data) {
     if (!FindNextFileW(h, data)) return FALSE;
-    std::wstring spec;
+    std::wstring wildcard;
     AcquireSRWLockShared(&findLock);
-    auto it = findSpecs.find(h);
-    if (it != findSpecs.end()) spec = it->second;
+    auto it = findWildcards.find(h);
+    if (it != findWildcards.end()) wildcard = it->second;
     ReleaseSRWLockShared(&findLock);
-    if (spec.empty() || skipShortNameMatches(h, spec, data)) return TRUE;
+    if (wildcard.empty() || skipShortNameMatches(h, wildcard, data)) return TRUE;
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
 }
 
 CHECKER BOOL WINAPI chk_FindClose(HANDLE h) {
     AcquireSRWLockExclusive(&findLock);
-    findSpecs.erase(h);
+    findWildcards.erase(h);
     ReleaseSRWLockExclusive(&findLock);
     return FindClose(h);
 }
