@@ -12,10 +12,6 @@ namespace test {
 
 namespace {
 
-// Methods never soaked: they end the session, start another program or wait for a person at a
-// modal dialog.
-const wchar_t* const unsoaked[] = {L"WindowsExit", L"ShellTextFile", L"GetUserDetails", L"DisplayAbout",
-                                   L"DisplayZORAbout", L"GetCalDate"};
 
 long liveGdiObjects() {
     // Wine answers GetGuiResources with 0, but finds a handle by its index alone.
