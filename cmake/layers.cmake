@@ -4,7 +4,8 @@
 #   cmake -DSRC=<folder> -P cmake/layers.cmake
 set(rank_runtime 0)
 set(rank_frame 1)
-foreach(dir textfile various web system crypt media settings dialogs tables bitmap engine)
+include("${CMAKE_CURRENT_LIST_DIR}/class-dirs.cmake")
+foreach(dir ${ZOR_CLASS_DIRS} engine)
   set(rank_${dir} 2) # engine: the engine's own published header, beside the classes
 endforeach()
 set(rank_server 3)

@@ -14,12 +14,9 @@
 namespace engine {
 namespace {
 
-[[noreturn]] void refuse() { throw Failure{ENGINE_EXPRESSION}; }
-
 constexpr size_t longestText = 1 << 20; // a longer result is refused, not built
 constexpr int64_t firstDay = 1721060;     // the engine decodes no day before this one
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 

@@ -16,6 +16,17 @@
 namespace engine {
 namespace {
 
+// A number's k characters right-aligned in width places, or width stars when they do not fit.
+size_t justified(char* out, const char* b, size_t k, int width) {
+    if (k <= size_t(width)) {
+        std::memset(out, ' ', size_t(width) - k);
+        std::memcpy(out + width - k, b, k);
+    } else {
+        std::memset(out, '*', size_t(width));
+    }
+    return size_t(width);
+}
+
 // A folded or literal integer's places: its digits and one more once it has ten; 20 for a
 // negative one of ten digits.
 int literalPlaces(int64_t n) {
@@ -295,13 +306,7 @@ size_t formatReal(char* out, double n, int width, int dec) {
     } else {
         k = size_t(width) + 1;
     }
-    if (k <= size_t(width)) {
-        std::memset(out, ' ', size_t(width) - k);
-        std::memcpy(out + width - k, b, k);
-    } else {
-        std::memset(out, '*', size_t(width));
-    }
-    return size_t(width);
+    return justified(out, b, k, width);
 }
 
 size_t formatNumber(char* out, const Cell& c, int width, int dec) {
@@ -315,13 +320,7 @@ size_t formatNumber(char* out, const Cell& c, int width, int dec) {
         std::memset(b + k, '0', size_t(dec));
         k += dec;
     }
-    if (k <= width) {
-        std::memset(out, ' ', size_t(width - k));
-        std::memcpy(out + width - k, b, size_t(k));
-    } else {
-        std::memset(out, '*', size_t(width));
-    }
-    return size_t(width);
+    return justified(out, b, size_t(k), width);
 }
 
 int printWidth(const Cell& c) { return c.integer || !c.dec ? c.width : c.width + c.dec + 1; }

@@ -12,8 +12,6 @@ Type typeOf(const Node& e) { return e.type; }
 
 namespace {
 
-[[noreturn]] void bad() { throw Failure{ENGINE_EXPRESSION}; }
-
 Expression node(Op op, Type type) {
     Expression e(new Node{op, type});
     e->literal.type = type;
@@ -23,12 +21,11 @@ Expression node(Op op, Type type) {
 // Evaluation recurses as deep as the tree: a long chain such as 1+1+...+1 is refused here.
 void adopt(Expression& parent, Expression child) {
     parent->height = std::max(parent->height, child->height + 1);
-    if (parent->height > 100) bad();
+    if (parent->height > 100) refuse();
     parent->args.push_back(std::move(child));
 }
 
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
 
 struct Function {
     const char* name;
@@ -87,7 +84,7 @@ public:
     Expression all() {
         Expression e = orExpr();
         skipSpace();
-        if (p_ != s_.size()) bad();
+        if (p_ != s_.size()) refuse();
         return e;
     }
 
@@ -115,7 +112,7 @@ private:
         return p_ < s_.size() && s_[p_] == c;
     }
     void deeper() {
-        if (++depth_ > 200) bad();
+        if (++depth_ > 200) refuse();
     }
 
     // An operation on literals becomes a literal, with the places that folding gives: the
@@ -195,7 +192,7 @@ private:
         Expression e = andExpr();
         while (take(".OR.")) {
             Expression r = andExpr();
-            if (e->type != Type::Logical || r->type != Type::Logical) bad();
+            if (e->type != Type::Logical || r->type != Type::Logical) refuse();
             e = folded(make(Op::Or, Type::Logical, std::move(e), std::move(r)));
         }
         --depth_;
@@ -205,7 +202,7 @@ private:
         Expression e = relation();
         while (take(".AND.")) {
             Expression r = relation();
-            if (e->type != Type::Logical || r->type != Type::Logical) bad();
+            if (e->type != Type::Logical || r->type != Type::Logical) refuse();
             e = folded(make(Op::And, Type::Logical, std::move(e), std::move(r)));
         }
         return e;
@@ -221,8 +218,8 @@ private:
             for (auto& [word, op] : ops) {
                 if (!take(word)) continue;
                 Expression r = additive();
-                if (e->type != r->type) bad();
-                if (op == Op::Contains && e->type != Type::String) bad();
+                if (e->type != r->type) refuse();
+                if (op == Op::Contains && e->type != Type::String) refuse();
                 e = folded(make(op, Type::Logical, std::move(e), std::move(r)));
                 again = true;
                 break;
@@ -242,7 +239,7 @@ private:
             else if (a == Type::Date && b == Type::Number) t = Type::Date;
             else if (plus && a == Type::Number && b == Type::Date) t = Type::Date;
             else if (!plus && a == Type::Date && b == Type::Date) t = Type::Number;
-            else bad();
+            else refuse();
             e = folded(make(plus ? Op::Add : Op::Subtract, t, std::move(e), std::move(r)));
         }
     }
@@ -252,7 +249,7 @@ private:
             Op op = take("*") ? Op::Multiply : take("/") ? Op::Divide : take("%") ? Op::Modulus : Op::Literal;
             if (op == Op::Literal) return e;
             Expression r = powers();
-            if (e->type != Type::Number || r->type != Type::Number) bad();
+            if (e->type != Type::Number || r->type != Type::Number) refuse();
             e = folded(make(op, Type::Number, std::move(e), std::move(r)));
         }
     }
@@ -261,7 +258,7 @@ private:
         Expression e = unary();
         while (take("**") || take("^")) {
             Expression r = unary();
-            if (e->type != Type::Number || r->type != Type::Number) bad();
+            if (e->type != Type::Number || r->type != Type::Number) refuse();
             e = folded(make(Op::Power, Type::Number, std::move(e), std::move(r)));
         }
         return e;
@@ -272,15 +269,15 @@ private:
         Expression e;
         if (take(".NOT.") || (peek('!') && !(p_ + 1 < s_.size() && s_[p_ + 1] == '=') && take("!"))) {
             Expression a = relation();
-            if (a->type != Type::Logical) bad();
+            if (a->type != Type::Logical) refuse();
             e = folded(make(Op::Not, Type::Logical, std::move(a)));
         } else if (take("-")) {
             Expression a = unary();
-            if (a->type != Type::Number) bad();
+            if (a->type != Type::Number) refuse();
             e = folded(make(Op::Negate, Type::Number, std::move(a)));
         } else if (take("+")) {
             e = unary();
-            if (e->type != Type::Number) bad();
+            if (e->type != Type::Number) refuse();
         } else {
             e = primary();
         }
@@ -290,17 +287,17 @@ private:
 
     Expression primary() {
         skipSpace();
-        if (p_ >= s_.size()) bad();
+        if (p_ >= s_.size()) refuse();
         char c = s_[p_];
         if (c == '(') {
             ++p_;
             Expression e = orExpr();
-            if (!take(")")) bad();
+            if (!take(")")) refuse();
             return e;
         }
         if (c == '"' || c == '\'') {
             size_t end = s_.find(c, p_ + 1);
-            if (end == std::string_view::npos) bad();
+            if (end == std::string_view::npos) refuse();
             Expression e = node(Op::Literal, Type::String);
             e->text.assign(s_.substr(p_ + 1, end - p_ - 1));
             p_ = end + 1;
@@ -312,7 +309,7 @@ private:
         if (c == '0' && p_ + 1 < s_.size() && upper(s_[p_ + 1]) == 'D') return digitDate();
         if ((c >= '0' && c <= '9') || c == '.') return number();
         if (isLetter(c) || c == '_') return name();
-        bad();
+        refuse();
     }
 
     Expression logical(bool b) {
@@ -323,14 +320,14 @@ private:
     Expression dateLiteral(int y, int m, int d) {
         Expression e = node(Op::Literal, Type::Date);
         e->literal.day = julian(y, m, d);
-        if (!e->literal.day) bad();
+        if (!e->literal.day) refuse();
         return e;
     }
     int digits(size_t n) {
-        if (s_.size() - p_ < n) bad();
+        if (s_.size() - p_ < n) refuse();
         int r = 0;
         for (size_t i = 0; i < n; ++i, ++p_) {
-            if (s_[p_] < '0' || s_[p_] > '9') bad();
+            if (s_[p_] < '0' || s_[p_] > '9') refuse();
             r = r * 10 + (s_[p_] - '0');
         }
         return r;
@@ -342,13 +339,13 @@ private:
     }
     Expression braceDate() { // {^YYYY-MM-DD} or {^YYYY/MM/DD}
         ++p_;
-        if (!take("^")) bad();
+        if (!take("^")) refuse();
         int y = digits(4);
-        if (!take("-") && !take("/")) bad();
+        if (!take("-") && !take("/")) refuse();
         int m = digits(2);
-        if (!take("-") && !take("/")) bad();
+        if (!take("-") && !take("/")) refuse();
         int d = digits(2);
-        if (!take("}")) bad();
+        if (!take("}")) refuse();
         return dateLiteral(y, m, d);
     }
     // Digits with at most one point, which a digit must follow ("1.AND." is 1 .AND.).
@@ -358,7 +355,7 @@ private:
         if (p_ + 1 < s_.size() && s_[p_] == '.' && s_[p_ + 1] >= '0' && s_[p_ + 1] <= '9')
             for (++p_; p_ < s_.size() && s_[p_] >= '0' && s_[p_] <= '9';) ++p_;
         std::string_view text = s_.substr(start, p_ - start);
-        if (text.empty()) bad();
+        if (text.empty()) refuse();
         Expression e = node(Op::Literal, Type::Number);
         e->literal = literalNumber(text);
         return e;
@@ -378,7 +375,7 @@ private:
             e->field = &f;
             return e;
         }
-        bad();
+        refuse();
     }
     Expression call(const std::string& word) {
         ++p_; // (
@@ -387,17 +384,17 @@ private:
             do {
                 args.push_back(orExpr());
             } while (take(","));
-            if (!take(")")) bad();
+            if (!take(")")) refuse();
         }
         auto f = std::find_if(std::begin(functions), std::end(functions), [&](const Function& f) { return word == f.name; });
-        if (f == std::end(functions)) bad();
+        if (f == std::end(functions)) refuse();
         int n = int(args.size());
-        if (n < f->minArgs || n > f->maxArgs) bad();
+        if (n < f->minArgs || n > f->maxArgs) refuse();
         for (int i = 0; i < n; ++i)
-            if (!fits(f->args[i], args[i]->type)) bad();
+            if (!fits(f->args[i], args[i]->type)) refuse();
         Type result = f->result > 2 ? typeCode(f->result) : args[size_t(f->result)]->type;
-        if (f->op == Op::Iif && args[1]->type != args[2]->type) bad();
-        if ((f->op == Op::Min || f->op == Op::Max) && (args[0]->type != args[1]->type || result == Type::String)) bad();
+        if (f->op == Op::Iif && args[1]->type != args[2]->type) refuse();
+        if ((f->op == Op::Min || f->op == Op::Max) && (args[0]->type != args[1]->type || result == Type::String)) refuse();
         Expression e = node(f->op, result);
         for (Expression& a : args) adopt(e, std::move(a));
         return folded(std::move(e));
@@ -407,7 +404,7 @@ private:
 } // namespace
 
 Expression parse(std::string_view text, const std::vector<Field>& fields, uint32_t memoFailure) {
-    if (text.size() > 65536) bad();
+    if (text.size() > 65536) refuse();
     return Parser(text, fields, memoFailure).all();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "ace32.h"
 #include "expr.h"
 
 namespace engine {
@@ -50,6 +51,10 @@ struct Node {
     int height = 1;
     mutable std::string buffer; // this node's text result, reused from record to record
 };
+
+// An expression the engine refuses: a parse error, or a record's values it cannot evaluate.
+[[noreturn]] inline void refuse() { throw Failure{ENGINE_EXPRESSION}; }
+inline char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
 
 // Day numbers as the engine counts them (Julian days; 0 is the empty date).
 int64_t julian(int y, int m, int d); // 0 when the date is not valid

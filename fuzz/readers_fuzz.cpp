@@ -45,7 +45,6 @@ size_t count(const std::string& s, char c) { return size_t(std::count(s.begin(),
 // The file channel of the block-wise reader, over the fuzz input.
 namespace zor {
 FileChannel::FileChannel(std::wstring_view, OpenMode, OpenOptions) { source.pos = 0; }
-FileChannel::~FileChannel() = default;
 std::size_t FileChannel::readBytes(void* buffer, std::size_t n) {
     n = std::min(n, source.bytes.size() - source.pos);
     std::memcpy(buffer, source.bytes.data() + source.pos, n);

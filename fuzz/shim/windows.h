@@ -96,3 +96,12 @@ inline BOOL UnmapViewOfFile(LPCVOID view) {
     return 1;
 }
 inline BOOL CloseHandle(HANDLE h) { return close(shim::fd(h)) == 0; }
+// The other owners of runtime/handles.h: declared for the header, never called here.
+typedef void* HKEY;
+typedef void* HGDIOBJ;
+typedef void* HDC;
+typedef void* HWND;
+long RegCloseKey(HKEY);
+BOOL DeleteObject(HGDIOBJ);
+BOOL DeleteDC(HDC);
+BOOL DestroyWindow(HWND);

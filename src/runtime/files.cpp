@@ -28,13 +28,13 @@ bool isDirectory(const std::wstring& path) {
 
 bool heldByAnother(DWORD code) { return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION; }
 
-// Calls attempt until it succeeds or waitMs have passed, pausing a little longer each time with
-// the caller's window messages flowing. attempt gives true on success; false, with the last
-// error set, when it may be tried again. The last error of the last attempt is kept.
+// Calls attempt until it succeeds or waitMs have passed, pausing a little longer each time (up to
+// longestPause) with the caller's window messages flowing. attempt gives true on success; false,
+// with the last error set, when it may be tried again. The last error of the last attempt is kept.
 template <class Attempt>
-bool retrying(DWORD waitMs, Attempt&& attempt) {
+bool retrying(DWORD waitMs, Attempt&& attempt, DWORD longestPause = 16) {
     const DWORD start = GetTickCount();
-    for (DWORD pause = 1;; pause = pause < 16 ? pause * 2 : 16) {
+    for (DWORD pause = 1;; pause = std::min(pause * 2, longestPause)) {
         if (attempt()) return true;
         DWORD code = GetLastError();
         if (!heldByAnother(code) || GetTickCount() - start >= waitMs) return false;
@@ -103,19 +103,14 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode, OpenOptions opti
             throw Error(errPathFileAccess);
     }
     bool opened = retrying(waitMs, [&] {
-        h_ = CreateFileW(p.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-        return h_ != INVALID_HANDLE_VALUE;
+        h_ = Handle(CreateFileW(p.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(h_);
     });
     if (!opened) throw fileError(GetLastError(), p);
     if (mode == OpenMode::Append) {
-        try {
-            takeTurn(waitMs);
-            if (SetFilePointer(h_, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
-                throw Error::lastWin32();
-        } catch (...) {
-            CloseHandle(h_); // no destructor runs for a channel that was never made
-            throw;
-        }
+        takeTurn(waitMs);
+        if (SetFilePointer(h_.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+            throw Error::lastWin32();
     }
 }
 
@@ -123,23 +118,19 @@ void FileChannel::takeTurn(DWORD waitMs) {
     bool taken = retrying(waitMs, [&] {
         OVERLAPPED at{};
         at.OffsetHigh = turnOffsetHigh;
-        return LockFileEx(h_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+        return LockFileEx(h_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
     });
     if (!taken) throw Error::lastWin32();
 }
 
-FileChannel::~FileChannel() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-}
-
 void FileChannel::close() {
-    HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
-    if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) throw Error::lastWin32();
+    HANDLE h = h_.release();
+    if (h && !CloseHandle(h)) throw Error::lastWin32();
 }
 
 std::uint64_t FileChannel::size() const {
     LARGE_INTEGER n;
-    if (!GetFileSizeEx(h_, &n)) throw Error::lastWin32();
+    if (!GetFileSizeEx(h_.get(), &n)) throw Error::lastWin32();
     return static_cast<std::uint64_t>(n.QuadPart);
 }
 
@@ -147,7 +138,7 @@ void FileChannel::writeBytes(std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(h_, bytes.data(), chunk, &written, nullptr)) throw Error::lastWin32();
+        if (!WriteFile(h_.get(), bytes.data(), chunk, &written, nullptr)) throw Error::lastWin32();
         if (written == 0) throw Error(errDiskFull);
         bytes.remove_prefix(written);
     }
@@ -167,7 +158,7 @@ std::size_t FileChannel::readBytes(void* buffer, std::size_t n) {
     while (total < n) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n - total, 1u << 30));
         DWORD got = 0;
-        if (!ReadFile(h_, out + total, chunk, &got, nullptr)) throw Error::lastWin32();
+        if (!ReadFile(h_.get(), out + total, chunk, &got, nullptr)) throw Error::lastWin32();
         if (got == 0) break;
         total += got;
     }
@@ -183,7 +174,7 @@ bool FileChannel::isSameFileAs(std::wstring_view path) const {
     Handle other(CreateFileW(terminated(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION a, b;
-    if (!other || !GetFileInformationByHandle(h_, &a) || !GetFileInformationByHandle(other.get(), &b)) return false;
+    if (!other || !GetFileInformationByHandle(h_.get(), &a) || !GetFileInformationByHandle(other.get(), &b)) return false;
     return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
            a.nFileIndexLow == b.nFileIndexLow;
 }
@@ -192,19 +183,19 @@ void FileChannel::cutHere() {
     // Nothing to cut at the end already: on a full volume the platform refuses even a cut
     // that changes nothing, which would fail a write that has happened.
     LARGE_INTEGER here{}, size{};
-    if (SetFilePointerEx(h_, here, &here, FILE_CURRENT) && GetFileSizeEx(h_, &size) && here.QuadPart == size.QuadPart)
+    if (SetFilePointerEx(h_.get(), here, &here, FILE_CURRENT) && GetFileSizeEx(h_.get(), &size) && here.QuadPart == size.QuadPart)
         return;
-    if (!SetEndOfFile(h_)) throw Error::lastWin32();
+    if (!SetEndOfFile(h_.get())) throw Error::lastWin32();
 }
 
 void FileChannel::flush() {
-    if (!FlushFileBuffers(h_)) throw Error::lastWin32();
+    if (!FlushFileBuffers(h_.get())) throw Error::lastWin32();
 }
 
 void FileChannel::seek(std::uint64_t position) {
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(position);
-    if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) throw Error::lastWin32();
+    if (!SetFilePointerEx(h_.get(), to, nullptr, FILE_BEGIN)) throw Error::lastWin32();
 }
 
 std::string FileChannel::readAll() {
@@ -279,6 +270,11 @@ bool isExtended(const std::wstring& p) { return p.rfind(L"\\\\?\\", 0) == 0 || p
 
 } // namespace
 
+std::wstring fullPath(std::wstring_view path) {
+    std::wstring p = terminated(path), full = fullPathName(p);
+    return full.empty() ? p : full;
+}
+
 std::wstring extendedPath(std::wstring_view path) {
     std::wstring p = terminated(path);
     if (isExtended(p)) return p;
@@ -328,16 +324,7 @@ SYSTEMTIME lastWriteLocal(std::wstring_view path) {
 }
 
 bool samePath(std::wstring_view a, std::wstring_view b) {
-    auto full = [](std::wstring_view s) {
-        std::wstring p = terminated(s);
-        DWORD n = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
-        if (n == 0) return p;
-        std::wstring out(n, L'\0');
-        n = GetFullPathNameW(p.c_str(), n, out.data(), nullptr);
-        out.resize(n);
-        return out;
-    };
-    std::wstring fa = full(a), fb = full(b);
+    std::wstring fa = fullPath(a), fb = fullPath(b);
     return CompareStringOrdinal(fa.data(), static_cast<int>(fa.size()), fb.data(), static_cast<int>(fb.size()), TRUE) ==
            CSTR_EQUAL;
 }
@@ -421,17 +408,13 @@ FileMutex::FileMutex(std::wstring_view path, DWORD waitMs) {
     }
     LocalFree(everyone.lpSecurityDescriptor);
     if (!mutex_) return;
-    const DWORD start = GetTickCount();
-    for (;;) {
+    // A turn held by another is waited for as a locked file is, in short pauses.
+    retrying(waitMs, [&] {
         DWORD w = WaitForSingleObject(mutex_, 0);
-        if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) {
-            taken_ = true;
-            return;
-        }
-        if (w != WAIT_TIMEOUT || GetTickCount() - start >= waitMs) return;
-        pumpMessages();
-        waitForMessage(2);
-    }
+        taken_ = w == WAIT_OBJECT_0 || w == WAIT_ABANDONED;
+        SetLastError(w == WAIT_TIMEOUT ? ERROR_LOCK_VIOLATION : ERROR_INVALID_HANDLE);
+        return taken_;
+    }, 2);
 }
 
 FileMutex::~FileMutex() {

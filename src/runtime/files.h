@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include "runtime/errors.h"
+#include "runtime/handles.h"
 
 namespace zor {
 
@@ -38,7 +39,6 @@ public:
     FileChannel(std::wstring_view path, OpenMode mode, OpenOptions options = {});
     FileChannel(const FileChannel&) = delete;
     FileChannel& operator=(const FileChannel&) = delete;
-    ~FileChannel();
 
     std::uint64_t size() const;
 
@@ -74,7 +74,7 @@ public:
     void close();
 
 private:
-    HANDLE h_ = INVALID_HANDLE_VALUE;
+    Handle h_;
 };
 
 // The error of a failed open or rename of path: a directory where a file is expected is a
@@ -94,6 +94,10 @@ void renameFile(std::wstring_view from, std::wstring_view to);
 // source is gone, or on failure target stays as it was. Within a volume this is one rename;
 // across volumes a copy beside target is renamed over it, then source is deleted.
 void replaceFile(std::wstring_view source, std::wstring_view target);
+
+// The full path of a name, resolved against the current directory; the name itself when the
+// platform cannot resolve it.
+std::wstring fullPath(std::wstring_view path);
 
 // The path in the form that every platform call takes whatever its length: as spelled while its
 // full form is short, else the full path with the \\?\ prefix (\\?\UNC\ for a share).

@@ -2,7 +2,6 @@
 // shutdown and log-off, wallpaper, window order and processes.
 #include "system/Win32Functions.h"
 #include "system/folders.h"
-#include "textfile/TextFileFunctions.h"
 #include "runtime/files.h"
 #include "runtime/guards.h"
 #include "runtime/listing.h"
@@ -14,6 +13,11 @@
 namespace zor {
 
 namespace {
+
+// A folder's path with one backslash at its end.
+std::wstring withSeparator(const std::wstring& path) {
+    return !path.empty() && path.back() == L'\\' ? path : path + L'\\';
+}
 
 // The caller's text as the platform's "A" calls take it, when it fits limit bytes with its
 // terminator. A NUL inside would end the text early and so name something else: none then.
@@ -32,12 +36,6 @@ std::wstring Win32Functions::stripped(CallBuffer& buffer) {
     return call(self(), &_Win32Functions::StripTerminator, fromAnsi(std::string_view(buffer.data(), buffer.size())));
 }
 
-std::wstring Win32Functions::withDirSep(std::wstring path) {
-    auto textFiles = newObject<TextFileFunctions>();
-    call(textFiles.get(), &_TextFileFunctions::AddDirSep, path);
-    return path;
-}
-
 STDMETHODIMP Win32Functions::StripTerminator(BSTR strString, BSTR* result) {
     return untrapped(result, [&] {
         std::wstring s = str(strString);
@@ -54,7 +52,7 @@ STDMETHODIMP Win32Functions::GetWindowsDir(BSTR* result) {
     return untrapped(result, [&] {
         CallBuffer buffer(255);
         UINT n = GetWindowsDirectoryA(buffer.data(), 255);
-        return n == 0 || n >= 255 ? std::wstring() : withDirSep(stripped(buffer));
+        return n == 0 || n >= 255 ? std::wstring() : withSeparator(stripped(buffer));
     });
 }
 
@@ -62,7 +60,7 @@ STDMETHODIMP Win32Functions::GetWindowsSysDir(BSTR* result) {
     return untrapped(result, [&] {
         CallBuffer buffer(255);
         UINT n = GetSystemDirectoryA(buffer.data(), 255);
-        return n == 0 || n >= 255 ? std::wstring() : withDirSep(stripped(buffer));
+        return n == 0 || n >= 255 ? std::wstring() : withSeparator(stripped(buffer));
     });
 }
 
@@ -194,10 +192,6 @@ const size_t maxSubfolders = 100;
 // allows at most 128 levels ("x\" each); a deeper tree (long paths are possible here) is cut
 // off there, so that it cannot exhaust the stack: a failure of the level that would go deeper.
 const int maxDepth = 128;
-
-std::wstring withSeparator(const std::wstring& path) {
-    return !path.empty() && path.back() == L'\\' ? path : path + L'\\';
-}
 
 std::wstring upperCase(std::wstring path) {
     CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
@@ -374,7 +368,7 @@ STDMETHODIMP Win32Functions::PutWindowOnTop(LONG lngFormhWnd, VARIANT_BOOL* resu
 }
 
 STDMETHODIMP Win32Functions::GetWindowsVersion(LONG* result) {
-    return untrapped(result, [&] { return (GetVersion() & 0x80000000u) ? 0L : 1L; });
+    return untrapped(result, [] { return isWindowsNT(); });
 }
 
 namespace {

@@ -30,7 +30,6 @@ public:
 private:
     void EnableShutdownPrivilege();
     std::wstring stripped(CallBuffer& buffer);       // StripTerminator, through the interface
-    std::wstring withDirSep(std::wstring path);      // AddDirSep of TextFileFunctions
 
     int copyDepth_ = 0;     // CopyFiles levels running on this object, each one nested in the one before
     std::wstring copyRoot_; // the outermost level's destination: never copied into itself

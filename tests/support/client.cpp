@@ -109,3 +109,45 @@ int main(int argc, char** argv) {
     CoUninitialize();
     return rc;
 }
+
+namespace test {
+
+const std::vector<LibClass>& typeLibraryClasses() {
+    static const std::vector<LibClass> classes = [] {
+        std::vector<LibClass> out;
+        ComPtr<ITypeLib> lib;
+        EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_ZorUtility, 1, 0, 0, lib.out()));
+        for (UINT i = 0; lib && i < lib->GetTypeInfoCount(); ++i) {
+            TYPEKIND kind;
+            ComPtr<ITypeInfo> cls, itf;
+            HREFTYPE ref;
+            TYPEATTR* ta = nullptr;
+            if (FAILED(lib->GetTypeInfoType(i, &kind)) || kind != TKIND_COCLASS) continue;
+            LibClass c;
+            Bstr name;
+            EXPECT_EQ(S_OK, lib->GetDocumentation(i, name.out(), nullptr, nullptr, nullptr));
+            c.name = name.text();
+            if (FAILED(lib->GetTypeInfo(i, cls.out())) || FAILED(cls->GetTypeAttr(&ta))) continue;
+            c.clsid = ta->guid;
+            cls->ReleaseTypeAttr(ta);
+            if (FAILED(cls->GetRefTypeOfImplType(0, &ref)) || FAILED(cls->GetRefTypeInfo(ref, itf.out())) ||
+                FAILED(itf->GetTypeAttr(&ta)))
+                continue;
+            c.iid = ta->guid;
+            for (UINT f = 0; f < ta->cFuncs; ++f) {
+                FUNCDESC* fd = nullptr;
+                if (FAILED(itf->GetFuncDesc(f, &fd))) continue;
+                Bstr method;
+                itf->GetDocumentation(fd->memid, method.out(), nullptr, nullptr, nullptr);
+                if (fd->memid >= 0x60030000) c.members.emplace_back(method.text(), fd->memid); // not IDispatch's
+                itf->ReleaseFuncDesc(fd);
+            }
+            itf->ReleaseTypeAttr(ta);
+            out.push_back(std::move(c));
+        }
+        return out;
+    }();
+    return classes;
+}
+
+} // namespace test

@@ -67,4 +67,14 @@ struct Args {
 
 std::wstring errorInfoDescription(); // the thread's IErrorInfo description, consumed
 
+// A class as the registered type library lists it, in its order: name, CLSID, default interface
+// and that interface's methods (name and DISPID, after IDispatch's).
+struct LibClass {
+    std::wstring name;
+    CLSID clsid{};
+    IID iid{};
+    std::vector<std::pair<std::wstring, DISPID>> members;
+};
+const std::vector<LibClass>& typeLibraryClasses();
+
 } // namespace test
