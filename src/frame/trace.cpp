@@ -7,25 +7,21 @@
 #include "runtime/clock.h"
 #include "runtime/guards.h"
 
-namespace zor {
-namespace trace {
+namespace zor::trace {
 
 std::atomic<int> state{0};
 
-// A thread's state, reached once per call (each access to a thread-local costs a look-up): the
-// causes swallowed during the call, and the start of the last line (the time changes once a
-// second; loops call one method again and again).
+// Reached once per call (each access to a thread-local costs a look-up). A line's start changes
+// once a millisecond, and loops call one method again and again.
 struct ThreadState {
-    std::wstring swallowed;
-    ULONGLONG second = 0; // of the system time
-    std::string head;     // "yyyy-mm-dd hh:mm:ss.mmm pid n tid n "
-    const wchar_t* progId = nullptr;
-    const NameTable* names = nullptr;
-    DISPID id = 0;
+    std::wstring swallowed; // the causes swallowed during the current call
+    ULONGLONG ms = 0;       // of the system time, for:
+    std::string head;       // "yyyy-mm-dd hh:mm:ss.mmm pid n tid n "
+    const wchar_t* progId = nullptr; const NameTable* names = nullptr; DISPID id = 0; // the last call's, for:
     const NameTable::Member* member = nullptr;
-    std::string name;  // "Class.Method("
-    std::string spare; // the last line's buffer, for the next (an allocation costs more than a line)
+    std::string name; // "Class.Method("
     bool secret = false;
+    std::string spare; // the last line's buffer, for the next (an allocation costs more than a line)
 };
 thread_local ThreadState threadState;
 
@@ -64,9 +60,8 @@ void emit(const std::string& line) {
     if (line.size() > sizeof buffer || !timer) return append(line.data(), line.size()); // nothing would write it later
     line.copy(buffer + n, line.size());
     used.store(n + line.size(), std::memory_order_release);
-    const ULONGLONG due = static_cast<ULONGLONG>(-20 * 10000LL); // relative, 100-nanosecond units
-    FILETIME f{DWORD(due), DWORD(due >> 32)};
-    if (n == 0) SetThreadpoolTimer(timer, &f, 0, 10); // the first line waiting
+    FILETIME due{static_cast<DWORD>(-20 * 10000), ~0u}; // 20 ms from now
+    if (n == 0) SetThreadpoolTimer(timer, &due, 0, 10); // the first line waiting
 }
 
 // The file named by the environment, else by the per-user setting; empty when tracing is off.
@@ -83,14 +78,10 @@ void utf8(std::string& out, std::wstring_view s) {
     const wchar_t* w = s.data();
     size_t at = out.size(), n = s.size(), i = 0;
     while (i < n && w[i] < 0x80) ++i;
-    if (i == n) { // names, numbers, most texts: one byte each
-        out.resize(at + n);
-        for (char* d = &out[at]; i--;) d[i] = static_cast<char>(w[i]);
-        return;
-    }
-    out.resize(at + 3 * s.size()); // at most three bytes for each UTF-16 unit
-    out.resize(at + WideCharToMultiByte(CP_UTF8, 0, w, static_cast<int>(n), out.data() + at, static_cast<int>(3 * n),
-                                        nullptr, nullptr));
+    out.resize(at + 3 * n); // at most three bytes for each UTF-16 unit
+    if (i < n) return out.resize(at + WideCharToMultiByte(CP_UTF8, 0, w, int(n), &out[at], int(3 * n), nullptr, nullptr));
+    for (char* d = &out[at]; i--;) d[i] = static_cast<char>(w[i]); // names, numbers, most texts: one byte each
+    out.resize(at + n);
 }
 
 void number(std::string& out, unsigned long long n) {
@@ -120,23 +111,19 @@ void value(std::string& out, const VARIANT& given, bool secret) {
     // Strings, which most calls pass and return, are read in place: a copy costs more than the line.
     const VARIANT* p = V_VT(&given) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&given) ? V_VARIANTREF(&given) : &given;
     const BSTR* b = V_VT(p) == VT_BSTR ? &V_BSTR(p) : V_VT(p) == (VT_BYREF | VT_BSTR) ? V_BSTRREF(p) : nullptr;
-    if (b && secret) return (void)(out += "String ***");
-    if (b) return quoted(out += "String ", std::wstring_view(*b ? *b : L"", SysStringLen(*b)));
+    if (b) return secret ? (void)(out += "String ***") : quoted(out += "String ", {*b ? *b : L"", SysStringLen(*b)});
     Variant v;
     if (FAILED(VariantCopyInd(&v, const_cast<VARIANT*>(&given)))) return (void)(out += "?");
-    static const char* const names[] = {"Empty", "Null", "Integer", "Long", "Single", "Double", "Currency", "Date",
-                                        "String", "Object", "Error", "Boolean", "Variant", "Unknown", "Decimal",
-                                        nullptr, nullptr, "Byte"};
+    static const char* const names[] = {"Empty", "Null", "Integer", "Long", "Single", "Double", "Currency", "Date", "String",
+                                        "Object", "Error", "Boolean", "Variant", "Unknown", "Decimal", nullptr, nullptr, "Byte"};
     const VARIANT& r = v.get(); // read through get(): the owner's address is for out parameters
     const VARTYPE vt = V_VT(&r), base = vt & VT_TYPEMASK;
     char buf[32];
     if (base < std::size(names) && names[base]) out += names[base];
     else snprintf(buf, sizeof buf, "VarType %u", unsigned(base)), out += buf;
-    if (vt & VT_ARRAY) {
-        out += "()";
-    } else if (secret) {
-        out += " ***";
-    } else if (vt == VT_ERROR) {
+    if (vt & VT_ARRAY) return (void)(out += "()");
+    if (secret) return (void)(out += " ***");
+    if (vt == VT_ERROR) {
         snprintf(buf, sizeof buf, " 0x%08lX", static_cast<unsigned long>(V_ERROR(&r)));
         out += V_ERROR(&r) == DISP_E_PARAMNOTFOUND ? " (missing)" : buf;
     } else if (vt != VT_EMPTY && vt != VT_NULL && vt != VT_DISPATCH && vt != VT_UNKNOWN) {
@@ -163,40 +150,33 @@ bool readSwitch() noexcept {
     static Lock reading;
     std::lock_guard<Lock> guard(reading); // one thread reads it; the others wait for its answer
     if (state.load() != 0) return state.load() == 2;
-    bool on = false;
-    try {
+    try { // read data too: Windows locks byte ranges only through a handle that reads or writes data
         std::wstring name = traceFileName();
-        // Read data too: Windows locks byte ranges only through a handle that reads or writes data.
         if (!name.empty())
-            file = CreateFileW(name.c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        on = file != INVALID_HANDLE_VALUE; // a file that cannot be opened leaves tracing off
-        if (on) timer = CreateThreadpoolTimer(onTimer, nullptr, nullptr); // DllMain pins the library
+            file = CreateFileW(name.c_str(), FILE_APPEND_DATA | FILE_READ_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                               FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) timer = CreateThreadpoolTimer(onTimer, nullptr, nullptr); // DllMain pins us
     } catch (...) {}
-    state.store(on ? 2 : 1);
-    return on;
+    state.store(file != INVALID_HANDLE_VALUE ? 2 : 1); // a file that cannot be opened leaves tracing off
+    return state.load() == 2;
 }
 
-Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPPARAMS* params) noexcept {
-    start_ = systemTimeNow();
-    ThreadState& ts = *(thread_ = &threadState);
+Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPPARAMS* params) noexcept
+    : start_(systemTimeNow()), thread_(&threadState) {
+    ThreadState& ts = *thread_;
     ts.swallowed.clear();
     try {
-        if (start_ / 10000000 != ts.second || ts.head.empty()) { // local offsets are whole minutes
+        if (start_ / 10000 != ts.ms || ts.head.empty()) {
             FILETIME utc{DWORD(start_), DWORD(start_ >> 32)}, local;
             SYSTEMTIME t;
             FileTimeToLocalFileTime(&utc, &local), FileTimeToSystemTime(&local, &t);
             char buf[80];
-            snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.000 pid %lu tid %lu ", t.wYear, t.wMonth, t.wDay,
-                     t.wHour, t.wMinute, t.wSecond, GetCurrentProcessId(), GetCurrentThreadId());
-            ts.head = buf, ts.second = start_ / 10000000;
+            snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u pid %lu tid %lu ", t.wYear, t.wMonth, t.wDay,
+                     t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId(), GetCurrentThreadId());
+            ts.head = buf, ts.ms = start_ / 10000;
         }
         line_.swap(ts.spare); // empty when a call made inside a traced call holds it
         line_ = ts.head;
-        const unsigned ms = static_cast<unsigned>(start_ / 10000 % 1000);
-        char* d = &line_[ts.head.find('.') + 1];
-        d[0] = static_cast<char>('0' + ms / 100), d[1] = static_cast<char>('0' + ms / 10 % 10), d[2] = static_cast<char>('0' + ms % 10);
         if (ts.progId != progId || ts.names != names || ts.id != id || ts.name.empty()) {
             ts.progId = nullptr; // no match while the name is incomplete
             ts.member = names ? names->byId(id) : nullptr;
@@ -210,19 +190,16 @@ Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPP
         }
         line_ += ts.name;
         secret_ = ts.secret;
-        const NameTable::Member* m = ts.member;
         const UINT count = params ? params->cArgs : 0;
         for (UINT k = 0; k < count; ++k) {
             // Positional arguments come last, in reverse order; named ones first with their position.
             const UINT i = count - 1 - k;
             long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(count - 1 - i);
+            const NameTable::Member* m = ts.member;
+            const bool named = m && position >= 0 && static_cast<size_t>(position) < m->params.size();
             if (k) line_ += ", ";
-            bool secret = secret_;
-            if (m && position >= 0 && static_cast<size_t>(position) < m->params.size()) {
-                utf8(line_, m->params[position]), line_ += '=';
-                secret = secret || contains(m->params[position], L"password");
-            }
-            value(line_, params->rgvarg[i], secret);
+            if (named) utf8(line_, m->params[position]), line_ += '=';
+            value(line_, params->rgvarg[i], secret_ || (named && contains(m->params[position], L"password")));
         }
         line_ += ')';
     } catch (...) {
@@ -237,22 +214,21 @@ void Call::finish(HRESULT hr, const VARIANT* result, const EXCEPINFO* excep) noe
         if (SUCCEEDED(hr)) {
             if (result) value(line_ += " -> ", *result, secret_);
             else line_ += " -> (no result asked)";
-        } else {
-            // The error as the caller sees it: its number and description.
+        } else { // the error as the caller sees it: its number and description
             HRESULT code = hr;
             std::wstring description;
             ComPtr<IErrorInfo> info;
-            Bstr d;
+            Bstr d; // the description as the caller reads it, through the error information:
             if (hr == DISP_E_EXCEPTION && excep) {
                 code = excep->scode ? excep->scode : MAKE_HRESULT(1, FACILITY_CONTROL, excep->wCode);
                 description = str(excep->bstrDescription);
             } else if (hr == DISP_E_EXCEPTION && GetErrorInfo(0, info.out()) == S_OK && info) {
-                if (SUCCEEDED(info->GetDescription(d.out()))) description = d.text(); // as the caller reads it
+                if (SUCCEEDED(info->GetDescription(d.out()))) description = d.text();
                 SetErrorInfo(0, info.get()); // left for the caller as it was
             }
             char buf[40];
-            snprintf(buf, sizeof buf, (code & 0xFFFF0000) == 0x800A0000 ? " -> error %lu " : " -> error 0x%08lX ",
-                     static_cast<unsigned long>((code & 0xFFFF0000) == 0x800A0000 ? code & 0xFFFF : code));
+            const bool automation = (code & 0xFFFF0000) == 0x800A0000;
+            snprintf(buf, sizeof buf, automation ? " -> error %lu " : " -> error 0x%08lX ", automation ? code & 0xFFFFul : ULONG(code));
             utf8(line_ += buf, description);
         }
         if (!thread_->swallowed.empty()) utf8(line_ += " | swallowed: ", thread_->swallowed);
@@ -263,29 +239,26 @@ void Call::finish(HRESULT hr, const VARIANT* result, const EXCEPINFO* excep) noe
     thread_->swallowed.clear();
 }
 
-// Only at the process's end (the library is pinned): the other threads are gone, perhaps one
-// holding the lock or in a write, so no lock; a buffer cut off after its write may appear twice.
+// At the process's end (the library is pinned) the other threads are gone, perhaps in a write: no lock.
 void processDetach() noexcept {
     if (size_t n = used.load()) append(buffer, n);
 }
 
-} // namespace trace
+} // namespace zor::trace
 
-void noteSwallowed() noexcept {
+void zor::noteSwallowed() noexcept {
     std::wstring& s = trace::threadState.swallowed;
     if (!traceOn() || s.size() > 1000) return; // a long skipped loop keeps its first causes
     try {
-        auto add = [&s](const std::wstring& cause) { s += (s.empty() ? L"" : L"; ") + cause; };
+        s += s.empty() ? L"" : L"; ";
         try {
             throw;
         } catch (const Error& e) {
-            add(decimal(e.number ? e.number : static_cast<long>(e.hresult())) + L" " + e.description());
+            s += decimal(e.number ? e.number : static_cast<long>(e.hresult())) + L" " + e.description();
         } catch (const std::bad_alloc&) {
-            add(decimal(errOutOfMemory) + L" " + errorDescription(errOutOfMemory));
+            s += decimal(errOutOfMemory) + L" " + errorDescription(errOutOfMemory);
         } catch (...) {
-            add(L"unexpected failure");
+            s += L"unexpected failure";
         }
     } catch (...) {}
 }
-
-} // namespace zor

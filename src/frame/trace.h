@@ -24,10 +24,10 @@ public:
     void finish(HRESULT hr, const VARIANT* result, const EXCEPINFO* excep) noexcept;
 
 private:
-    ULONGLONG start_ = 0; // the system time, 100-nanosecond units
-    std::string line_;    // the text so far, UTF-8
-    bool secret_ = false; // a scrambling method: its text is never written
-    ThreadState* thread_ = nullptr;
+    ULONGLONG start_;        // the system time, 100-nanosecond units
+    std::string line_;       // the text so far, UTF-8
+    bool secret_ = false;    // a scrambling method: its text is never written
+    ThreadState* thread_;
 };
 } // namespace trace
 
