@@ -1,6 +1,5 @@
 #include "frame/trace.h"
 #include <cstdio>
-#include <cwchar>
 #include <mutex>
 #include "frame/names.h"
 #include "frame/values.h"
@@ -11,17 +10,11 @@ namespace zor::trace {
 
 std::atomic<int> state{0};
 
-// Reached once per call (each access to a thread-local costs a look-up). A line's start changes
-// once a millisecond, and loops call one method again and again.
+// Reached once per call (each access to a thread-local costs a look-up).
 struct ThreadState {
     std::wstring swallowed; // the causes swallowed during the current call
     ULONGLONG ms = 0;       // of the system time, for:
-    std::string head;       // "yyyy-mm-dd hh:mm:ss.mmm pid n tid n "
-    const wchar_t* progId = nullptr; const NameTable* names = nullptr; DISPID id = 0; // the last call's, for:
-    const NameTable::Member* member = nullptr;
-    std::string name; // "Class.Method("
-    bool secret = false;
-    std::string spare; // the last line's buffer, for the next (an allocation costs more than a line)
+    std::string head;       // "yyyy-mm-dd hh:mm:ss.mmm pid n tid n ", which changes once a millisecond
 };
 thread_local ThreadState threadState;
 
@@ -75,26 +68,14 @@ std::wstring traceFileName() {
 }
 
 void utf8(std::string& out, std::wstring_view s) {
-    const wchar_t* w = s.data();
-    size_t at = out.size(), n = s.size(), i = 0;
-    while (i < n && w[i] < 0x80) ++i;
-    out.resize(at + 3 * n); // at most three bytes for each UTF-16 unit
-    if (i < n) return out.resize(at + WideCharToMultiByte(CP_UTF8, 0, w, int(n), &out[at], int(3 * n), nullptr, nullptr));
-    for (char* d = &out[at]; i--;) d[i] = static_cast<char>(w[i]); // names, numbers, most texts: one byte each
-    out.resize(at + n);
-}
-
-void number(std::string& out, unsigned long long n) {
-    char buf[24], *p = buf + sizeof buf;
-    do *--p = static_cast<char>('0' + n % 10);
-    while (n /= 10);
-    out.append(p, buf + sizeof buf - p);
+    const size_t at = out.size();
+    out.resize(at + 3 * s.size()); // at most three bytes for each UTF-16 unit
+    out.resize(at + WideCharToMultiByte(CP_UTF8, 0, s.data(), int(s.size()), &out[at], int(3 * s.size()), nullptr, nullptr));
 }
 
 // A text quoted, cut at 80 characters, with control characters and quotes escaped.
 void quoted(std::string& out, std::wstring_view s) {
-    wchar_t t[2 + 80 * 4], *p = t; // the quotes, and each character escaped at most as \xNN
-    *p++ = L'"';
+    wchar_t t[2 + 80 * 4] = {L'"'}, *p = t + 1; // the quotes, and each character escaped at most as \xNN
     for (size_t i = 0, n = s.size() < 80 ? s.size() : 80; i < n; ++i) {
         const wchar_t c = s.data()[i];
         if (c == L'"' || c == L'\\') *p++ = L'\\';
@@ -103,7 +84,7 @@ void quoted(std::string& out, std::wstring_view s) {
     }
     *p++ = L'"';
     utf8(out, std::wstring_view(t, p - t));
-    if (s.size() > 80) number(out += "... (", s.size()), out += " characters)";
+    if (s.size() > 80) (out += "... (") += std::to_string(s.size()) += " characters)";
 }
 
 // A value as its type and its value: String "x", Long 5, Boolean True, Null, Variant() ...
@@ -175,27 +156,20 @@ Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPP
                      t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId(), GetCurrentThreadId());
             ts.head = buf, ts.ms = start_ / 10000;
         }
-        line_.swap(ts.spare); // empty when a call made inside a traced call holds it
+        line_.reserve(256);
         line_ = ts.head;
-        if (ts.progId != progId || ts.names != names || ts.id != id || ts.name.empty()) {
-            ts.progId = nullptr; // no match while the name is incomplete
-            ts.member = names ? names->byId(id) : nullptr;
-            const wchar_t* dot = wcschr(progId, L'.');
-            utf8(ts.name = "", dot ? dot + 1 : progId);
-            if (ts.member) utf8(ts.name += '.', ts.member->name);
-            else number(ts.name += ".DISPID ", static_cast<unsigned long>(id));
-            ts.secret = ts.member && contains(ts.member->name, L"cryptstring"); // the scrambling methods' text
-            ts.name += '(';
-            ts.progId = progId, ts.names = names, ts.id = id;
-        }
-        line_ += ts.name;
-        secret_ = ts.secret;
+        const NameTable::Member* m = names ? names->byId(id) : nullptr;
+        const wchar_t* dot = wcschr(progId, L'.');
+        utf8(line_, dot ? dot + 1 : progId);
+        if (m) utf8(line_ += '.', m->name);
+        else (line_ += ".DISPID ") += std::to_string(static_cast<unsigned long>(id));
+        secret_ = m && contains(m->name, L"cryptstring"); // the scrambling methods' text
+        line_ += '(';
         const UINT count = params ? params->cArgs : 0;
         for (UINT k = 0; k < count; ++k) {
             // Positional arguments come last, in reverse order; named ones first with their position.
             const UINT i = count - 1 - k;
             long position = i < params->cNamedArgs ? params->rgdispidNamedArgs[i] : static_cast<long>(count - 1 - i);
-            const NameTable::Member* m = ts.member;
             const bool named = m && position >= 0 && static_cast<size_t>(position) < m->params.size();
             if (k) line_ += ", ";
             if (named) utf8(line_, m->params[position]), line_ += '=';
@@ -215,32 +189,27 @@ void Call::finish(HRESULT hr, const VARIANT* result, const EXCEPINFO* excep) noe
             if (result) value(line_ += " -> ", *result, secret_);
             else line_ += " -> (no result asked)";
         } else { // the error as the caller sees it: its number and description
-            HRESULT code = hr;
-            std::wstring description;
+            const bool given = hr == DISP_E_EXCEPTION && excep;
+            const HRESULT code = given ? (excep->scode ? excep->scode : MAKE_HRESULT(1, FACILITY_CONTROL, excep->wCode)) : hr;
+            const bool automation = (code & 0xFFFF0000) == 0x800A0000;
+            char buf[40];
+            snprintf(buf, sizeof buf, automation ? " -> error %lu " : " -> error 0x%08lX ", automation ? code & 0xFFFFul : ULONG(code));
             ComPtr<IErrorInfo> info;
-            Bstr d; // the description as the caller reads it, through the error information:
-            if (hr == DISP_E_EXCEPTION && excep) {
-                code = excep->scode ? excep->scode : MAKE_HRESULT(1, FACILITY_CONTROL, excep->wCode);
-                description = str(excep->bstrDescription);
-            } else if (hr == DISP_E_EXCEPTION && GetErrorInfo(0, info.out()) == S_OK && info) {
-                if (SUCCEEDED(info->GetDescription(d.out()))) description = d.text();
+            Bstr d;
+            utf8(line_ += buf, given ? str(excep->bstrDescription) : L"");
+            if (!given && hr == DISP_E_EXCEPTION && GetErrorInfo(0, info.out()) == S_OK && info) {
+                if (SUCCEEDED(info->GetDescription(d.out()))) utf8(line_, d.text()); // as the caller reads it
                 SetErrorInfo(0, info.get()); // left for the caller as it was
             }
-            char buf[40];
-            const bool automation = (code & 0xFFFF0000) == 0x800A0000;
-            snprintf(buf, sizeof buf, automation ? " -> error %lu " : " -> error 0x%08lX ", automation ? code & 0xFFFFul : ULONG(code));
-            utf8(line_ += buf, description);
         }
         if (!thread_->swallowed.empty()) utf8(line_ += " | swallowed: ", thread_->swallowed);
-        number(line_ += " | ", end > start_ ? (end - start_) / 10 : 0); // 0 when the clock was set back meanwhile
+        (line_ += " | ") += std::to_string(end > start_ ? (end - start_) / 10 : 0); // 0 when the clock was set back meanwhile
         emit(line_ += " us\r\n");
     } catch (...) {}
-    if (line_.capacity() <= 4096) line_.swap(thread_->spare);
     thread_->swallowed.clear();
 }
 
-// At the process's end (the library is pinned) the other threads are gone, perhaps in a write: no lock.
-void processDetach() noexcept {
+void processDetach() noexcept { // no lock: the other threads are gone, perhaps in the middle of a write
     if (size_t n = used.load()) append(buffer, n);
 }
 
@@ -249,16 +218,9 @@ void processDetach() noexcept {
 void zor::noteSwallowed() noexcept {
     std::wstring& s = trace::threadState.swallowed;
     if (!traceOn() || s.size() > 1000) return; // a long skipped loop keeps its first causes
-    try {
-        s += s.empty() ? L"" : L"; ";
-        try {
-            throw;
-        } catch (const Error& e) {
-            s += decimal(e.number ? e.number : static_cast<long>(e.hresult())) + L" " + e.description();
-        } catch (const std::bad_alloc&) {
-            s += decimal(errOutOfMemory) + L" " + errorDescription(errOutOfMemory);
-        } catch (...) {
-            s += L"unexpected failure";
-        }
+    try { // the failure being handled, as an untrapped method would have answered it
+        Error e = Error::fromHresult(E_UNEXPECTED);
+        try { throw; } catch (const Error& x) { e = x; } catch (const std::bad_alloc&) { e = Error(errOutOfMemory); } catch (...) {}
+        s += (s.empty() ? L"" : L"; ") + decimal(e.number ? e.number : static_cast<long>(e.hresult())) + L" " + e.description();
     } catch (...) {}
 }

@@ -1,6 +1,5 @@
-// The trace switch: with ZORUTILITY_TRACE (or HKCU\Software\ZorUtility, value Trace) naming a
-// file, each call through IDispatch appends a line to it. The switch is read once per process;
-// off, a call pays one load and one comparison.
+// The trace switch: with ZORUTILITY_TRACE (or HKCU\Software\ZorUtility, value Trace) naming a file, each
+// call through IDispatch appends a line to it. Read once per process; off, a call pays one load.
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
