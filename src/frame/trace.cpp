@@ -15,6 +15,7 @@ struct ThreadState {
     std::wstring swallowed; // the causes swallowed during the current call
     ULONGLONG ms = 0;       // of the system time, for:
     std::string head;       // "yyyy-mm-dd hh:mm:ss.mmm pid n tid n ", which changes once a millisecond
+    std::string spare;      // the last line's buffer, for the next (an allocation costs more than a line)
 };
 thread_local ThreadState threadState;
 
@@ -41,9 +42,7 @@ void append(const char* data, size_t size) {
     if (held) UnlockFileEx(file, 0, 1, 0, &turn);
 }
 
-void flush() { // under bufferLock
-    if (size_t n = used.load(std::memory_order_relaxed)) append(buffer, n), used.store(0);
-}
+void flush() { if (size_t n = used.load(std::memory_order_relaxed)) append(buffer, n), used.store(0); } // under bufferLock
 VOID CALLBACK onTimer(PTP_CALLBACK_INSTANCE, PVOID, PTP_TIMER) { std::lock_guard<Lock> guard(bufferLock); flush(); }
 
 void emit(const std::string& line) {
@@ -63,14 +62,15 @@ std::wstring traceFileName() {
     DWORD n = GetEnvironmentVariableW(L"ZORUTILITY_TRACE", buf, static_cast<DWORD>(std::size(buf)));
     if (n > 0 && n < std::size(buf)) return std::wstring(buf, n);
     DWORD size = sizeof buf; // REG_SZ alone: the platform expands REG_EXPAND_SZ (both at once fail before 8.1)
-    LSTATUS e = RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", RRF_RT_REG_SZ, nullptr, buf, &size);
-    return e == ERROR_SUCCESS ? buf : L"";
+    return RegGetValueW(HKEY_CURRENT_USER, L"Software\\ZorUtility", L"Trace", RRF_RT_REG_SZ, nullptr, buf, &size) ? L"" : buf;
 }
 
 void utf8(std::string& out, std::wstring_view s) {
-    const size_t at = out.size();
-    out.resize(at + 3 * s.size()); // at most three bytes for each UTF-16 unit
-    out.resize(at + WideCharToMultiByte(CP_UTF8, 0, s.data(), int(s.size()), &out[at], int(3 * s.size()), nullptr, nullptr));
+    const size_t at = out.size(), n = s.size();
+    out.resize(at + 3 * n); // at most three bytes for each UTF-16 unit
+    size_t i = 0;
+    for (char* d = &out[at]; i < n && s[i] < 0x80; ++i) d[i] = static_cast<char>(s[i]); // names, numbers, most texts
+    out.resize(at + (i == n ? n : WideCharToMultiByte(CP_UTF8, 0, s.data(), int(n), &out[at], int(3 * n), nullptr, nullptr)));
 }
 
 // A text quoted, cut at 80 characters, with control characters and quotes escaped.
@@ -156,7 +156,7 @@ Call::Call(const wchar_t* progId, const NameTable* names, DISPID id, const DISPP
                      t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId(), GetCurrentThreadId());
             ts.head = buf, ts.ms = start_ / 10000;
         }
-        line_.reserve(256);
+        line_.swap(ts.spare); // empty when a call made inside a traced call holds it
         line_ = ts.head;
         const NameTable::Member* m = names ? names->byId(id) : nullptr;
         const wchar_t* dot = wcschr(progId, L'.');
@@ -206,6 +206,7 @@ void Call::finish(HRESULT hr, const VARIANT* result, const EXCEPINFO* excep) noe
         (line_ += " | ") += std::to_string(end > start_ ? (end - start_) / 10 : 0); // 0 when the clock was set back meanwhile
         emit(line_ += " us\r\n");
     } catch (...) {}
+    if (line_.capacity() <= 4096) line_.swap(thread_->spare);
     thread_->swallowed.clear();
 }
 
