@@ -48,7 +48,7 @@ private:
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     // Thread notifications stay on: the statically linked C++ runtime and thread library free
     // their per-thread blocks when a thread detaches, and host threads come and go all day.
     if (reason == DLL_PROCESS_ATTACH) {
@@ -60,7 +60,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                            reinterpret_cast<LPCWSTR>(instance), &pinned);
     }
-    if (reason == DLL_PROCESS_DETACH) trace::processDetach(reserved != nullptr); // non-null: the process ends
+    if (reason == DLL_PROCESS_DETACH) trace::processDetach(); // pinned: only when the process ends
     return TRUE;
 }
 

@@ -47,10 +47,8 @@ void childCalls() {
     for (auto& t : threads) t.join();
 }
 
-// Runs `count` children at once on one trace file (none: the per-user setting names it); their exit codes or-ed (0: all passed). The
-// file is read once they have ended: lines are written by a thread of each child, the last ones
-// as it exits.
-// An empty traceFile leaves the variable unset (the registry switch decides).
+// Runs `count` children at once on one trace file (an empty name leaves the variable unset: the
+// per-user switch decides); their exit codes or-ed (0: all passed).
 DWORD runChildren(const std::wstring& traceFile, int count = 1, const wchar_t* child = L"TraceChild.Calls") {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -83,6 +81,18 @@ DWORD runChildren(const std::wstring& traceFile, int count = 1, const wchar_t* c
 TEST(TraceChild, Calls) {
     if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.LinesOfAFewCalls";
     childCalls();
+    // Every line is in the file while the process still runs, with no later call to bring it.
+    wchar_t file[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ZORUTILITY_TRACE", file, MAX_PATH);
+    if (readFile(file) == "<missing>") return; // a file that cannot be made: tracing is off
+    const std::string mine = " pid " + std::to_string(GetCurrentProcessId()) + " ";
+    size_t count = 0;
+    for (DWORD start = GetTickCount(); count < 5 + 2 * threadCalls && GetTickCount() - start < 1000; Sleep(10)) {
+        const std::string text = readFile(file);
+        count = 0;
+        for (size_t at = 0; (at = text.find(mine, at)) != std::string::npos; ++at) ++count;
+    }
+    EXPECT_EQ(5u + 2 * threadCalls, count);
 }
 
 // The per-user switch, read from a stand-in for HKEY_CURRENT_USER (the key below): tests running
