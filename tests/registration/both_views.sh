@@ -12,8 +12,9 @@ b32="$2"
 export WINEPREFIX="$b64/wineprefix"
 WINE="$b64/wine-run.sh"
 clsid='{246BBBCF-6A91-402E-BB3F-D4D9CBA8C13C}' # TextFileFunctions
-dll32="$(win "$b32/ZorUtility.dll")"
-dll64="$(win "$b64/ZorUtility.dll")"
+# The tests' checked libraries: the prefix is left with the one the test fixture registered.
+dll32="$(win "$b32/checked/ZorUtility.dll")"
+dll64="$(win "$b64/checked/ZorUtility.dll")"
 reg32() { "$WINE" 'C:\windows\syswow64\regsvr32.exe' /s "$@" "$dll32"; }
 reg64() { "$WINE" 'C:\windows\system32\regsvr32.exe' /s "$@" "$dll64"; }
 server() { "$WINE" reg query "$1\\Software\\Classes\\CLSID\\$clsid\\InprocServer32" /ve "$2" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
