@@ -26,15 +26,29 @@ def win(path):
 
 class Probe:
     def __init__(self):
+        self.answered = False
+        self.start()
+
+    def start(self):
         self.p = subprocess.Popen([wine_run, probe_exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
 
     def __call__(self, *args):
         line = "\t".join(str(a) for a in args).encode("cp437") + b"\n"
-        self.p.stdin.write(line)
-        self.p.stdin.flush()
-        out = self.p.stdout.readline()
+        # Under load a Wine process now and then ends before it runs at all: a probe that never
+        # answered is started again (at most twice); one that died after answering is a failure.
+        for attempt in range(3):
+            try:
+                self.p.stdin.write(line)
+                self.p.stdin.flush()
+                out = self.p.stdout.readline()
+            except BrokenPipeError:
+                out = b""
+            if out or self.answered:
+                break
+            self.start()
         if not out:
             raise SystemExit("FAIL: the probe died on: %r" % line)
+        self.answered = True
         return out.rstrip(b"\n").decode("cp437").split("\t")
 
     def handle(self, *args):
