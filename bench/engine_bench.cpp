@@ -233,7 +233,6 @@ int main() {
         anchorMatches = 0;
         for (uint32_t r = 0; r < records; ++r) anchorMatches += byHand(table.data() + first + size_t(r) * recordSize);
     }
-    double anchor = (now() - t0) / rounds;
     anchorBusy = (busy() - anchorBusy) / rounds;
     printf("locate %s: %d found, filter: %d shown, by hand: %d, code %u\n", condition, matches, shown, anchorMatches, code);
     printf("  %.0f records per second, %.0f per second of processor time (the same test written by hand in C++: %.0f "
