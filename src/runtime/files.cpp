@@ -378,8 +378,7 @@ bool linesShorterThan(std::wstring_view path, std::size_t limit) {
 }
 
 std::wstring fileTurnName(std::wstring_view path, bool global) {
-    std::wstring p = terminated(path), full = fullPathName(p);
-    if (full.empty()) full = p;
+    std::wstring full = fullPath(path);
     CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
     // A fixed-length name, whatever the path's length (an object name longer than MAX_PATH is
     // refused): a 64-bit FNV-1a hash of the path. Two files whose paths meet in one hash only
