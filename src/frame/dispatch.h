@@ -87,7 +87,7 @@ public:
         *info = nullptr;
         if (index != 0) return DISP_E_BADINDEX;
         HRESULT hr = E_UNEXPECTED;
-        const InterfaceRecord* r = interfaceRecord(__uuidof(Itf), &hr);
+        const InterfaceRecord* r = record(&hr);
         if (!r) return hr;
         *info = r->info;
         r->info->AddRef();
@@ -97,13 +97,13 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
         HRESULT hr = E_UNEXPECTED;
-        const InterfaceRecord* r = interfaceRecord(__uuidof(Itf), &hr);
+        const InterfaceRecord* r = record(&hr);
         return r ? r->names.lookup(names, count, ids) : hr;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* argErr) override {
         if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        const InterfaceRecord* r = interfaceRecord(__uuidof(Itf));
+        const InterfaceRecord* r = record();
         if (!r) return TYPE_E_CANTLOADLIBRARY;
         if (traceOn()) [[unlikely]]
             return tracedInvoke(progId_, &r->names, id, params, result, excep,
@@ -192,6 +192,14 @@ protected:
     }
 
 private:
+    // The interface's record: searched for until it has been made, then read from here.
+    static const InterfaceRecord* record(HRESULT* hr = nullptr) noexcept {
+        static std::atomic<const InterfaceRecord*> known{nullptr};
+        const InterfaceRecord* r = known.load(std::memory_order_acquire);
+        if (!r && (r = interfaceRecord(__uuidof(Itf), hr))) known.store(r, std::memory_order_release);
+        return r;
+    }
+
     HRESULT invokeThrough(const InterfaceRecord& r, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
                           EXCEPINFO* excep, UINT* argErr) {
         // A script variable given for a typed by-reference parameter is converted first.
