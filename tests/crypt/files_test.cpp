@@ -79,6 +79,7 @@ VARIANT_BOOL cryptFile(const std::wstring& in, const std::wstring& out, const wc
 
 const wchar_t* const password = L"\x05" L"Ab{\u007f"; // codes 5, 65, 98, 123, 127
 const std::string passwordAnsi = "\x05" "Ab{\x7f";
+const VARIANT yes = vbool(true); // blnReplace
 
 // ---- tests --------------------------------------------------------------------------------
 
@@ -138,29 +139,20 @@ TEST(CryptFile, SameFormatAsTheStringsWithinOneBlock) {
     EXPECT_EQ(hex.text(), fromFile);
 }
 
-TEST(CryptFile, OutputIsExactlyAsLongAsTheInput) {
+// An older, longer output, plain, hidden or system, is written over to the input's exact length.
+TEST(CryptFile, AnExistingOutputIsWrittenOverToTheInputsLength) {
     Scratch s;
-    Bytes data = pseudoRandom(100, 7);
-    writeFile(s(L"in.bin"), data);
-    writeFile(s(L"out.bin"), Bytes(10000, 0xEE)); // an older, longer output
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
-    EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
-
-    writeFile(s(L"empty.bin"), Bytes());
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"empty.bin"), s(L"out.bin"), password));
-    EXPECT_EQ(0u, readFile(s(L"out.bin")).size());
-}
-
-TEST(CryptFile, AnExistingHiddenOrSystemOutputIsWrittenOver) {
-    Scratch s;
-    Bytes data = pseudoRandom(5000, 11);
-    writeFile(s(L"in.bin"), data);
-    for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
-        writeFile(s(L"out.bin"), Bytes(9000, 0xEE));
-        ASSERT_TRUE(SetFileAttributesW(s(L"out.bin").c_str(), attributes));
-        EXPECT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
-        EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
-        SetFileAttributesW(s(L"out.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+        for (size_t n : {0, 100, 5000}) {
+            SCOPED_TRACE(testing::Message() << "attributes " << attributes << ", size " << n);
+            Bytes data = pseudoRandom(n, 11);
+            writeFile(s(L"in.bin"), data);
+            writeFile(s(L"out.bin"), Bytes(9000, 0xEE));
+            ASSERT_TRUE(SetFileAttributesW(s(L"out.bin").c_str(), attributes));
+            EXPECT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
+            EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
+            SetFileAttributesW(s(L"out.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
     }
 }
 
@@ -171,28 +163,15 @@ TEST(CryptFile, MissingInputCreatesNothing) {
     EXPECT_FALSE(exists(s(L"out.bin")));
 
     writeFile(s(L"old.bin"), Bytes{1, 2, 3});
-    VARIANT yes = vbool(true);
     EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"old.bin"), password, &yes));
     EXPECT_EQ(Bytes({1, 2, 3}), readFile(s(L"old.bin"))); // an existing output is left alone
     EXPECT_FALSE(exists(s(L"missing.bin")));
 }
 
-TEST(CryptFile, ReplaceTakesTheInputsPlace) {
-    Scratch s;
-    Bytes data = pseudoRandom(9000, 3);
-    writeFile(s(L"doc.bin"), data);
-    VARIANT yes = vbool(true);
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"doc.bin"), s(L"doc.tmp"), password, &yes));
-    EXPECT_TRUE(readFile(s(L"doc.bin")) == expectedScramble(data, passwordAnsi));
-    EXPECT_FALSE(exists(s(L"doc.tmp")));
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"doc.bin"), s(L"doc.tmp"), password, &yes));
-    EXPECT_TRUE(readFile(s(L"doc.bin")) == data); // twice restores
-    EXPECT_FALSE(exists(s(L"doc.tmp")));
-}
-
+// The input replaced takes the output's place; replacing twice restores it.
 TEST(CryptFile, ReplaceOnlyWhenTheArgumentConvertsToTrue) {
     Scratch s;
-    Bytes data = pseudoRandom(50, 11);
+    Bytes data = pseudoRandom(9000, 3);
     struct Case {
         VARIANT arg;
         bool replaces;
@@ -217,6 +196,11 @@ TEST(CryptFile, ReplaceOnlyWhenTheArgumentConvertsToTrue) {
         }
         VariantClear(&c.arg);
     }
+    DeleteFileW(s(L"out.bin").c_str());
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password, &yes));
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password, &yes));
+    EXPECT_TRUE(readFile(s(L"in.bin")) == data);
+    EXPECT_FALSE(exists(s(L"out.bin")));
 }
 
 TEST(CryptFile, FailedReplacementKeepsTheInput) {
@@ -227,7 +211,6 @@ TEST(CryptFile, FailedReplacementKeepsTheInput) {
     HANDLE holder = CreateFileW(s(L"locked.bin").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    VARIANT yes = vbool(true);
     VARIANT_BOOL result = cryptFile(s(L"locked.bin"), s(L"locked.out"), password, &yes);
     CloseHandle(holder);
     EXPECT_EQ(VARIANT_FALSE, result);
@@ -243,7 +226,6 @@ TEST(CryptFile, ReplaceAcrossVolumes) {
     std::wstring input = other + L"\\doc.bin";
     Bytes data = pseudoRandom(9000, 4);
     writeFile(input, data);
-    VARIANT yes = vbool(true);
     ASSERT_EQ(VARIANT_TRUE, cryptFile(input, s(L"doc.out"), password, &yes));
     EXPECT_TRUE(readFile(input) == expectedScramble(data, passwordAnsi));
     EXPECT_FALSE(exists(s(L"doc.out")));
@@ -264,7 +246,6 @@ TEST(CryptFile, InputEqualToOutputIsScrambledInPlace) {
     Scratch s;
     Bytes data = pseudoRandom(10000, 9);
     writeFile(s(L"same.bin"), data);
-    VARIANT yes = vbool(true);
     ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"same.bin"), s(L"same.bin"), password, &yes));
     EXPECT_TRUE(readFile(s(L"same.bin")) == expectedScramble(data, passwordAnsi));
     // Another spelling of the same name.
