@@ -13,18 +13,16 @@ struct IniFiles : TextFiles {
     }
     bool write(const std::wstring& file, const std::wstring& section, const std::wstring& key, const std::wstring& value) {
         VARIANT_BOOL r = 7;
-        hr = tf->WriteINIFile(Bstr(file).get(), Bstr(section).get(), Bstr(key).get(), Bstr(value).get(), &r);
-        return boolean(r);
+        HRESULT h = tf->WriteINIFile(Bstr(file).get(), Bstr(section).get(), Bstr(key).get(), Bstr(value).get(), &r);
+        return result(h, r);
     }
     bool create(const std::wstring& file, const VARIANT& header) {
         VARIANT_BOOL r = 7;
-        hr = tf->CreateINIFile(Bstr(file).get(), header, &r);
-        return boolean(r);
+        return result(tf->CreateINIFile(Bstr(file).get(), header, &r), r);
     }
     bool blankLine(const std::wstring& file) {
         VARIANT_BOOL r = 7;
-        hr = tf->WriteINIFileBlankLine(Bstr(file).get(), &r);
-        return boolean(r);
+        return result(tf->WriteINIFileBlankLine(Bstr(file).get(), &r), r);
     }
 };
 
