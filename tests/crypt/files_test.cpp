@@ -83,16 +83,27 @@ const VARIANT yes = vbool(true); // blnReplace
 
 // ---- tests --------------------------------------------------------------------------------
 
+// Each size written where there is no output yet and over an older output of 9,000 bytes, plain,
+// hidden or system: exactly the input's length.
 TEST(CryptFile, BlocksOfEverySizeMatchTheFormat) {
     Scratch s;
-    const size_t sizes[] = {0, 1, 4095, 4096, 4097, 8192, 12289, 5 * 1024 * 1024 + 7};
+    const size_t sizes[] = {0, 1, 100, 4095, 4096, 4097, 5000, 8192, 12289, 5 * 1024 * 1024 + 7};
     for (size_t n : sizes) {
         Bytes data = pseudoRandom(n, static_cast<uint32_t>(n));
         writeFile(s(L"in.bin"), data);
-        ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password)) << n;
-        Bytes out = readFile(s(L"out.bin"));
-        ASSERT_EQ(n, out.size());
-        EXPECT_TRUE(out == expectedScramble(data, passwordAnsi)) << "size " << n;
+        DeleteFileW(s(L"out.bin").c_str());
+        for (DWORD attributes : {0, FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+            SCOPED_TRACE(testing::Message() << "size " << n << ", older output's attributes " << attributes);
+            if (attributes) {
+                writeFile(s(L"out.bin"), Bytes(9000, 0xEE));
+                ASSERT_TRUE(SetFileAttributesW(s(L"out.bin").c_str(), attributes));
+            }
+            ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
+            Bytes out = readFile(s(L"out.bin"));
+            ASSERT_EQ(n, out.size());
+            EXPECT_TRUE(out == expectedScramble(data, passwordAnsi));
+            SetFileAttributesW(s(L"out.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
         EXPECT_TRUE(readFile(s(L"in.bin")) == data) << "input changed, size " << n;
     }
 }
@@ -137,35 +148,6 @@ TEST(CryptFile, SameFormatAsTheStringsWithinOneBlock) {
         fromFile += pair;
     }
     EXPECT_EQ(hex.text(), fromFile);
-}
-
-// An older, longer output, plain, hidden or system, is written over to the input's exact length.
-TEST(CryptFile, AnExistingOutputIsWrittenOverToTheInputsLength) {
-    Scratch s;
-    for (DWORD attributes : {FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
-        for (size_t n : {0, 100, 5000}) {
-            SCOPED_TRACE(testing::Message() << "attributes " << attributes << ", size " << n);
-            Bytes data = pseudoRandom(n, 11);
-            writeFile(s(L"in.bin"), data);
-            writeFile(s(L"out.bin"), Bytes(9000, 0xEE));
-            ASSERT_TRUE(SetFileAttributesW(s(L"out.bin").c_str(), attributes));
-            EXPECT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
-            EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
-            SetFileAttributesW(s(L"out.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-    }
-}
-
-TEST(CryptFile, MissingInputCreatesNothing) {
-    Scratch s;
-    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"out.bin"), password));
-    EXPECT_FALSE(exists(s(L"missing.bin")));
-    EXPECT_FALSE(exists(s(L"out.bin")));
-
-    writeFile(s(L"old.bin"), Bytes{1, 2, 3});
-    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"old.bin"), password, &yes));
-    EXPECT_EQ(Bytes({1, 2, 3}), readFile(s(L"old.bin"))); // an existing output is left alone
-    EXPECT_FALSE(exists(s(L"missing.bin")));
 }
 
 // The input replaced takes the output's place; replacing twice restores it.
@@ -302,8 +284,16 @@ TEST(CryptFile, InPlaceKeepsTheHiddenAndSystemMarks) {
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A missing input creates nothing and leaves an existing output alone.
 TEST(CryptFile, FailuresGiveFalse) {
     Scratch s;
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"out.bin"), password));
+    EXPECT_FALSE(exists(s(L"missing.bin")));
+    EXPECT_FALSE(exists(s(L"out.bin")));
+    writeFile(s(L"old.bin"), Bytes{1, 2, 3});
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"old.bin"), password, &yes));
+    EXPECT_EQ(Bytes({1, 2, 3}), readFile(s(L"old.bin")));
+    EXPECT_FALSE(exists(s(L"missing.bin")));
     Bytes data = pseudoRandom(300, 1);
     writeFile(s(L"in.bin"), data);
     CreateDirectoryW(s(L"folder").c_str(), nullptr);
