@@ -82,7 +82,7 @@ struct ReaderCase {
 TEST(Readers, LinesAndFieldsOfUtf16TextAndAnsiBytesAlike) {
     for (const auto& c : readerCases) {
         for (bool ansi : {false, true}) {
-            SCOPED_TRACE(testing::Message() << testing::PrintToString(std::wstring(c.text)) << " ansi " << ansi);
+            SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)) + (ansi ? " ansi" : " wide"));
             EXPECT_EQ(c.lines, readAll<true>(c.text, ansi));
             EXPECT_EQ(c.fields, readAll<false>(c.text, ansi));
         }
@@ -103,7 +103,8 @@ TEST(FieldReader, JoinFieldsGathersEveryFieldInPlace) {
         for (const auto& field : c.fields) expected += field;
         size_t steps = 0;
         zor::AnsiReader reader(bytes(c.text));
-        EXPECT_EQ(bytes(expected), reader.joinFields([&] { ++steps; })) << testing::PrintToString(std::wstring(c.text));
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(bytes(expected), reader.joinFields([&] { ++steps; }));
         EXPECT_EQ(c.fields.size(), steps);
         EXPECT_TRUE(reader.atEnd());
     }
