@@ -16,6 +16,8 @@ TEST(FileChannel, OpenErrorsFollowTheCatalogue) {
     writeFile(dir + L"held.txt", "x");
     HeldFile held(dir + L"held.txt");
     ASSERT_TRUE(held.held());
+    writeFile(dir + L"hidden.txt", "keep me");
+    SetFileAttributesW((dir + L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     struct Case {
         std::wstring path;
         OpenMode mode;
@@ -33,11 +35,13 @@ TEST(FileChannel, OpenErrorsFollowTheCatalogue) {
         {dir + L"held.txt", OpenMode::Output, 70},
         {dir + L"held.txt", OpenMode::Append, 70},
         {dir + L"held.txt", OpenMode::Binary, 70},
+        {dir + L"hidden.txt", OpenMode::Output, 75}, // never emptied
         {L"", OpenMode::Input, 52},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.error, errorOf([&] { FileChannel f(c.path, c.mode); })) << testing::PrintToString(c.path) << " mode " << int(c.mode);
     EXPECT_FALSE(exists(dir + L"missing.txt")) << "Input and Update never create";
+    EXPECT_EQ("keep me", readFile(dir + L"hidden.txt"));
 }
 
 // Update writes over an existing file's bytes without emptying it.
@@ -61,20 +65,9 @@ TEST(FileChannel, OutputCreatesOrEmptiesAndWritesCrLfLines) {
         f.writeBytes("F");
     }
     EXPECT_EQ("First\r\nsecond\r\n\r\n", readFile(path));
-    { FileChannel f(dir + L"new.txt", OpenMode::Output); }
-    EXPECT_EQ("", readFile(dir + L"new.txt"));
 }
 
-TEST(FileChannel, OutputNeverEmptiesAHiddenFile) {
-    std::wstring dir = scratchDir(L"channel-hidden");
-    std::wstring path = dir + L"hidden.txt";
-    writeFile(path, "keep me");
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(75, errorOf([&] { FileChannel f(path, OpenMode::Output); }));
-    EXPECT_EQ("keep me", readFile(path));
-}
-
-TEST(FileChannel, AppendWritesAtTheEndAndCreatesAMissingFile) {
+TEST(FileChannel, AppendWritesAtTheEnd) {
     std::wstring dir = scratchDir(L"channel-append");
     writeFile(dir + L"log.txt", "a\r\n");
     {
@@ -88,11 +81,6 @@ TEST(FileChannel, AppendWritesAtTheEndAndCreatesAMissingFile) {
         f.writeText(L"c");
     }
     EXPECT_EQ("a\r\nb\r\nc", readFile(dir + L"log.txt"));
-    {
-        FileChannel f(dir + L"fresh.txt", OpenMode::Append);
-        f.writeLine(L"z");
-    }
-    EXPECT_EQ("z\r\n", readFile(dir + L"fresh.txt"));
 }
 
 TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
@@ -123,15 +111,17 @@ TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
     EXPECT_EQ(bytes, readFile(path));
 }
 
-TEST(FileChannel, BinaryCreatesAMissingFile) {
-    std::wstring dir = scratchDir(L"channel-binary-new");
-    {
-        FileChannel f(dir + L"new.bin", OpenMode::Binary);
-        EXPECT_EQ(0u, f.size());
-        char c;
-        EXPECT_EQ(0u, f.readBytes(&c, 1));
+TEST(FileChannel, OutputAppendAndBinaryCreateAMissingFile) {
+    std::wstring dir = scratchDir(L"channel-new");
+    for (OpenMode mode : {OpenMode::Output, OpenMode::Append, OpenMode::Binary}) {
+        const std::wstring path = dir + std::to_wstring(int(mode)) + L".txt";
+        {
+            FileChannel f(path, mode);
+            EXPECT_EQ(0u, f.size()) << int(mode);
+            f.writeLine(L"z");
+        }
+        EXPECT_EQ("z\r\n", readFile(path)) << int(mode);
     }
-    EXPECT_EQ("", readFile(dir + L"new.bin"));
 }
 
 TEST(FileChannel, NothingStaysOpenAfterAChannelGoes) {
