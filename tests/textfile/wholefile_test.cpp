@@ -145,6 +145,22 @@ TEST_F(WholeFiles, ReadTextFileStringAndVariantReadSeveralMegabytes) {
     EXPECT_EQ(L"line 99999,\"quoted 99999\"", lines.back());
 }
 
+// The loops over lines and fields let the caller's windows run.
+TEST_F(WholeFiles, FileLoopsProcessTheCallersMessages) {
+    std::wstring f = scratchDir(L"pumping") + L"f.txt";
+    writeFile(f, "one\r\ntwo\r\n");
+    CountingWindow w;
+    w.post();
+    EXPECT_FALSE(isInLog(f, L"zzz"));
+    EXPECT_EQ(1, w.count()) << "IsInLogFile";
+    w.post();
+    EXPECT_EQ(L"onetwo", readString(f));
+    EXPECT_EQ(2, w.count()) << "ReadTextFileString";
+    w.post();
+    EXPECT_EQ((Lines{L"one", L"two"}), readLines(f));
+    EXPECT_EQ(3, w.count()) << "ReadTextFileVariant";
+}
+
 // ---- SetFileDate -----------------------------------------------------------------------------
 
 namespace {
