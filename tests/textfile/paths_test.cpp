@@ -15,6 +15,9 @@ HRESULT callString(_TextFileFunctions* tf, const std::wstring& method, BSTR in, 
 
 std::string narrow(const std::wstring& s) { return zor::toAnsi(s); }
 
+const wchar_t* const extractions[] = {L"ExtractDirectoryPath", L"ExtractFilename", L"ExtractFilenameNoExtension",
+                                      L"ExtractExtension"};
+
 } // namespace
 
 // The cases of tests/data/cases/paths.tsv (the script tests run them too).
@@ -56,7 +59,7 @@ TEST(Paths, EveryMethodGivesTheSameByVtableAndByName) {
 
 TEST(Paths, NullStringsAreEmptyStrings) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    for (const wchar_t* m : {L"ExtractDirectoryPath", L"ExtractFilename", L"ExtractFilenameNoExtension", L"ExtractExtension"}) {
+    for (const wchar_t* m : extractions) {
         Bstr out;
         EXPECT_EQ(S_OK, callString(tf.get(), m, nullptr, out.out()));
         ASSERT_NE(nullptr, out.get());
@@ -66,14 +69,12 @@ TEST(Paths, NullStringsAreEmptyStrings) {
     short r = 3;
     EXPECT_EQ(S_OK, tf->IsUNCName(nullptr, &r));
     EXPECT_EQ(0, r);
-    BSTR null = nullptr;
-    EXPECT_EQ(S_OK, tf->AddDirSep(&null));
-    EXPECT_EQ(L"\\", zor::str(null));
-    SysFreeString(null);
-    null = nullptr;
-    EXPECT_EQ(S_OK, tf->AddURLDirSep(&null));
-    EXPECT_EQ(L"/", zor::str(null));
-    SysFreeString(null);
+    for (bool url : {false, true}) {
+        BSTR null = nullptr;
+        EXPECT_EQ(S_OK, url ? tf->AddURLDirSep(&null) : tf->AddDirSep(&null));
+        EXPECT_EQ(url ? L"/" : L"\\", zor::str(null));
+        SysFreeString(null);
+    }
     EXPECT_EQ(E_POINTER, tf->AddDirSep(nullptr));
 }
 
@@ -89,14 +90,12 @@ TEST(Paths, EmbeddedNulsAndMillionCharacterPathsComeBackExact) {
         {nul, nul.substr(0, 7), nul.substr(7), L"c", nul.substr(9)},
         {million + L"name.ext", million, L"name.ext", L"name", L"ext"},
     };
-    const wchar_t* methods[] = {L"ExtractDirectoryPath", L"ExtractFilename", L"ExtractFilenameNoExtension",
-                                L"ExtractExtension"};
     for (const auto& c : cases) {
         const std::wstring* expected[] = {&c.dir, &c.name, &c.stem, &c.ext};
         for (int m = 0; m < 4; ++m) {
             Bstr out;
-            ASSERT_EQ(S_OK, callString(tf.get(), methods[m], Bstr(c.path).get(), out.out()));
-            EXPECT_TRUE(*expected[m] == out.text()) << narrow(methods[m]) << ", length " << c.path.size();
+            ASSERT_EQ(S_OK, callString(tf.get(), extractions[m], Bstr(c.path).get(), out.out()));
+            EXPECT_TRUE(*expected[m] == out.text()) << narrow(extractions[m]) << ", length " << c.path.size();
         }
     }
     std::wstring spaces(1000000, L' ');
