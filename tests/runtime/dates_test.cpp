@@ -58,10 +58,9 @@ TEST(Dates, CalendarDateIgnoresTheTimeOfDay) {
         {-657434.9, {100, 1, 1}},    {2958465.99, {9999, 12, 31}},
     };
     for (const auto& c : cases) {
-        CalendarDate d = zor::calendarDate(c.date);
-        EXPECT_EQ(c.want.year, d.year) << c.date;
-        EXPECT_EQ(c.want.month, d.month) << c.date;
-        EXPECT_EQ(c.want.day, d.day) << c.date;
+        const CalendarDate d = zor::calendarDate(c.date);
+        EXPECT_EQ((std::vector<int>{c.want.year, c.want.month, c.want.day}), (std::vector<int>{d.year, d.month, d.day}))
+            << c.date;
     }
 }
 
