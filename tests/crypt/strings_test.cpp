@@ -67,9 +67,7 @@ TEST(EncryptString, TwoUpperCaseDigitsPerCharacterWithOneUnbrokenKeyStream) {
     for (int i = 0; i < 16383; ++i) text += static_cast<wchar_t>(32 + (i * 7919) % 95);
     Outcome o = encrypt(text, password);
     ASSERT_EQ(S_OK, o.hr);
-    EXPECT_EQ(2 * text.size(), o.text.size());
-    EXPECT_EQ(std::wstring::npos, o.text.find_first_not_of(L"0123456789ABCDEF"));
-    EXPECT_EQ(expectedScramble(text, password), o.text);
+    EXPECT_EQ(expectedScramble(text, password), o.text); // two upper-case hex digits per character
     Outcome back = decrypt(o.text, password);
     ASSERT_EQ(S_OK, back.hr);
     EXPECT_EQ(text, back.text);
