@@ -79,19 +79,31 @@ VARIANT_BOOL cryptFile(const std::wstring& in, const std::wstring& out, const wc
 
 const wchar_t* const password = L"\x05" L"Ab{\u007f"; // codes 5, 65, 98, 123, 127
 const std::string passwordAnsi = "\x05" "Ab{\x7f";
+const VARIANT yes = vbool(true); // blnReplace
 
 // ---- tests --------------------------------------------------------------------------------
 
+// Each size written where there is no output yet and over an older output of 9,000 bytes, plain,
+// hidden or system: exactly the input's length.
 TEST(CryptFile, BlocksOfEverySizeMatchTheFormat) {
     Scratch s;
-    const size_t sizes[] = {0, 1, 4095, 4096, 4097, 8192, 12289, 5 * 1024 * 1024 + 7};
+    const size_t sizes[] = {0, 1, 100, 4095, 4096, 4097, 5000, 8192, 12289, 5 * 1024 * 1024 + 7};
     for (size_t n : sizes) {
         Bytes data = pseudoRandom(n, static_cast<uint32_t>(n));
         writeFile(s(L"in.bin"), data);
-        ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password)) << n;
-        Bytes out = readFile(s(L"out.bin"));
-        ASSERT_EQ(n, out.size());
-        EXPECT_TRUE(out == expectedScramble(data, passwordAnsi)) << "size " << n;
+        DeleteFileW(s(L"out.bin").c_str());
+        for (DWORD attributes : {0, FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+            SCOPED_TRACE(testing::Message() << "size " << n << ", older output's attributes " << attributes);
+            if (attributes) {
+                writeFile(s(L"out.bin"), Bytes(9000, 0xEE));
+                ASSERT_TRUE(SetFileAttributesW(s(L"out.bin").c_str(), attributes));
+            }
+            ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
+            Bytes out = readFile(s(L"out.bin"));
+            ASSERT_EQ(n, out.size());
+            EXPECT_TRUE(out == expectedScramble(data, passwordAnsi));
+            SetFileAttributesW(s(L"out.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
         EXPECT_TRUE(readFile(s(L"in.bin")) == data) << "input changed, size " << n;
     }
 }
@@ -138,61 +150,10 @@ TEST(CryptFile, SameFormatAsTheStringsWithinOneBlock) {
     EXPECT_EQ(hex.text(), fromFile);
 }
 
-TEST(CryptFile, OutputIsExactlyAsLongAsTheInput) {
-    Scratch s;
-    Bytes data = pseudoRandom(100, 7);
-    writeFile(s(L"in.bin"), data);
-    writeFile(s(L"out.bin"), Bytes(10000, 0xEE)); // an older, longer output
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
-    EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
-
-    writeFile(s(L"empty.bin"), Bytes());
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"empty.bin"), s(L"out.bin"), password));
-    EXPECT_EQ(0u, readFile(s(L"out.bin")).size());
-}
-
-TEST(CryptFile, AnExistingHiddenOrSystemOutputIsWrittenOver) {
-    Scratch s;
-    Bytes data = pseudoRandom(5000, 11);
-    writeFile(s(L"in.bin"), data);
-    for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(FILE_ATTRIBUTE_SYSTEM)}) {
-        writeFile(s(L"out.bin"), Bytes(9000, 0xEE));
-        ASSERT_TRUE(SetFileAttributesW(s(L"out.bin").c_str(), attributes));
-        EXPECT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password));
-        EXPECT_TRUE(readFile(s(L"out.bin")) == expectedScramble(data, passwordAnsi));
-        SetFileAttributesW(s(L"out.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
-}
-
-TEST(CryptFile, MissingInputCreatesNothing) {
-    Scratch s;
-    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"out.bin"), password));
-    EXPECT_FALSE(exists(s(L"missing.bin")));
-    EXPECT_FALSE(exists(s(L"out.bin")));
-
-    writeFile(s(L"old.bin"), Bytes{1, 2, 3});
-    VARIANT yes = vbool(true);
-    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"old.bin"), password, &yes));
-    EXPECT_EQ(Bytes({1, 2, 3}), readFile(s(L"old.bin"))); // an existing output is left alone
-    EXPECT_FALSE(exists(s(L"missing.bin")));
-}
-
-TEST(CryptFile, ReplaceTakesTheInputsPlace) {
-    Scratch s;
-    Bytes data = pseudoRandom(9000, 3);
-    writeFile(s(L"doc.bin"), data);
-    VARIANT yes = vbool(true);
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"doc.bin"), s(L"doc.tmp"), password, &yes));
-    EXPECT_TRUE(readFile(s(L"doc.bin")) == expectedScramble(data, passwordAnsi));
-    EXPECT_FALSE(exists(s(L"doc.tmp")));
-    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"doc.bin"), s(L"doc.tmp"), password, &yes));
-    EXPECT_TRUE(readFile(s(L"doc.bin")) == data); // twice restores
-    EXPECT_FALSE(exists(s(L"doc.tmp")));
-}
-
+// The input replaced takes the output's place; replacing twice restores it.
 TEST(CryptFile, ReplaceOnlyWhenTheArgumentConvertsToTrue) {
     Scratch s;
-    Bytes data = pseudoRandom(50, 11);
+    Bytes data = pseudoRandom(9000, 3);
     struct Case {
         VARIANT arg;
         bool replaces;
@@ -217,6 +178,11 @@ TEST(CryptFile, ReplaceOnlyWhenTheArgumentConvertsToTrue) {
         }
         VariantClear(&c.arg);
     }
+    DeleteFileW(s(L"out.bin").c_str());
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password, &yes));
+    ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"in.bin"), s(L"out.bin"), password, &yes));
+    EXPECT_TRUE(readFile(s(L"in.bin")) == data);
+    EXPECT_FALSE(exists(s(L"out.bin")));
 }
 
 TEST(CryptFile, FailedReplacementKeepsTheInput) {
@@ -227,7 +193,6 @@ TEST(CryptFile, FailedReplacementKeepsTheInput) {
     HANDLE holder = CreateFileW(s(L"locked.bin").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    VARIANT yes = vbool(true);
     VARIANT_BOOL result = cryptFile(s(L"locked.bin"), s(L"locked.out"), password, &yes);
     CloseHandle(holder);
     EXPECT_EQ(VARIANT_FALSE, result);
@@ -243,7 +208,6 @@ TEST(CryptFile, ReplaceAcrossVolumes) {
     std::wstring input = other + L"\\doc.bin";
     Bytes data = pseudoRandom(9000, 4);
     writeFile(input, data);
-    VARIANT yes = vbool(true);
     ASSERT_EQ(VARIANT_TRUE, cryptFile(input, s(L"doc.out"), password, &yes));
     EXPECT_TRUE(readFile(input) == expectedScramble(data, passwordAnsi));
     EXPECT_FALSE(exists(s(L"doc.out")));
@@ -264,7 +228,6 @@ TEST(CryptFile, InputEqualToOutputIsScrambledInPlace) {
     Scratch s;
     Bytes data = pseudoRandom(10000, 9);
     writeFile(s(L"same.bin"), data);
-    VARIANT yes = vbool(true);
     ASSERT_EQ(VARIANT_TRUE, cryptFile(s(L"same.bin"), s(L"same.bin"), password, &yes));
     EXPECT_TRUE(readFile(s(L"same.bin")) == expectedScramble(data, passwordAnsi));
     // Another spelling of the same name.
@@ -321,8 +284,16 @@ TEST(CryptFile, InPlaceKeepsTheHiddenAndSystemMarks) {
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A missing input creates nothing and leaves an existing output alone.
 TEST(CryptFile, FailuresGiveFalse) {
     Scratch s;
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"out.bin"), password));
+    EXPECT_FALSE(exists(s(L"missing.bin")));
+    EXPECT_FALSE(exists(s(L"out.bin")));
+    writeFile(s(L"old.bin"), Bytes{1, 2, 3});
+    EXPECT_EQ(VARIANT_FALSE, cryptFile(s(L"missing.bin"), s(L"old.bin"), password, &yes));
+    EXPECT_EQ(Bytes({1, 2, 3}), readFile(s(L"old.bin")));
+    EXPECT_FALSE(exists(s(L"missing.bin")));
     Bytes data = pseudoRandom(300, 1);
     writeFile(s(L"in.bin"), data);
     CreateDirectoryW(s(L"folder").c_str(), nullptr);

@@ -16,12 +16,15 @@ TEST(FileChannel, OpenErrorsFollowTheCatalogue) {
     writeFile(dir + L"held.txt", "x");
     HeldFile held(dir + L"held.txt");
     ASSERT_TRUE(held.held());
+    writeFile(dir + L"hidden.txt", "keep me");
+    SetFileAttributesW((dir + L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     struct Case {
         std::wstring path;
         OpenMode mode;
         long error;
     } cases[] = {
         {dir + L"missing.txt", OpenMode::Input, 53},
+        {dir + L"missing.txt", OpenMode::Update, 53},
         {dir + L"no\\such\\file.txt", OpenMode::Input, 76},
         {dir + L"no\\such\\file.txt", OpenMode::Output, 76},
         {dir + L"no\\such\\file.txt", OpenMode::Append, 76},
@@ -32,38 +35,39 @@ TEST(FileChannel, OpenErrorsFollowTheCatalogue) {
         {dir + L"held.txt", OpenMode::Output, 70},
         {dir + L"held.txt", OpenMode::Append, 70},
         {dir + L"held.txt", OpenMode::Binary, 70},
+        {dir + L"hidden.txt", OpenMode::Output, 75}, // never emptied
         {L"", OpenMode::Input, 52},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.error, errorOf([&] { FileChannel f(c.path, c.mode); })) << testing::PrintToString(c.path) << " mode " << int(c.mode);
+    EXPECT_FALSE(exists(dir + L"missing.txt")) << "Input and Update never create";
+    EXPECT_EQ("keep me", readFile(dir + L"hidden.txt"));
 }
 
+// Update writes over an existing file's bytes without emptying it.
 TEST(FileChannel, OutputCreatesOrEmptiesAndWritesCrLfLines) {
     std::wstring dir = scratchDir(L"channel-output");
     std::wstring path = dir + L"out.txt";
     writeFile(path, "old content that must go");
     {
         FileChannel f(path, OpenMode::Output);
+        EXPECT_EQ(0u, f.size());
         f.writeLine(L"first");
         f.writeText(L"sec");
         f.writeLine(L"ond");
         f.writeLine(L"");
+        f.close();
+        f.close(); // closing twice is harmless
     }
     EXPECT_EQ("first\r\nsecond\r\n\r\n", readFile(path));
-    { FileChannel f(dir + L"new.txt", OpenMode::Output); }
-    EXPECT_EQ("", readFile(dir + L"new.txt"));
+    {
+        FileChannel f(path, OpenMode::Update);
+        f.writeBytes("F");
+    }
+    EXPECT_EQ("First\r\nsecond\r\n\r\n", readFile(path));
 }
 
-TEST(FileChannel, OutputNeverEmptiesAHiddenFile) {
-    std::wstring dir = scratchDir(L"channel-hidden");
-    std::wstring path = dir + L"hidden.txt";
-    writeFile(path, "keep me");
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(75, errorOf([&] { FileChannel f(path, OpenMode::Output); }));
-    EXPECT_EQ("keep me", readFile(path));
-}
-
-TEST(FileChannel, AppendWritesAtTheEndAndCreatesAMissingFile) {
+TEST(FileChannel, AppendWritesAtTheEnd) {
     std::wstring dir = scratchDir(L"channel-append");
     writeFile(dir + L"log.txt", "a\r\n");
     {
@@ -77,11 +81,6 @@ TEST(FileChannel, AppendWritesAtTheEndAndCreatesAMissingFile) {
         f.writeText(L"c");
     }
     EXPECT_EQ("a\r\nb\r\nc", readFile(dir + L"log.txt"));
-    {
-        FileChannel f(dir + L"fresh.txt", OpenMode::Append);
-        f.writeLine(L"z");
-    }
-    EXPECT_EQ("z\r\n", readFile(dir + L"fresh.txt"));
 }
 
 TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
@@ -103,6 +102,8 @@ TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
     }
     EXPECT_EQ((std::vector<size_t>{4096, 4096, 1808, 0}), sizes);
     EXPECT_EQ(bytes, back);
+    f.seek(9998);
+    EXPECT_EQ(62, errorOf([&] { f.readExact(block, 4); })) << "an exact read past the end";
     f.seek(4096);
     f.writeBytes("XYZ");
     f.close();
@@ -110,15 +111,17 @@ TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
     EXPECT_EQ(bytes, readFile(path));
 }
 
-TEST(FileChannel, BinaryCreatesAMissingFile) {
-    std::wstring dir = scratchDir(L"channel-binary-new");
-    {
-        FileChannel f(dir + L"new.bin", OpenMode::Binary);
-        EXPECT_EQ(0u, f.size());
-        char c;
-        EXPECT_EQ(0u, f.readBytes(&c, 1));
+TEST(FileChannel, OutputAppendAndBinaryCreateAMissingFile) {
+    std::wstring dir = scratchDir(L"channel-new");
+    for (OpenMode mode : {OpenMode::Output, OpenMode::Append, OpenMode::Binary}) {
+        const std::wstring path = dir + std::to_wstring(int(mode)) + L".txt";
+        {
+            FileChannel f(path, mode);
+            EXPECT_EQ(0u, f.size()) << int(mode);
+            f.writeLine(L"z");
+        }
+        EXPECT_EQ("z\r\n", readFile(path)) << int(mode);
     }
-    EXPECT_EQ("", readFile(dir + L"new.bin"));
 }
 
 TEST(FileChannel, NothingStaysOpenAfterAChannelGoes) {
@@ -132,6 +135,36 @@ TEST(FileChannel, NothingStaysOpenAfterAChannelGoes) {
         }
         EXPECT_TRUE(canOpenExclusively(path)) << "mode " << int(mode);
     }
+}
+
+TEST(FileChannel, RecognisesTheSameFileUnderAnotherName) {
+    const std::wstring dir = scratchDir(L"channel-same"), path = dir + L"same.bin";
+    FileChannel f(path, OpenMode::Output);
+    std::wstring upper = path;
+    for (auto& c : upper) c = static_cast<wchar_t>(towupper(c));
+    EXPECT_TRUE(f.isSameFileAs(path));
+    EXPECT_TRUE(f.isSameFileAs(upper));
+    EXPECT_TRUE(f.isSameFileAs(dir + L".\\same.bin"));
+    EXPECT_FALSE(f.isSameFileAs(dir + L"other.bin"));
+    EXPECT_FALSE(f.isSameFileAs(dir.substr(0, dir.size() - 1))); // its folder
+}
+
+TEST(FileReplacement, InOneStepOrNotAtAll) {
+    const std::wstring dir = scratchDir(L"replace"), source = dir + L"src.bin", target = dir + L"dst.bin";
+    writeFile(source, "new");
+    writeFile(target, "old content");
+    zor::replaceFile(source, target);
+    EXPECT_EQ("new", readFile(target));
+    EXPECT_FALSE(exists(source));
+
+    writeFile(source, "newer");
+    HANDLE holder = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    long error = errorOf([&] { zor::replaceFile(source, target); });
+    CloseHandle(holder);
+    EXPECT_EQ(70, error); // permission denied
+    EXPECT_EQ("new", readFile(target));
+    EXPECT_EQ("newer", readFile(source));
 }
 
 TEST(ReadTextFile, ReadsTheWholeFileInTheAnsiCodePage) {

@@ -1,6 +1,7 @@
 // The message-pump step and the wait for a message: what the caller's windows get, and when.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <functional>
 #include <thread>
 #include <vector>
 #include "runtime/clock.h"
@@ -31,27 +32,23 @@ struct RecordingWindow {
     ~RecordingWindow() { DestroyWindow(hwnd); }
 };
 
+// pumpMessages, and a MessagePump's first step, dispatch every pending message at once.
 TEST(Pump, DispatchesEveryPendingMessage) {
-    RecordingWindow w;
-    ASSERT_TRUE(w.hwnd);
-    PostMessageW(w.hwnd, WM_APP + 1, 0, 0);
-    PostMessageW(w.hwnd, WM_APP + 2, 0, 0);
-    EXPECT_TRUE(g_seen.empty());
-    zor::pumpMessages();
-    EXPECT_EQ((std::vector<UINT>{WM_APP + 1, WM_APP + 2}), g_seen);
-    zor::pumpMessages(); // nothing pending: nothing happens
-    EXPECT_EQ(2u, g_seen.size());
-}
-
-TEST(Pump, APumpsFirstStepDispatchesAtOnce) {
-    RecordingWindow w;
-    PostMessageW(w.hwnd, WM_APP + 1, 0, 0);
-    PostMessageW(w.hwnd, WM_APP + 2, 0, 0);
-    zor::MessagePump pump;
-    pump.step();
-    EXPECT_EQ((std::vector<UINT>{WM_APP + 1, WM_APP + 2}), g_seen);
-    MSG msg;
-    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    const std::function<void()> pumps[] = {[] { zor::pumpMessages(); }, [] { zor::MessagePump().step(); }};
+    for (const auto& pump : pumps) {
+        SCOPED_TRACE(&pump == pumps ? "pumpMessages" : "MessagePump::step");
+        RecordingWindow w;
+        ASSERT_TRUE(w.hwnd);
+        PostMessageW(w.hwnd, WM_APP + 1, 0, 0);
+        PostMessageW(w.hwnd, WM_APP + 2, 0, 0);
+        EXPECT_TRUE(g_seen.empty());
+        pump();
+        EXPECT_EQ((std::vector<UINT>{WM_APP + 1, WM_APP + 2}), g_seen);
+        MSG msg;
+        EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+        pump(); // nothing pending: nothing happens
+        EXPECT_EQ(2u, g_seen.size());
+    }
 }
 
 TEST(Pump, LeavesAQuitForTheCallersLoop) {

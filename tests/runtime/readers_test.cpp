@@ -35,52 +35,58 @@ using Lines = std::vector<std::wstring>;
 
 } // namespace
 
+// A text's lines (CR LF and lone CR end a line, a lone LF does not) and its fields (commas and
+// every line end part them, leading spaces go, quotes are taken off and guard what they hold).
 struct ReaderCase {
     const wchar_t* text;
-    Lines expected;
+    Lines lines, fields;
+} const readerCases[] = {
+    {L"", {}, {}},
+    {L"a", {L"a"}, {L"a"}},
+    {L"a\r\n", {L"a"}, {L"a"}},
+    {L"a\r\nb", {L"a", L"b"}, {L"a", L"b"}},
+    {L"one\r\n\r\nthree\r\n", {L"one", L"", L"three"}, {L"one", L"", L"three"}},
+    {L"a\rb\r", {L"a", L"b"}, {L"a", L"b"}},
+    {L"a\nb\r\n", {L"a\nb"}, {L"a", L"b"}},
+    {L"a\n", {L"a\n"}, {L"a"}},
+    {L"\r\n\r\n", {L"", L""}, {L"", L""}},
+    {L"\r\r\n", {L"", L""}, {L"", L""}},
+    {L"x,\"y\"  ", {L"x,\"y\"  "}, {L"x", L"y"}},
+    {L"a,b\r\nc", {L"a,b", L"c"}, {L"a", L"b", L"c"}},
+    {L"\"x\"", {L"\"x\""}, {L"x"}},
+    {L"\"x\"\r\n", {L"\"x\""}, {L"x"}},
+    {L"  a , b", {L"  a , b"}, {L"a ", L"b"}},
+    {L"\"a,b\" tail,c", {L"\"a,b\" tail,c"}, {L"a,b", L"c"}},
+    {L"\"line\r\nbreak\"\r\nz", {L"\"line", L"break\"", L"z"}, {L"line\r\nbreak", L"z"}},
+    {L"\"line\r\nbreak\" tail,z\r\n", {L"\"line", L"break\" tail,z"}, {L"line\r\nbreak", L"z"}},
+    {L"\"open", {L"\"open"}, {L"open"}},
+    {L"a\nb", {L"a\nb"}, {L"a", L"b"}},
+    {L"a\rb", {L"a", L"b"}, {L"a", L"b"}},
+    {L"\r\n\r\nx", {L"", L"", L"x"}, {L"", L"", L"x"}},
+    {L"a,,b", {L"a,,b"}, {L"a", L"", L"b"}},
+    {L"a,,b,", {L"a,,b,"}, {L"a", L"", L"b"}},
+    {L"a,", {L"a,"}, {L"a"}},
+    {L"Disk Error, retry\r\n", {L"Disk Error, retry"}, {L"Disk Error", L"retry"}},
+    {L"\ttab", {L"\ttab"}, {L"\ttab"}},
+    {L"\"\",x", {L"\"\",x"}, {L"", L"x"}},
+    {L"\"\",x\r\n\r\n", {L"\"\",x", L""}, {L"", L"x", L""}},
+    {L"\"x, y\" z,w\r\n", {L"\"x, y\" z,w"}, {L"x, y", L"w"}},
+    {L"  a , b\n\"q\"", {L"  a , b\n\"q\""}, {L"a ", L"b", L"q"}},
+    {L"  a , b\n\"q\"\r", {L"  a , b\n\"q\""}, {L"a ", L"b", L"q"}},
+    {L"   ", {L"   "}, {L""}},
+    {L"Disk Error, retry\r\n\"quoted, text\" after\r\nlone\rcr\nlf\r\nlast line",
+     {L"Disk Error, retry", L"\"quoted, text\" after", L"lone", L"cr\nlf", L"last line"},
+     {L"Disk Error", L"retry", L"quoted, text", L"lone", L"cr", L"lf", L"last line"}},
 };
 
-TEST(LineReader, SplitsAtCrLfAndLoneCrAndKeepsLoneLf) {
-    const ReaderCase cases[] = {
-        {L"", {}},
-        {L"a", {L"a"}},
-        {L"a\r\n", {L"a"}},
-        {L"a\r\nb", {L"a", L"b"}},
-        {L"one\r\n\r\nthree\r\n", {L"one", L"", L"three"}},
-        {L"a\rb\r", {L"a", L"b"}},
-        {L"a\nb\r\n", {L"a\nb"}},
-        {L"a\n", {L"a\n"}},
-        {L"\r\n\r\n", {L"", L""}},
-        {L"\r\r\n", {L"", L""}},
-        {L"x,\"y\"  ", {L"x,\"y\"  "}},
-    };
-    for (const auto& c : cases)
-        for (bool ansi : {false, true})
-            EXPECT_EQ(c.expected, readAll<true>(c.text, ansi)) << testing::PrintToString(std::wstring(c.text)) << " ansi " << ansi;
-}
-
-TEST(FieldReader, SplitsAtCommasAndLineEndsAndUnquotes) {
-    const ReaderCase cases[] = {
-        {L"", {}},
-        {L"a,b\r\nc", {L"a", L"b", L"c"}},
-        {L"\"x\"", {L"x"}},
-        {L"\"x\"\r\n", {L"x"}},
-        {L"  a , b", {L"a ", L"b"}},
-        {L"\"a,b\" tail,c", {L"a,b", L"c"}},
-        {L"\"line\r\nbreak\"\r\nz", {L"line\r\nbreak", L"z"}},
-        {L"\"open", {L"open"}},
-        {L"a\nb", {L"a", L"b"}},
-        {L"a\rb", {L"a", L"b"}},
-        {L"\r\n\r\nx", {L"", L"", L"x"}},
-        {L"a,,b", {L"a", L"", L"b"}},
-        {L"a,", {L"a"}},
-        {L"Disk Error, retry\r\n", {L"Disk Error", L"retry"}},
-        {L"\ttab", {L"\ttab"}},
-        {L"\"\",x", {L"", L"x"}},
-    };
-    for (const auto& c : cases)
-        for (bool ansi : {false, true})
-            EXPECT_EQ(c.expected, readAll<false>(c.text, ansi)) << testing::PrintToString(std::wstring(c.text)) << " ansi " << ansi;
+TEST(Readers, LinesAndFieldsOfUtf16TextAndAnsiBytesAlike) {
+    for (const auto& c : readerCases) {
+        for (bool ansi : {false, true}) {
+            SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)) + (ansi ? " ansi" : " wide"));
+            EXPECT_EQ(c.lines, readAll<true>(c.text, ansi));
+            EXPECT_EQ(c.fields, readAll<false>(c.text, ansi));
+        }
+    }
 }
 
 TEST(Readers, ReadingAtTheEndIsInputPastEndOfFile) {
@@ -92,19 +98,14 @@ TEST(Readers, ReadingAtTheEndIsInputPastEndOfFile) {
 }
 
 TEST(FieldReader, JoinFieldsGathersEveryFieldInPlace) {
-    const wchar_t* texts[] = {L"", L"a,b\r\nc", L"\"x, y\" z,w\r\n", L"  a , b\n\"q\"", L"\r\n\r\n", L"one"};
-    for (const wchar_t* text : texts) {
+    for (const auto& c : readerCases) {
         std::wstring expected;
-        size_t fields = 0;
-        TextReader byField(text);
-        while (!byField.atEnd()) {
-            expected += byField.field();
-            ++fields;
-        }
+        for (const auto& field : c.fields) expected += field;
         size_t steps = 0;
-        zor::AnsiReader reader(bytes(text));
-        EXPECT_EQ(bytes(expected), reader.joinFields([&] { ++steps; })) << testing::PrintToString(std::wstring(text));
-        EXPECT_EQ(fields, steps);
+        zor::AnsiReader reader(bytes(c.text));
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(bytes(expected), reader.joinFields([&] { ++steps; }));
+        EXPECT_EQ(c.fields.size(), steps);
         EXPECT_TRUE(reader.atEnd());
     }
 }
@@ -122,23 +123,19 @@ TEST(Readers, DelimitersAreFoundAtEveryOffset) {
     }
 }
 
-TEST(FieldStream, GivesTheFieldsOfTheWholeTextReaderAtEveryBlockSize) {
-    // Small blocks put every field, quote, comma and CR LF across a block boundary somewhere.
-    const std::string texts[] = {
-        "", "a,b\r\nc", "\"line\r\nbreak\" tail,z\r\n", "\"open", "  a , b\n\"q\"\r", "\r\n\r\nx", "a,,b,",
-        "Disk Error, retry\r\n\"quoted, text\" after\r\nlone\rcr\nlf\r\nlast line", "   ", "\"\",x\r\n\r\n",
-    };
+// Small blocks put every field, quote, comma and CR LF across a block boundary somewhere.
+TEST(FieldStream, GivesTheFieldsAtEveryBlockSize) {
     std::wstring file = test::scratchDir(L"field-stream") + L"log.txt";
-    for (const std::string& text : texts) {
-        test::writeFile(file, text);
+    for (const auto& c : readerCases) {
+        test::writeFile(file, bytes(c.text));
         std::vector<std::string> expected;
-        for (zor::AnsiReader whole(text); !whole.atEnd();) expected.emplace_back(whole.field());
+        for (const auto& field : c.fields) expected.push_back(bytes(field));
         for (size_t block : {1, 2, 3, 5, 7, 64}) {
             zor::FileChannel channel(file, zor::OpenMode::Input);
             zor::FieldStream stream(channel, block);
             std::vector<std::string> got;
             while (!stream.atEnd()) got.emplace_back(stream.field());
-            EXPECT_EQ(expected, got) << testing::PrintToString(text) << " block " << block;
+            EXPECT_EQ(expected, got) << testing::PrintToString(bytes(c.text)) << " block " << block;
             EXPECT_EQ(62, test::errorOf([&] { stream.field(); }));
         }
     }

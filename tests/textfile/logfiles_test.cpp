@@ -8,18 +8,12 @@
 
 using namespace test;
 
-namespace {
-VARIANT vempty() {
-    VARIANT v;
-    VariantInit(&v);
-    return v;
-}
-} // namespace
-
 // ---- CreateLogFile ---------------------------------------------------------------------------
 
+// An existing log (old.log) is left alone.
 TEST_F(TextFiles, CreateLogFileWritesTheHeaderLineOrNothing) {
     std::wstring dir = scratchDir(L"create-log");
+    writeFile(dir + L"old.log", "old\r\nlines");
     struct Case {
         const wchar_t* name;
         VARIANT header;
@@ -28,8 +22,9 @@ TEST_F(TextFiles, CreateLogFileWritesTheHeaderLineOrNothing) {
         {L"started.log", vstr(L"Started"), "Started\r\n"},
         {L"none.log", vmissing(), ""},
         {L"number.log", vi4(42), "42\r\n"},
-        {L"empty.log", vempty(), "\r\n"},
+        {L"empty.log", vtype(VT_EMPTY), "\r\n"},
         {L"true.log", vbool(true), "True\r\n"},
+        {L"old.log", vstr(L"Started"), "old\r\nlines"},
     };
     for (auto& c : cases) {
         Arg header(c.header);
@@ -37,14 +32,6 @@ TEST_F(TextFiles, CreateLogFileWritesTheHeaderLineOrNothing) {
         EXPECT_EQ(S_OK, hr);
         EXPECT_EQ(c.bytes, readFile(dir + c.name));
     }
-}
-
-TEST_F(TextFiles, CreateLogFileLeavesAnExistingLogAlone) {
-    std::wstring dir = scratchDir(L"create-log-existing");
-    writeFile(dir + L"app.log", "old\r\nlines");
-    Arg header(vstr(L"Started"));
-    EXPECT_TRUE(createLog(dir + L"app.log", header));
-    EXPECT_EQ("old\r\nlines", readFile(dir + L"app.log"));
 }
 
 // ---- UpdateLogFile ---------------------------------------------------------------------------
@@ -120,7 +107,7 @@ TEST_F(TextFiles, UpdateLogFileTakesFourAppendingThreadsAtOnce) {
 
 // ---- IsInLogFile -----------------------------------------------------------------------------
 
-TEST_F(TextFiles, IsInLogFileSearchesOneFieldAtATime) {
+TEST_F(TextFiles, IsInLogFileSearchesOneFieldAtATimeAndNothingInAnEmptyLog) {
     std::wstring dir = scratchDir(L"is-in-log");
     writeFile(dir + L"app.log", "Started\r\nDisk Error, retry\r\n\"quoted, text\" after\r\nlone\rcr\nlf\r\nlast line");
     struct Case {
@@ -136,12 +123,8 @@ TEST_F(TextFiles, IsInLogFileSearchesOneFieldAtATime) {
         EXPECT_EQ(c.found, isInLog(dir + L"app.log", c.search)) << testing::PrintToString(std::wstring(c.search));
         EXPECT_EQ(S_OK, hr);
     }
-}
-
-TEST_F(TextFiles, IsInLogFileFindsNothingInAnEmptyLog) {
-    std::wstring log = scratchDir(L"is-in-log-empty") + L"empty.log";
-    writeFile(log, "");
-    EXPECT_FALSE(isInLog(log, L""));
+    writeFile(dir + L"empty.log", "");
+    EXPECT_FALSE(isInLog(dir + L"empty.log", L"")) << "an empty log holds not even the empty field";
 }
 
 TEST_F(TextFiles, IsInLogFileStreamsALogOfOneAndAHalfGigabytes) {

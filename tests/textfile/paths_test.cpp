@@ -15,6 +15,9 @@ HRESULT callString(_TextFileFunctions* tf, const std::wstring& method, BSTR in, 
 
 std::string narrow(const std::wstring& s) { return zor::toAnsi(s); }
 
+const wchar_t* const extractions[] = {L"ExtractDirectoryPath", L"ExtractFilename", L"ExtractFilenameNoExtension",
+                                      L"ExtractExtension"};
+
 } // namespace
 
 // The cases of tests/data/cases/paths.tsv (the script tests run them too).
@@ -56,7 +59,7 @@ TEST(Paths, EveryMethodGivesTheSameByVtableAndByName) {
 
 TEST(Paths, NullStringsAreEmptyStrings) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    for (const wchar_t* m : {L"ExtractDirectoryPath", L"ExtractFilename", L"ExtractFilenameNoExtension", L"ExtractExtension"}) {
+    for (const wchar_t* m : extractions) {
         Bstr out;
         EXPECT_EQ(S_OK, callString(tf.get(), m, nullptr, out.out()));
         ASSERT_NE(nullptr, out.get());
@@ -66,45 +69,35 @@ TEST(Paths, NullStringsAreEmptyStrings) {
     short r = 3;
     EXPECT_EQ(S_OK, tf->IsUNCName(nullptr, &r));
     EXPECT_EQ(0, r);
-    BSTR null = nullptr;
-    EXPECT_EQ(S_OK, tf->AddDirSep(&null));
-    EXPECT_EQ(L"\\", zor::str(null));
-    SysFreeString(null);
-    null = nullptr;
-    EXPECT_EQ(S_OK, tf->AddURLDirSep(&null));
-    EXPECT_EQ(L"/", zor::str(null));
-    SysFreeString(null);
+    for (bool url : {false, true}) {
+        BSTR null = nullptr;
+        EXPECT_EQ(S_OK, url ? tf->AddURLDirSep(&null) : tf->AddDirSep(&null));
+        EXPECT_EQ(url ? L"/" : L"\\", zor::str(null));
+        SysFreeString(null);
+    }
     EXPECT_EQ(E_POINTER, tf->AddDirSep(nullptr));
 }
 
-TEST(Paths, EmbeddedNulsAreOrdinaryCharacters) {
+// Embedded NULs are ordinary characters; paths of a million characters come back exact.
+TEST(Paths, EmbeddedNulsAndMillionCharacterPathsComeBackExact) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    const std::wstring path(L"C:\\a\0b\\c.d\0e.f", 14);
-    Bstr in(path), name, ext, dir, stem;
-    ASSERT_EQ(S_OK, tf->ExtractFilename(in.get(), name.out()));
-    EXPECT_EQ(std::wstring(L"c.d\0e.f", 7), name.text());
-    ASSERT_EQ(S_OK, tf->ExtractExtension(in.get(), ext.out()));
-    EXPECT_EQ(std::wstring(L"d\0e.f", 5), ext.text());
-    ASSERT_EQ(S_OK, tf->ExtractDirectoryPath(in.get(), dir.out()));
-    EXPECT_EQ(std::wstring(L"C:\\a\0b\\", 7), dir.text());
-    ASSERT_EQ(S_OK, tf->ExtractFilenameNoExtension(in.get(), stem.out()));
-    EXPECT_EQ(L"c", stem.text());
-}
-
-TEST(Paths, MillionCharacterPathsComeBackExact) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    std::wstring path;
-    for (int i = 0; i < 100000; ++i) path += L"abcdefghi\\";
-    path += L"name.ext";
-    Bstr in(path), dir, name, ext, stem;
-    ASSERT_EQ(S_OK, tf->ExtractDirectoryPath(in.get(), dir.out()));
-    EXPECT_EQ(1000000u, SysStringLen(dir.get()));
-    ASSERT_EQ(S_OK, tf->ExtractFilename(in.get(), name.out()));
-    EXPECT_EQ(L"name.ext", name.text());
-    ASSERT_EQ(S_OK, tf->ExtractFilenameNoExtension(in.get(), stem.out()));
-    EXPECT_EQ(L"name", stem.text());
-    ASSERT_EQ(S_OK, tf->ExtractExtension(in.get(), ext.out()));
-    EXPECT_EQ(L"ext", ext.text());
+    std::wstring million;
+    for (int i = 0; i < 100000; ++i) million += L"abcdefghi\\";
+    const std::wstring nul(L"C:\\a\0b\\c.d\0e.f", 14);
+    const struct {
+        std::wstring path, dir, name, stem, ext;
+    } cases[] = {
+        {nul, nul.substr(0, 7), nul.substr(7), L"c", nul.substr(9)},
+        {million + L"name.ext", million, L"name.ext", L"name", L"ext"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring* expected[] = {&c.dir, &c.name, &c.stem, &c.ext};
+        for (int m = 0; m < 4; ++m) {
+            Bstr out;
+            ASSERT_EQ(S_OK, callString(tf.get(), extractions[m], Bstr(c.path).get(), out.out()));
+            EXPECT_TRUE(*expected[m] == out.text()) << narrow(extractions[m]) << ", length " << c.path.size();
+        }
+    }
     std::wstring spaces(1000000, L' ');
     BSTR s = SysAllocStringLen(spaces.data(), static_cast<UINT>(spaces.size()));
     EXPECT_EQ(S_OK, tf->AddDirSep(&s));

@@ -13,26 +13,23 @@ struct TextFiles : ::testing::Test {
     HRESULT hr = E_FAIL;
     bool createLog(const std::wstring& f, const VARIANT& header = vmissing()) {
         VARIANT_BOOL r = 7;
-        hr = tf->CreateLogFile(Bstr(f).get(), header, &r);
-        return boolean(r);
+        return result(tf->CreateLogFile(Bstr(f).get(), header, &r), r);
     }
     bool createLogWithBackup(const std::wstring& f, const VARIANT& header, const VARIANT& days) {
         VARIANT_BOOL r = 7;
-        hr = tf->CreateLogFileWithBackup(Bstr(f).get(), header, days, &r);
-        return boolean(r);
+        return result(tf->CreateLogFileWithBackup(Bstr(f).get(), header, days, &r), r);
     }
     bool updateLog(const std::wstring& f, const std::wstring& details) {
         VARIANT_BOOL r = 7;
-        hr = tf->UpdateLogFile(Bstr(f).get(), Bstr(details).get(), &r);
-        return boolean(r);
+        return result(tf->UpdateLogFile(Bstr(f).get(), Bstr(details).get(), &r), r);
     }
     bool isInLog(const std::wstring& f, const std::wstring& search) {
         VARIANT_BOOL r = 7;
-        hr = tf->IsInLogFile(Bstr(f).get(), Bstr(search).get(), &r);
-        return boolean(r);
+        return result(tf->IsInLogFile(Bstr(f).get(), Bstr(search).get(), &r), r);
     }
-    // A Boolean result must be exactly -1 or 0.
-    static bool boolean(VARIANT_BOOL r) {
+    // The call's HRESULT kept in hr; its Boolean result, which must be exactly -1 or 0.
+    bool result(HRESULT h, const VARIANT_BOOL& r) {
+        hr = h;
         EXPECT_TRUE(r == VARIANT_TRUE || r == VARIANT_FALSE) << "not a Boolean: " << r;
         return r == VARIANT_TRUE;
     }
