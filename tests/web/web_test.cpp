@@ -17,13 +17,19 @@ std::wstring scratch(const wchar_t* name) {
 struct Web {
     ComPtr<_ASPFunctions> asp = create<_ASPFunctions>(L"ASPFunctions");
 
-    void counter(Call& call, const std::wstring& file, VARIANT increment) {
-        Args args{vstr(file.c_str()), increment};
-        invoke(call, asp.get(), L"GetCounter", args);
+    // GetCounter with or without Increment, which must succeed: "Integer n", "Long n" or "String text".
+    std::wstring count(const std::wstring& file) { return counter(Args{vstr(file.c_str())}); }
+    std::wstring count(const std::wstring& file, VARIANT increment) {
+        return counter(Args{vstr(file.c_str()), increment});
     }
-    void counter(Call& call, const std::wstring& file) {
-        Args args{vstr(file.c_str())};
+    std::wstring counter(const Args& args) {
+        Call call;
         invoke(call, asp.get(), L"GetCounter", args);
+        EXPECT_EQ(S_OK, call.hr);
+        const VARIANT& r = call.result.get();
+        if (V_VT(&r) == VT_I2) return L"Integer " + std::to_wstring(V_I2(&r));
+        if (V_VT(&r) == VT_I4) return L"Long " + std::to_wstring(V_I4(&r));
+        return V_VT(&r) == VT_BSTR ? L"String " + call.text() : L"type " + std::to_wstring(V_VT(&r));
     }
     std::wstring text(const wchar_t* method, std::vector<VARIANT> args) {
         Call call;
@@ -33,13 +39,10 @@ struct Web {
         EXPECT_EQ(VT_BSTR, V_VT(&call.result.get()));
         return call.text();
     }
+    std::wstring combo(std::vector<VARIANT> args) { return text(L"ComboListDirectory", args); }
 };
 
-void expectLong(const Call& call, long n) {
-    EXPECT_EQ(S_OK, call.hr);
-    ASSERT_EQ(VT_I4, V_VT(&call.result.get()));
-    EXPECT_EQ(n, V_I4(&call.result.get()));
-}
+const std::wstring failed = L"String There was an error in the GetCounter function: ";
 
 } // namespace
 
@@ -47,40 +50,25 @@ TEST(Counter, NewFileStartsAtIntegerOneThenCountsInLongs) {
     Web w;
     std::wstring f = scratch(L"new.cnt");
     DeleteFileW(f.c_str());
-    Call first;
-    w.counter(first, f, vbool(true));
-    EXPECT_EQ(S_OK, first.hr);
-    ASSERT_EQ(VT_I2, V_VT(&first.result.get()));
-    EXPECT_EQ(1, V_I2(&first.result.get()));
+    EXPECT_EQ(L"Integer 1", w.count(f, vbool(true)));
     EXPECT_EQ("1\r\n", readFile(f));
-    Call second;
-    w.counter(second, f, vbool(true));
-    expectLong(second, 2);
+    EXPECT_EQ(L"Long 2", w.count(f, vbool(true)));
     EXPECT_EQ("2\r\n", readFile(f));
-    Call third;
-    w.counter(third, f);
-    expectLong(third, 2);
+    EXPECT_EQ(L"Long 2", w.count(f));
 }
 
 TEST(Counter, OnlyTrueIncrements) {
     Web w;
     std::wstring f = scratch(L"only.cnt");
-    VARIANT empty;
-    VariantInit(&empty);
-    VARIANT null;
-    VariantInit(&null);
-    V_VT(&null) = VT_NULL;
     struct Case {
         VARIANT v;
         bool counts;
-    } cases[] = {{vmissing(), false}, {vbool(false), false}, {vi2(1), false}, {vstr(L"yes"), false}, {empty, false},
-                 {null, false}, {vi2(-1), true}, {vstr(L"-1"), true}, {vbool(true), true}};
+    } cases[] = {{vmissing(), false},      {vbool(false), false},   {vi2(1), false},
+                 {vstr(L"yes"), false},    {vtype(VT_EMPTY), false}, {vtype(VT_NULL), false},
+                 {vi2(-1), true},          {vstr(L"-1"), true},      {vbool(true), true}};
     for (Case& c : cases) {
         writeFile(f, "7 visitors\r\nsecond line\r\n");
-        Call call;
-        w.counter(call, f, c.v);
-        VariantClear(&c.v);
-        expectLong(call, c.counts ? 8 : 7);
+        EXPECT_EQ(c.counts ? L"Long 8" : L"Long 7", w.count(f, c.v)); // the call frees c.v
         EXPECT_EQ(c.counts ? std::string("8\r\n") : std::string("7 visitors\r\nsecond line\r\n"), readFile(f));
     }
 }
@@ -97,15 +85,11 @@ TEST(Counter, FirstLineIsReadByTheLeadingNumberRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
         writeFile(f, c.content);
-        Call call;
-        w.counter(call, f);
-        expectLong(call, c.value);
+        EXPECT_EQ(L"Long " + std::to_wstring(c.value), w.count(f));
         EXPECT_EQ(c.content, readFile(f)) << "reading leaves the file as it was";
     }
     writeFile(f, "  41 visitors\r\n");
-    Call call;
-    w.counter(call, f, vbool(true));
-    expectLong(call, 42);
+    EXPECT_EQ(L"Long 42", w.count(f, vbool(true)));
     EXPECT_EQ("42\r\n", readFile(f));
 }
 
@@ -113,34 +97,21 @@ TEST(Counter, FailuresAreErrorTextsAndKeepTheStoredCount) {
     Web w;
     std::wstring f = scratch(L"fail.cnt");
     writeFile(f, "");
-    Call empty;
-    w.counter(empty, f, vbool(true));
-    EXPECT_EQ(S_OK, empty.hr);
-    EXPECT_EQ(L"There was an error in the GetCounter function: 62 ...Input past end of file", empty.text());
+    EXPECT_EQ(failed + L"62 ...Input past end of file", w.count(f, vbool(true)));
     EXPECT_EQ("", readFile(f));
 
     writeFile(f, "2147483646\r\n");
-    Call last;
-    w.counter(last, f, vbool(true));
-    expectLong(last, 2147483647);
+    EXPECT_EQ(L"Long 2147483647", w.count(f, vbool(true)));
     EXPECT_EQ("2147483647\r\n", readFile(f));
-    Call over;
-    w.counter(over, f, vbool(true));
-    EXPECT_EQ(L"There was an error in the GetCounter function: 6 ...Overflow", over.text());
+    EXPECT_EQ(failed + L"6 ...Overflow", w.count(f, vbool(true)));
     EXPECT_EQ("2147483647\r\n", readFile(f)) << "the stored count stays readable and unchanged";
-    Call read;
-    w.counter(read, f);
-    expectLong(read, 2147483647);
+    EXPECT_EQ(L"Long 2147483647", w.count(f));
 
     writeFile(f, "3000000000\r\n");
-    Call big;
-    w.counter(big, f);
-    EXPECT_EQ(L"There was an error in the GetCounter function: 6 ...Overflow", big.text());
+    EXPECT_EQ(failed + L"6 ...Overflow", w.count(f));
 
     // A missing folder, a folder, a hidden counter and the rest are in the fault table.
-    Call noName;
-    w.counter(noName, L"", vbool(true));
-    EXPECT_EQ(L"There was an error in the GetCounter function: 52 ...Bad file name or number", noName.text());
+    EXPECT_EQ(failed + L"52 ...Bad file name or number", w.count(L"", vbool(true)));
 }
 
 TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
@@ -152,9 +123,7 @@ TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
         ASSERT_TRUE(held.held());
         CountingWindow window; // the caller's window stays responsive while the request waits
         window.post();
-        Call call;
-        w.counter(call, f, vbool(true));
-        EXPECT_EQ(L"There was an error in the GetCounter function: 70 ...Permission denied", call.text());
+        EXPECT_EQ(failed + L"70 ...Permission denied", w.count(f, vbool(true)));
         EXPECT_EQ(1, window.count());
     }
     EXPECT_EQ("5\r\n", readFile(f));
@@ -165,9 +134,7 @@ TEST(Counter, WaitsBrieflyForAnotherHolderThenReportsTheFileInUse) {
         ::Sleep(300);
         delete held;
     });
-    Call call;
-    w.counter(call, f, vbool(true));
-    expectLong(call, 6);
+    EXPECT_EQ(L"Long 6", w.count(f, vbool(true)));
     letGo.join();
     EXPECT_EQ("6\r\n", readFile(f));
 }
@@ -181,10 +148,9 @@ TEST(Counter, APlainReaderElsewhereNeverMakesAnIncrementWait) {
     DWORD slowest = 0;
     for (int i = 1; i <= 50; ++i) {
         DWORD start = GetTickCount();
-        Call call;
-        w.counter(call, f, vbool(true));
+        std::wstring got = w.count(f, vbool(true));
         slowest = std::max(slowest, GetTickCount() - start);
-        expectLong(call, 100 + i);
+        EXPECT_EQ(L"Long " + std::to_wstring(100 + i), got);
     }
     EXPECT_LT(slowest, 50u); // a wait for the reader would take the whole retry time
     EXPECT_EQ("150\r\n", readFile(f));
@@ -240,18 +206,15 @@ TEST(ComboList, FilesOfADirectoryAsOptions) {
     std::wstring dir = scratch(L"combo");
     CreateDirectoryW(dir.c_str(), nullptr);
     writeFile(dir + L"\\report.txt", "r");
+    EXPECT_EQ(L"<select name='files'><option>report</select>", w.combo({vstr(L"files"), vstr(dir.c_str())}));
     EXPECT_EQ(L"<select name='files'><option>report</select>",
-              w.text(L"ComboListDirectory", {vstr(L"files"), vstr(dir.c_str())}));
-    EXPECT_EQ(L"<select name='files'><option>report</select>",
-              w.text(L"ComboListDirectory", {vstr(L"files"), vstr((dir + L"\\").c_str()), vbool(false)}));
+              w.combo({vstr(L"files"), vstr((dir + L"\\").c_str()), vbool(false)}));
     EXPECT_EQ(L"<select name='files'><option>report.txt</select>",
-              w.text(L"ComboListDirectory", {vstr(L"files"), vstr(dir.c_str()), vbool(true)}));
-    EXPECT_EQ(L"<select name='Unnamed'><option>report</select>",
-              w.text(L"ComboListDirectory", {vstr(L"   "), vstr(dir.c_str())}));
-    EXPECT_EQ(L"<select name=' a '><option>report</select>",
-              w.text(L"ComboListDirectory", {vstr(L" a "), vstr(dir.c_str())}));
+              w.combo({vstr(L"files"), vstr(dir.c_str()), vbool(true)}));
+    EXPECT_EQ(L"<select name='Unnamed'><option>report</select>", w.combo({vstr(L"   "), vstr(dir.c_str())}));
+    EXPECT_EQ(L"<select name=' a '><option>report</select>", w.combo({vstr(L" a "), vstr(dir.c_str())}));
     EXPECT_EQ(L"There was an error in the ComboListDirectory function: 13 Type mismatch",
-              w.text(L"ComboListDirectory", {vstr(L"x"), vstr(dir.c_str()), vstr(L"maybe")}));
+              w.combo({vstr(L"x"), vstr(dir.c_str()), vstr(L"maybe")}));
 }
 
 TEST(ComboList, NamesAreEscapedAndOnlyOrdinaryFilesCount) {
@@ -264,15 +227,15 @@ TEST(ComboList, NamesAreEscapedAndOnlyOrdinaryFilesCount) {
     SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
     CreateDirectoryW((dir + L"\\sub.dir").c_str(), nullptr);
     EXPECT_EQ(L"<select name='a&#39;&gt;&lt;script&gt;&amp;&quot;'><option>it&#39;s&amp;co</select>",
-              w.text(L"ComboListDirectory", {vstr(L"a'><script>&\""), vstr(dir.c_str())}));
+              w.combo({vstr(L"a'><script>&\""), vstr(dir.c_str())}));
     EXPECT_EQ(L"<select name='n'><option>it&#39;s&amp;co.v1.txt</select>",
-              w.text(L"ComboListDirectory", {vstr(L"n"), vstr(dir.c_str()), vbool(true)}));
+              w.combo({vstr(L"n"), vstr(dir.c_str()), vbool(true)}));
 
     std::wstring onlyDirs = scratch(L"combo3");
     CreateDirectoryW(onlyDirs.c_str(), nullptr);
     CreateDirectoryW((onlyDirs + L"\\a").c_str(), nullptr);
-    EXPECT_EQ(L"", w.text(L"ComboListDirectory", {vstr(L"n"), vstr(onlyDirs.c_str())}));
-    EXPECT_EQ(L"", w.text(L"ComboListDirectory", {vstr(L"n"), vstr(scratch(L"missing_dir").c_str())}));
+    EXPECT_EQ(L"", w.combo({vstr(L"n"), vstr(onlyDirs.c_str())}));
+    EXPECT_EQ(L"", w.combo({vstr(L"n"), vstr(scratch(L"missing_dir").c_str())}));
 }
 
 TEST(ComboList, HundredsOfFilesInThePlatformsOrder) {
@@ -285,7 +248,7 @@ TEST(ComboList, HundredsOfFilesInThePlatformsOrder) {
         writeFile(dir + L"\\" + stem + L".dat", "d");
         expected.insert(stem);
     }
-    std::wstring html = w.text(L"ComboListDirectory", {vstr(L"m"), vstr(dir.c_str())});
+    std::wstring html = w.combo({vstr(L"m"), vstr(dir.c_str())});
     const std::wstring head = L"<select name='m'>", tail = L"</select>";
     ASSERT_EQ(0u, html.find(head));
     ASSERT_EQ(html.size() - tail.size(), html.rfind(tail));
