@@ -33,35 +33,26 @@ struct Tables {
         EXPECT_EQ(S_OK, ada->OpenACEIndex(table, Bstr(index).get(), &h));
         return h;
     }
-    static bool result(HRESULT hr, const VARIANT_BOOL& b) { // b is read after the call
-        EXPECT_EQ(S_OK, hr);
+    // A call with a Boolean result: S_OK, and the result True or False.
+    template <class F>
+    static bool answer(F call) {
+        VARIANT_BOOL b = 7;
+        EXPECT_EQ(S_OK, call(&b));
         EXPECT_TRUE(b == VARIANT_TRUE || b == VARIANT_FALSE) << b;
         return b == VARIANT_TRUE;
     }
     bool seek(long index, const std::wstring& key) {
-        VARIANT_BOOL b = 7;
-        return result(ada->SeekACERecord(index, Bstr(key).get(), &b), b);
+        return answer([&](VARIANT_BOOL* b) { return ada->SeekACERecord(index, Bstr(key).get(), b); });
     }
     bool filter(long table, const std::wstring& expr) {
-        VARIANT_BOOL b = 7;
-        return result(ada->ApplyACEFilter(table, Bstr(expr).get(), &b), b);
+        return answer([&](VARIANT_BOOL* b) { return ada->ApplyACEFilter(table, Bstr(expr).get(), b); });
     }
     bool locate(long table, const std::wstring& expr, VARIANT_BOOL& flag) {
-        VARIANT_BOOL b = 7;
-        return result(ada->LocateACERecord(table, Bstr(expr).get(), &flag, &b), b);
+        return answer([&](VARIANT_BOOL* b) { return ada->LocateACERecord(table, Bstr(expr).get(), &flag, b); });
     }
-    bool closeTable(LONG& h) {
-        VARIANT_BOOL b = 7;
-        return result(ada->CloseACETable(&h, &b), b);
-    }
-    bool closeIndex(LONG& h) {
-        VARIANT_BOOL b = 7;
-        return result(ada->CloseACEIndex(&h, &b), b);
-    }
-    bool closeAll() {
-        VARIANT_BOOL b = 7;
-        return result(ada->CloseAllACEConnections(&b), b);
-    }
+    bool closeTable(LONG& h) { return answer([&](VARIANT_BOOL* b) { return ada->CloseACETable(&h, b); }); }
+    bool closeIndex(LONG& h) { return answer([&](VARIANT_BOOL* b) { return ada->CloseACEIndex(&h, b); }); }
+    bool closeAll() { return answer([&](VARIANT_BOOL* b) { return ada->CloseAllACEConnections(b); }); }
     // Locate, then continue while found: how many records matched.
     int matches(long table, const std::wstring& expr) {
         VARIANT_BOOL flag = VARIANT_FALSE;
