@@ -163,12 +163,13 @@ struct Logon {
 TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOut) {
     enum Way { enter, escape, cancel, close, altC };
     struct Case { std::wstring name, password; Way way; VARIANT_BOOL ok; std::wstring wantName, wantPassword; };
-    for (const Case& c : {Case{L"abcdefghijklm", L"1234567890123", enter, VARIANT_TRUE, L"abcdefghijkl", L"123456789012"},
-                          Case{L" bob ", L"", enter, VARIANT_TRUE, L" bob ", L""},
-                          Case{L"carol", L"", escape, VARIANT_FALSE, L"", L"old password"},
-                          Case{L"carol", L"", cancel, VARIANT_FALSE, L"", L"old password"},
-                          Case{L"carol", L"", close, VARIANT_FALSE, L"", L"old password"},
-                          Case{L"carol", L"", altC, VARIANT_FALSE, L"", L"old password"}}) {
+    const Case cases[] = {{L"abcdefghijklm", L"1234567890123", enter, VARIANT_TRUE, L"abcdefghijkl", L"123456789012"},
+                          {L" bob ", L"", enter, VARIANT_TRUE, L" bob ", L""},
+                          {L"carol", L"", escape, VARIANT_FALSE, L"", L"old password"},
+                          {L"carol", L"", cancel, VARIANT_FALSE, L"", L"old password"},
+                          {L"carol", L"", close, VARIANT_FALSE, L"", L"old password"},
+                          {L"carol", L"", altC, VARIANT_FALSE, L"", L"old password"}};
+    for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "way " << c.way);
         Logon result;
         Caller caller([&](_FormFunctions* f) { result.call(f); });
