@@ -59,22 +59,6 @@ TEST(Child, SleepsThenMarks) {
     writeFile(mark, "ended");
 }
 
-TEST_F(RegisteredLibrary, ExecuteAndWaitReturnsWhenTheChildHasEnded) {
-    auto w = make<W>(L"Win32Functions");
-    std::wstring mark = scratchDir(L"execute") + L"mark";
-    SetEnvironmentVariableW(L"ZOR_CHILD_MARK", mark.c_str());
-    wchar_t self[MAX_PATH];
-    std::wstring child = L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) + L"\" --gtest_filter=Child.SleepsThenMarks";
-    for (auto& line : {child, std::wstring(L"zor-no-such-program.exe"), std::wstring(), std::wstring(40000, L'x'),
-                       child + L'\0' + L"x"}) { // cut at its NUL, the last would start the child
-        DeleteFileW(mark.c_str());
-        DWORD start = GetTickCount();
-        call(w.get(), &W::ExecuteAndWait, line);
-        EXPECT_EQ(line == child, GetTickCount() - start >= 1000 && readFile(mark) == "ended") << line.size();
-    }
-    SetEnvironmentVariableW(L"ZOR_CHILD_MARK", nullptr);
-}
-
 // The child that talks to a window of its caller: it posts one message, then sends one and marks
 // the answer and whether it came within a second (it gives up after five rather than hang).
 TEST(Child, PostsAndSendsToTheCaller) {
@@ -101,7 +85,8 @@ LRESULT CALLBACK recordingWindow(HWND w, UINT message, WPARAM wParam, LPARAM lPa
     return wParam * 2;
 }
 
-TEST_F(RegisteredLibrary, ExecuteAndWaitAnswersSentMessagesAndLeavesPostedOnes) {
+// ExecuteAndWait returns when the child has ended, and not for a line that starts none.
+TEST_F(RegisteredLibrary, ExecuteAndWaitReturnsWhenTheChildHasEndedAnswersSentMessagesAndLeavesPostedOnes) {
     seen.clear();
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = recordingWindow;
@@ -114,13 +99,20 @@ TEST_F(RegisteredLibrary, ExecuteAndWaitAnswersSentMessagesAndLeavesPostedOnes) 
     SetTimer(target.get(), 1, 10, nullptr);
 
     auto w = make<W>(L"Win32Functions");
-    std::wstring mark = scratchDir(L"execute-send") + L"mark";
+    std::wstring mark = scratchDir(L"execute") + L"mark";
     SetEnvironmentVariableW(L"ZOR_CHILD_MARK", mark.c_str());
-    SetEnvironmentVariableW(L"ZOR_CHILD_WINDOW", std::to_wstring(reinterpret_cast<uintptr_t>(target.get())).c_str());
     wchar_t self[MAX_PATH];
-    call(w.get(), &W::ExecuteAndWait,
-         L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) +
-             L"\" --gtest_filter=Child.PostsAndSendsToTheCaller");
+    const std::wstring run = L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) + L"\" --gtest_filter=",
+                       child = run + L"Child.SleepsThenMarks";
+    for (auto& line : {child, std::wstring(L"zor-no-such-program.exe"), std::wstring(), std::wstring(40000, L'x'),
+                       child + L'\0' + L"x"}) { // cut at its NUL, the last would start the child
+        DeleteFileW(mark.c_str());
+        DWORD start = GetTickCount();
+        call(w.get(), &W::ExecuteAndWait, line);
+        EXPECT_EQ(line == child, GetTickCount() - start >= 1000 && readFile(mark) == "ended") << line.size();
+    }
+    SetEnvironmentVariableW(L"ZOR_CHILD_WINDOW", std::to_wstring(reinterpret_cast<uintptr_t>(target.get())).c_str());
+    call(w.get(), &W::ExecuteAndWait, run + L"Child.PostsAndSendsToTheCaller");
     SetEnvironmentVariableW(L"ZOR_CHILD_WINDOW", nullptr);
     SetEnvironmentVariableW(L"ZOR_CHILD_MARK", nullptr);
     KillTimer(target.get(), 1);
