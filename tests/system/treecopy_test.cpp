@@ -117,13 +117,14 @@ std::string differences(const Tree& want, const Tree& got) {
 
 } // namespace
 
-TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevel) {
+TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevelByFullOrRelativePath) {
     std::wstring root = tree(L"treecopy", {{L"src", nullptr}, {L"src\\Sub", nullptr}, {L"src\\Sub\\Deep", nullptr},
                                            {L"src\\Hidden", nullptr}, {L"src\\System", nullptr}, {L"dst", nullptr},
                                            {L"dst\\sub", nullptr}, {L"src\\a.txt", "top"}, {L"src\\b.log", "b"},
                                            {L"src\\h.txt", "h"}, {L"src\\s.txt", "s"}, {L"src\\Sub\\c.txt", "new"},
                                            {L"src\\Sub\\Deep\\d.txt", "deep"}, {L"src\\Hidden\\e.txt", "e"},
-                                           {L"dst\\sub\\c.txt", "old"}, {L"dst\\sub\\keep.txt", "kept"}});
+                                           {L"dst\\sub\\c.txt", "old"}, {L"dst\\sub\\keep.txt", "kept"}, {L"rel", nullptr},
+                                           {L"rel\\sub", nullptr}});
     for (auto [name, attribute] : {std::pair{L"h.txt", FILE_ATTRIBUTE_HIDDEN}, {L"s.txt", FILE_ATTRIBUTE_SYSTEM},
                                    {L"Hidden", FILE_ATTRIBUTE_HIDDEN}, {L"System", FILE_ATTRIBUTE_SYSTEM}})
         SetFileAttributesW((root + L"src\\" + name).c_str(), attribute);
@@ -143,16 +144,13 @@ TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevel) {
     FindClose(FindFirstFileW((root + L"dst\\sub\\deep").c_str(), &made));
     EXPECT_STREQ(L"Deep", made.cFileName); // named as listed
     EXPECT_FALSE(exists(root + L"dst\\System"));
-}
 
-TEST(TreeCopy, RelativePathsNameTheSameFoldersAtEveryLevel) {
-    std::wstring root = tree(L"treecopyrelative", {{L"src", nullptr}, {L"src\\a", nullptr}, {L"src\\a\\f.txt", "f"},
-                                                   {L"dst", nullptr}, {L"dst\\a", nullptr}});
-    std::wstring before = cwd(), src = L"src", dst = L"dst";
+    // Relative paths name the same folders at every level.
+    std::wstring before = cwd(), relativeSrc = L"src", relativeDst = L"rel";
     SetCurrentDirectoryW(root.c_str());
-    EXPECT_EQ(-1, copyTree(src, dst));
+    EXPECT_EQ(-1, copyTree(relativeSrc, relativeDst));
     SetCurrentDirectoryW(before.c_str());
-    EXPECT_EQ("f", readFile(root + L"dst\\a\\f.txt"));
+    EXPECT_EQ("new", readFile(root + L"rel\\sub\\c.txt"));
 }
 
 // A failing nested level fails every level above it, after the rest of the tree is copied.
