@@ -186,14 +186,12 @@ TEST(IsLeapYear, SameAnswersWithACommaAsDecimalSeparator) {
 
 // ---- Sleep keeps the caller's windows alive ---------------------------------------------
 
-std::vector<UINT> g_seen;
 bool g_sleeping = false;
-std::vector<bool> g_seenWhileSleeping;
+std::vector<std::pair<UINT, bool>> g_seen; // each message, and whether Sleep was running
 
 LRESULT CALLBACK recordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg >= WM_APP) {
-        g_seen.push_back(msg);
-        g_seenWhileSleeping.push_back(g_sleeping);
+        g_seen.push_back({msg, g_sleeping});
         // A message posted once the wait is under way must be run before the wait ends too.
         if (msg == WM_APP + 1) PostMessageW(w, WM_APP + 2, 0, 0);
     }
@@ -218,8 +216,7 @@ TEST(Sleep, RunsTheCallersMessagesWhileWaiting) {
     g_sleeping = false;
     DestroyWindow(hwnd);
     EXPECT_EQ(S_OK, hr);
-    EXPECT_EQ((std::vector<UINT>{WM_APP + 1, WM_APP + 2}), g_seen);
-    EXPECT_EQ((std::vector<bool>{true, true}), g_seenWhileSleeping);
+    EXPECT_EQ((std::vector<std::pair<UINT, bool>>{{WM_APP + 1, true}, {WM_APP + 2, true}}), g_seen);
 }
 
 } // namespace
