@@ -72,8 +72,7 @@ TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogLaysOutMonthsStepsYearsAndEscapeRe
     Caller caller([&](_FormFunctions* f) { result.call(f); });
     HWND dlg = dialogOf(caller.id(), L"Calendar");
     ASSERT_TRUE(dlg);
-    LONG style = GetWindowLongW(dlg, GWL_STYLE);
-    EXPECT_EQ(0, style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_EQ(0, GetWindowLongW(dlg, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     EXPECT_TRUE(GetWindow(dlg, GW_OWNER)) << "an owned window stays out of the taskbar";
     RECT client, window;
     GetClientRect(dlg, &client);
@@ -280,10 +279,8 @@ TEST(About, MakersBoxTakesTheAppNameAsCaptionAndScrollsItsCredits) {
     ASSERT_TRUE(credits);
     HWND frame = GetParent(credits);
     auto top = [&] { return placeIn(frame, credits).top; };
-    RECT r = placeIn(frame, credits);
-    EXPECT_EQ(20, r.left);
-    EXPECT_EQ(154, r.right - r.left);
-    EXPECT_EQ(1317, r.bottom - r.top);
+    RECT r = placeIn(frame, credits); // left, width, height
+    EXPECT_EQ((std::vector<LONG>{20, 154, 1317}), (std::vector<LONG>{r.left, r.right - r.left, r.bottom - r.top}));
     screenshot(dlg, "zor-about");
 
     // Three ticks only count; the fourth starts the pass just below the panel: 1335 - 2 twips.
