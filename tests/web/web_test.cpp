@@ -191,7 +191,7 @@ TEST_F(ReadTextFile, LinesBecomeHtmlText) {
     }
 }
 
-TEST_F(ComboList, FilesOfADirectoryAsOptions) {
+TEST_F(ComboList, FilesOfADirectoryAsOptionsNamesEscapedAndOnlyOrdinaryFilesCount) {
     std::wstring dir = scratch(L"combo");
     CreateDirectoryW(dir.c_str(), nullptr);
     writeFile(dir + L"\\report.txt", "r");
@@ -204,10 +204,9 @@ TEST_F(ComboList, FilesOfADirectoryAsOptions) {
     EXPECT_EQ(L"<select name=' a '><option>report</select>", combo({vstr(L" a "), vstr(dir.c_str())}));
     EXPECT_EQ(L"There was an error in the ComboListDirectory function: 13 Type mismatch",
               combo({vstr(L"x"), vstr(dir.c_str()), vstr(L"maybe")}));
-}
 
-TEST_F(ComboList, NamesAreEscapedAndOnlyOrdinaryFilesCount) {
-    std::wstring dir = scratch(L"combo2");
+    // Names are escaped and only ordinary files count.
+    dir = scratch(L"combo2");
     CreateDirectoryW(dir.c_str(), nullptr);
     writeFile(dir + L"\\it's&co.v1.txt", "x");
     std::wstring hidden = dir + L"\\hidden.txt";
