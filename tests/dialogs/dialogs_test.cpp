@@ -67,13 +67,12 @@ void stepYearTo(HWND dlg, int year) {
 
 } // namespace
 
-TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogAndEnterChoosesDayOne) {
+TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogLaysOutMonthsStepsYearsAndEscapeReturnsToToday) {
     pickDate result;
     Caller caller([&](_FormFunctions* f) { result.call(f); });
     HWND dlg = dialogOf(caller.id(), L"Calendar");
     ASSERT_TRUE(dlg);
-    LONG style = GetWindowLongW(dlg, GWL_STYLE);
-    EXPECT_EQ(0, style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_EQ(0, GetWindowLongW(dlg, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
     EXPECT_TRUE(GetWindow(dlg, GW_OWNER)) << "an owned window stays out of the taskbar";
     RECT client, window;
     GetClientRect(dlg, &client);
@@ -83,8 +82,7 @@ TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogAndEnterChoosesDayOne) {
     EXPECT_NEAR(GetSystemMetrics(SM_CXSCREEN) / 2, (window.left + window.right) / 2, 1);
 
     SYSTEMTIME t = today();
-    HWND focus = focusOf(caller.id());
-    EXPECT_EQ(L"1", textOf(focus));
+    EXPECT_EQ(L"1", textOf(focusOf(caller.id())));
     std::vector<HWND> bold;
     for (HWND b : dayButtons(dlg))
         if (IsWindowVisible(b) && isBold(b)) bold.push_back(b);
@@ -92,23 +90,6 @@ TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogAndEnterChoosesDayOne) {
     EXPECT_EQ(num(t.wDay), textOf(bold[0]));
     EXPECT_EQ(37u, dayButtons(dlg).size());
     screenshot(dlg, "calendar");
-
-    key(focus, VK_RETURN);
-    caller.join();
-    EXPECT_EQ(S_OK, result.hr);
-    EXPECT_EQ(L"1/" + num(t.wMonth) + L"/" + num(t.wYear), result.text);
-}
-
-TEST(Calendar, LaysOutMonthsStepsYearsAndEscapeReturnsToToday) {
-    pickDate result;
-    Caller caller([&](_FormFunctions* f) { result.call(f); });
-    HWND dlg = dialogOf(caller.id(), L"Calendar");
-    ASSERT_TRUE(dlg);
-    SYSTEMTIME t = today();
-    HWND todayButton = nullptr;
-    for (HWND b : dayButtons(dlg))
-        if (isBold(b)) todayButton = b;
-    ASSERT_TRUE(todayButton);
 
     struct Month { int month, year, offset, days; };
     for (Month m : {Month{2, 1999, 0, 28}, Month{8, 1999, 6, 31}, Month{5, 1999, 5, 31}, Month{2, 2000, 1, 29}}) {
@@ -119,17 +100,19 @@ TEST(Calendar, LaysOutMonthsStepsYearsAndEscapeReturnsToToday) {
     }
     // Escape displays the current month again, today in bold, and leaves the window open.
     key(focusOf(caller.id()), VK_ESCAPE);
-    EXPECT_TRUE(waitFor([&] { return isBold(todayButton) && textOf(controls(dlg, L"Static")[0]) == num(t.wYear); }));
+    EXPECT_TRUE(waitFor([&] { return isBold(bold[0]) && textOf(controls(dlg, L"Static")[0]) == num(t.wYear); }));
     EXPECT_TRUE(IsWindowVisible(dlg));
 
     chooseMonth(dlg, 3);
     stepYearTo(dlg, 1999);
     press(controlWithText(dlg, L"Button", L"5"));
     caller.join();
+    EXPECT_EQ(S_OK, result.hr);
     EXPECT_EQ(L"5/3/1999", result.text);
 }
 
-TEST(Calendar, KeepsTheChosenDateForLaterCallsOnItsThreadOnly) {
+// Enter on the button that has the focus when the dialog opens chooses day one.
+TEST(Calendar, EnterChoosesDayOneAndTheDateIsKeptForLaterCallsOnItsThreadOnly) {
     pickDate first, again, otherThread;
     Caller caller([&](_FormFunctions* f) {
         first.call(f);
@@ -137,7 +120,7 @@ TEST(Calendar, KeepsTheChosenDateForLaterCallsOnItsThreadOnly) {
     });
     HWND dlg = dialogOf(caller.id(), L"Calendar");
     ASSERT_TRUE(dlg);
-    press(controlWithText(dlg, L"Button", L"12"));
+    key(focusOf(caller.id()), VK_RETURN);
     HWND second = dialogOf(caller.id(), L"Calendar", dlg);
     ASSERT_TRUE(second);
     closeBox(second);
@@ -150,7 +133,8 @@ TEST(Calendar, KeepsTheChosenDateForLaterCallsOnItsThreadOnly) {
     other.join();
 
     SYSTEMTIME t = today();
-    EXPECT_EQ(L"12/" + num(t.wMonth) + L"/" + num(t.wYear), first.text);
+    EXPECT_EQ(S_OK, first.hr);
+    EXPECT_EQ(L"1/" + num(t.wMonth) + L"/" + num(t.wYear), first.text);
     EXPECT_EQ(first.text, again.text);
     EXPECT_EQ(S_OK, otherThread.hr);
     EXPECT_EQ(L"", otherThread.text);
@@ -173,10 +157,19 @@ struct Logon {
 };
 } // namespace
 
-TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
-    struct Case { std::wstring name, password, wantName, wantPassword; };
-    for (const Case& c : {Case{L"abcdefghijklm", L"1234567890123", L"abcdefghijkl", L"123456789012"},
-                          Case{L" bob ", L"", L" bob ", L""}}) {
+// Enter in a text box acts as OK; backing out by Escape, Cancel, the close box or Alt+C (the
+// access key) clears the name and keeps the password.
+TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOut) {
+    enum Way { enter, escape, cancel, close, altC };
+    struct Case { std::wstring name, password; Way way; VARIANT_BOOL ok; std::wstring wantName, wantPassword; };
+    const Case cases[] = {{L"abcdefghijklm", L"1234567890123", enter, VARIANT_TRUE, L"abcdefghijkl", L"123456789012"},
+                          {L" bob ", L"", enter, VARIANT_TRUE, L" bob ", L""},
+                          {L"carol", L"", escape, VARIANT_FALSE, L"", L"old password"},
+                          {L"carol", L"", cancel, VARIANT_FALSE, L"", L"old password"},
+                          {L"carol", L"", close, VARIANT_FALSE, L"", L"old password"},
+                          {L"carol", L"", altC, VARIANT_FALSE, L"", L"old password"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "way " << c.way);
         Logon result;
         Caller caller([&](_FormFunctions* f) { result.call(f); });
         HWND dlg = dialogOf(caller.id(), L"Logon");
@@ -195,32 +188,16 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacter) {
         type(boxes[0], c.name);
         type(boxes[1], c.password);
         if (c.password.size() > 12) screenshot(dlg, "logon");
-        key(boxes[1], VK_RETURN); // Enter in a text box acts as OK
+        if (c.way == enter) key(boxes[1], VK_RETURN);
+        if (c.way == escape) key(boxes[0], VK_ESCAPE);
+        if (c.way == cancel) press(controlWithText(dlg, L"Button", L"&Cancel"));
+        if (c.way == close) closeBox(dlg);
+        if (c.way == altC) PostMessageW(boxes[0], WM_SYSCHAR, L'c', 1 << 29);
         caller.join();
         EXPECT_EQ(S_OK, result.hr);
-        EXPECT_EQ(VARIANT_TRUE, result.ok);
+        EXPECT_EQ(c.ok, result.ok);
         EXPECT_EQ(c.wantName, result.name);
         EXPECT_EQ(c.wantPassword, result.password);
-    }
-}
-
-TEST(Logon, BackingOutClearsTheNameAndKeepsThePassword) {
-    for (int way = 0; way < 4; ++way) {
-        Logon result;
-        Caller caller([&](_FormFunctions* f) { result.call(f); });
-        HWND dlg = dialogOf(caller.id(), L"Logon");
-        ASSERT_TRUE(dlg);
-        HWND name = controls(dlg, L"Edit")[0];
-        type(name, L"carol");
-        if (way == 0) key(name, VK_ESCAPE);
-        if (way == 1) press(controlWithText(dlg, L"Button", L"&Cancel"));
-        if (way == 2) closeBox(dlg);
-        if (way == 3) PostMessageW(name, WM_SYSCHAR, L'c', 1 << 29); // Alt+C, the access key
-        caller.join();
-        EXPECT_EQ(S_OK, result.hr);
-        EXPECT_EQ(VARIANT_FALSE, result.ok) << way;
-        EXPECT_EQ(L"", result.name);
-        EXPECT_EQ(L"old password", result.password);
     }
 }
 
@@ -302,10 +279,8 @@ TEST(About, MakersBoxTakesTheAppNameAsCaptionAndScrollsItsCredits) {
     ASSERT_TRUE(credits);
     HWND frame = GetParent(credits);
     auto top = [&] { return placeIn(frame, credits).top; };
-    RECT r = placeIn(frame, credits);
-    EXPECT_EQ(20, r.left);
-    EXPECT_EQ(154, r.right - r.left);
-    EXPECT_EQ(1317, r.bottom - r.top);
+    RECT r = placeIn(frame, credits); // left, width, height
+    EXPECT_EQ((std::vector<LONG>{20, 154, 1317}), (std::vector<LONG>{r.left, r.right - r.left, r.bottom - r.top}));
     screenshot(dlg, "zor-about");
 
     // Three ticks only count; the fourth starts the pass just below the panel: 1335 - 2 twips.

@@ -61,12 +61,10 @@ protected:
     }
 };
 
-TEST_F(Expressions, EveryTwentiethLineAndTheRefusedOnesCountAsTheIndependentEngine) {
+// Of products.tsv every line: a product carries the decimals of both its operands into STR and
+// text comparisons.
+TEST_F(Expressions, EveryTwentiethLineTheRefusedOnesAndTheProductsCountAsTheIndependentEngine) {
     EXPECT_EQ(118, agreeWith(L"expressions.tsv", 20));
-}
-
-// A product carries the decimals of both its operands into STR and text comparisons.
-TEST_F(Expressions, ProductsShowTheDecimalsTheIndependentEngineShows) {
     EXPECT_EQ(9, agreeWith(L"products.tsv", 1));
 }
 

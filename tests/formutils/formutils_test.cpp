@@ -49,13 +49,9 @@ static_assert(sizeof(void*) == 8 || recordSize == 88);
 
 // The bytes of a record for the form's window 0x1234, identifier 1, flags 7.
 std::string record(uint32_t message, int32_t icon, const std::string& tip) {
-    NOTIFYICONDATAA head{};
-    head.cbSize = recordSize;
-    head.hWnd = reinterpret_cast<HWND>(0x1234);
-    head.uID = 1;
-    head.uFlags = 7;
-    head.uCallbackMessage = message;
-    head.hIcon = reinterpret_cast<HICON>(static_cast<intptr_t>(icon)); // a Long handle is sign-extended
+    // size, window, identifier, flags, message and icon (a Long handle is sign-extended)
+    NOTIFYICONDATAA head{recordSize, reinterpret_cast<HWND>(0x1234), 1, 7, message,
+                         reinterpret_cast<HICON>(static_cast<intptr_t>(icon))};
     return std::string(reinterpret_cast<const char*>(&head), offsetof(NOTIFYICONDATAA, szTip)) + tip;
 }
 std::string passed(const NOTIFYICONDATAA& d) { return std::string(reinterpret_cast<const char*>(&d), recordSize); }
@@ -127,8 +123,7 @@ TEST_F(FormUtilities, CentringMovesTheFormToTheMiddleOfTheScreen) {
         recorder.screen = {c.screenW, c.screenH};
         form.log.clear();
         form.values[3].get() = vi4(static_cast<long>(c.width));
-        V_VT(&form.values[4].get()) = VT_R8;
-        V_R8(&form.values[4].get()) = c.height;
+        form.values[4].get() = vr8(c.height);
         ASSERT_EQ(S_OK, ff->CenterForm(&form, &result));
         EXPECT_EQ(VARIANT_TRUE, result);
         EXPECT_EQ((std::vector<std::string>{"Width", "Height", c.move}), form.log);

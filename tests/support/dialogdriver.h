@@ -17,6 +17,14 @@ inline std::wstring textOf(HWND w) {
     return buf;
 }
 
+inline bool waitFor(const std::function<bool()>& condition, DWORD ms = 10000) {
+    for (DWORD start = GetTickCount(); !condition();) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
 // A client's thread: it creates FormFunctions through the registered DLL and makes its calls,
 // which show the dialogs, while the test thread drives them.
 class Caller {
@@ -33,7 +41,16 @@ public:
     }
     ~Caller() { join(); }
     DWORD id() const { return id_; }
-    void join();
+    // Waits for the calls to return; a dialog still open after 10 s is ended with a quit message,
+    // so that a failed test does not hang.
+    void join() {
+        if (!thread_.joinable()) return;
+        if (!waitFor([&] { return done_.load(); })) {
+            ADD_FAILURE() << "the dialog did not close";
+            while (!waitFor([&] { return done_.load(); }, 100)) PostThreadMessageW(id_, WM_QUIT, 0, 0);
+        }
+        thread_.join();
+    }
 
 private:
     std::function<void(_FormFunctions*)> body_;
@@ -41,27 +58,6 @@ private:
     std::atomic<bool> done_{false};
     std::thread thread_;
 };
-
-inline bool waitFor(const std::function<bool()>& condition, DWORD ms = 10000);
-
-// Waits for the calls to return; a dialog still open after 10 s is ended with a quit message,
-// so that a failed test does not hang.
-inline void Caller::join() {
-    if (!thread_.joinable()) return;
-    if (!waitFor([&] { return done_.load(); })) {
-        ADD_FAILURE() << "the dialog did not close";
-        while (!waitFor([&] { return done_.load(); }, 100)) PostThreadMessageW(id_, WM_QUIT, 0, 0);
-    }
-    thread_.join();
-}
-
-inline bool waitFor(const std::function<bool()>& condition, DWORD ms) {
-    for (DWORD start = GetTickCount(); !condition();) {
-        if (GetTickCount() - start > ms) return false;
-        Sleep(1);
-    }
-    return true;
-}
 
 inline HWND focusOf(DWORD thread) {
     GUITHREADINFO info{sizeof info};

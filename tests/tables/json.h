@@ -58,16 +58,12 @@ private:
         } else if (c == '"') {
             j.kind = String;
             for (++p; s.at(p) != '"'; ++p) {
-                if (s[p] != '\\') {
-                    j.text += s[p];
-                    continue;
-                }
-                char e = s.at(++p);
+                const char e = s[p] == '\\' ? s.at(++p) : 0; // the letter after a backslash
                 if (e == 'u') { // only ASCII escapes are needed here
                     j.text += char(std::strtol(s.substr(p + 1, 4).c_str(), nullptr, 16));
                     p += 4;
                 } else {
-                    j.text += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                    j.text += e == 'n' ? '\n' : e == 't' ? '\t' : e ? e : s[p];
                 }
             }
             ++p;

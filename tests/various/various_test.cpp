@@ -1,8 +1,10 @@
+// VariousFunctions and DateFunctions through the registered DLL, Sleep also on a fake clock.
 #include "client.h"
 #include "scratch.h"
 #include "library.h"
 #include <thread>
 #include "runtime/clock.h"
+#include "runtime/dates.h"
 #include "various/VariousFunctions.h"
 
 using namespace test;
@@ -10,6 +12,16 @@ using namespace test;
 namespace {
 
 ComPtr<_VariousFunctions> various() { return create<_VariousFunctions>(L"VariousFunctions"); }
+ComPtr<_DateFunctions> dates() { return create<_DateFunctions>(L"DateFunctions"); }
+
+// A call by name that must succeed with a result of type vt: the result (Empty when it has not).
+Variant answer(IDispatch* d, const wchar_t* method, const Args& args, VARTYPE vt) {
+    Call call;
+    invoke(call, d, method, args);
+    EXPECT_EQ(S_OK, call.hr) << method;
+    EXPECT_EQ(vt, V_VT(&call.result.get())) << method;
+    return V_VT(&call.result.get()) == vt ? std::move(call.result) : Variant();
+}
 
 TEST(DataExists, IsTrueWhenAnythingButSpacesIsLeft) {
     struct Case {
@@ -20,12 +32,8 @@ TEST(DataExists, IsTrueWhenAnythingButSpacesIsLeft) {
                           {L"\t", true},   {L"0", true}, {L"\u00a0", true}, {L" \r\n ", true}};
     auto vf = various();
     for (const auto& c : cases) {
-        Call call;
-        Args args{vstr(c.in)};
-        invoke(call, vf.get(), L"DataExists", args);
-        ASSERT_EQ(S_OK, call.hr);
-        ASSERT_EQ(VT_BOOL, V_VT(&call.result.get()));
-        EXPECT_EQ(c.want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&call.result.get())) << (c.in ? c.in : L"NULL");
+        Variant exists = answer(vf.get(), L"DataExists", {vstr(c.in)}, VT_BOOL);
+        EXPECT_EQ(c.want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&exists.get())) << (c.in ? c.in : L"NULL");
     }
 }
 
@@ -35,12 +43,9 @@ TEST(ExtractDecimal, ImpliedDecimalPlaces) {
     const auto rows = caseRows(L"decimals");
     ASSERT_GT(rows.size(), 15u);
     for (const CaseRow& c : rows) {
-        Call call;
         Args args{vstr(c.at(0).c_str()), vi2(static_cast<short>(std::stoi(c.at(1))))};
-        invoke(call, vf.get(), L"ExtractDecimal", args);
-        ASSERT_EQ(S_OK, call.hr);
-        ASSERT_EQ(VT_BSTR, V_VT(&call.result.get()));
-        EXPECT_EQ(c.at(2), call.text()) << "[" << c[0] << "] " << c[1];
+        EXPECT_EQ(c.at(2), zor::str(V_BSTR(&answer(vf.get(), L"ExtractDecimal", args, VT_BSTR).get())))
+            << "[" << c[0] << "] " << c[1];
     }
 }
 
@@ -78,92 +83,115 @@ TEST(ExtractRubbish, KeepsOnlyAsciiLettersAndDigits) {
     }
 }
 
-TEST(Sleep, ReturnsFalseAndLeavesSecondsAlone) {
+TEST(Sleep, ReturnsFalseAndLeavesSecondsAndAQuitMessageAlone) {
     auto vf = various();
     for (double seconds : {0.2, 0.0, -1.0}) {
-        VARIANT s;
-        VariantInit(&s);
-        V_VT(&s) = VT_R8;
-        V_R8(&s) = seconds;
-        VARIANT byRef;
-        VariantInit(&byRef);
+        PostQuitMessage(3);
+        VARIANT s = vr8(seconds), byRef{};
         V_VT(&byRef) = VT_R8 | VT_BYREF;
         V_R8REF(&byRef) = &V_R8(&s);
-        Call call;
-        invoke(call, vf.get(), L"Sleep", {byRef});
-        ASSERT_EQ(S_OK, call.hr);
-        ASSERT_EQ(VT_BOOL, V_VT(&call.result.get()));
-        EXPECT_EQ(VARIANT_FALSE, V_BOOL(&call.result.get()));
+        EXPECT_EQ(VARIANT_FALSE, V_BOOL(&answer(vf.get(), L"Sleep", {byRef}, VT_BOOL).get()));
         EXPECT_EQ(seconds, V_R8(&s));
+        MSG msg;
+        ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << seconds;
+        EXPECT_EQ(3u, msg.wParam);
     }
-}
-
-TEST(Sleep, LeavesAQuitMessageForTheCaller) {
-    PostQuitMessage(3);
-    double seconds = 0.1;
-    VARIANT_BOOL result = VARIANT_TRUE;
-    EXPECT_EQ(S_OK, various()->Sleep(&seconds, &result));
-    EXPECT_EQ(VARIANT_FALSE, result);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(3u, msg.wParam);
 }
 
 // ---- Sleep on a fake clock ----------------------------------------------------------------
 
-// The in-process copy with a recorder: its Sleep reads the recorder's fake clock.
-class SleepOnFakeClock : public InProcessLibrary {
-protected:
-    double sleep(double start, double seconds) {
-        recorder.now = start;
+// The in-process copy with a recorder: its Sleep reads the recorder's fake clock. Each step
+// blocks for the rest of the time, a second at most: no spinning; a tiny wait is one millisecond.
+TEST_F(InProcessLibrary, SleepBlocksBetweenStepsUntilTheDeadlineAcrossMidnight) {
+    const struct {
+        double start, seconds;
+        std::vector<DWORD> waits;
+        double end;
+    } cases[] = {
+        {36000.0, 2.5, {1000, 1000, 500}, 36002.5}, {86399.0, 2.0, {1000, 1000}, 1.0},
+        {86399.75, 0.5, {500}, 0.25},               {100.0, 0.0, {}, 100.0},
+        {100.0, -5.0, {}, 100.0},                   {100.0, 0.0001, {1}, 100.001},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.start << " + " << c.seconds);
+        recorder.now = c.start;
         recorder.waits.clear();
         auto vf = make<zor::VariousFunctions, _VariousFunctions>();
+        double seconds = c.seconds;
         VARIANT_BOOL result = VARIANT_TRUE;
         EXPECT_EQ(S_OK, vf->Sleep(&seconds, &result));
         EXPECT_EQ(VARIANT_FALSE, result);
-        double waited = 0;
-        for (DWORD ms : recorder.waits) waited += ms / 1000.0;
-        return waited;
+        EXPECT_EQ(c.waits, recorder.waits);
+        EXPECT_NEAR(c.end, recorder.now, 1e-9);
     }
-};
-
-TEST_F(SleepOnFakeClock, BlocksBetweenStepsUntilTheDeadline) {
-    // Each step blocks for the rest of the time, a second at most: no spinning.
-    double waited = sleep(36000.0, 2.5);
-    EXPECT_EQ((std::vector<DWORD>{1000, 1000, 500}), recorder.waits);
-    EXPECT_DOUBLE_EQ(2.5, waited);
-    EXPECT_DOUBLE_EQ(36002.5, recorder.now);
 }
 
-TEST_F(SleepOnFakeClock, WaitsTheRequestedTimeAcrossMidnight) {
-    double waited = sleep(86399.0, 2.0);
-    EXPECT_DOUBLE_EQ(2.0, waited);
-    EXPECT_NEAR(1.0, recorder.now, 1e-9);
-
-    waited = sleep(86399.75, 0.5);
-    EXPECT_NEAR(0.5, waited, 1e-9);
-    EXPECT_NEAR(0.25, recorder.now, 1e-9);
+TEST(GetLastDayInMonth, MonthLengthsAcrossTheCenturyRules) {
+    struct Case {
+        int y, m, d;
+        double time;
+        short want;
+    };
+    const Case cases[] = {
+        {2023, 1, 1, 0, 31},      {2023, 1, 31, 0.5, 31},  {2023, 4, 15, 0, 30},    {2023, 6, 30, 0, 30},
+        {2023, 9, 1, 0, 30},      {2023, 11, 11, 0, 30},   {2023, 3, 3, 0, 31},     {2023, 5, 5, 0, 31},
+        {2023, 7, 7, 0, 31},      {2023, 8, 8, 0, 31},     {2023, 10, 10, 0, 31},   {1999, 12, 31, 0, 31},
+        {1998, 2, 15, 0, 28},     {2000, 2, 1, 0, 29},     {1996, 2, 29, 0.9993, 29}, {1900, 2, 10, 0, 28},
+        {2100, 2, 1, 0, 28},      {1600, 2, 1, 0, 29},     {2400, 2, 28, 0, 29},    {1700, 2, 1, 0, 28},
+        {2024, 2, 1, 0, 29},      {1899, 12, 1, 0.25, 31}, {1899, 2, 1, 0.75, 28},  {100, 2, 1, 0, 28},
+        {104, 2, 1, 0, 29},       {9999, 12, 1, 0, 31},    {9996, 2, 1, 0, 29},
+    };
+    auto df = dates();
+    for (const auto& c : cases) {
+        double day = zor::makeDate(c.y, c.m, c.d);
+        double date = day >= 0 ? day + c.time : day - c.time; // before 1899-12-30 the fraction counts too
+        EXPECT_EQ(c.want, V_I2(&answer(df.get(), L"GetLastDayInMonth", {vdate(date)}, VT_I2).get()))
+            << c.y << "-" << c.m << "-" << c.d;
+    }
 }
 
-TEST_F(SleepOnFakeClock, ZeroOrLessDoesNotWait) {
-    EXPECT_EQ(0.0, sleep(100.0, 0.0));
-    EXPECT_TRUE(recorder.waits.empty());
-    EXPECT_EQ(0.0, sleep(100.0, -5.0));
-    EXPECT_TRUE(recorder.waits.empty());
-    sleep(100.0, 0.0001); // a tiny wait is one millisecond
-    EXPECT_EQ(std::vector<DWORD>{1}, recorder.waits);
+TEST(GetLastDayInMonth, DateOutsideTheTypeGivesZeroWithoutError) {
+    auto df = dates();
+    for (double bad : {1e10, -1e10, 2958466.0}) {
+        short result = 99;
+        EXPECT_EQ(S_OK, df->GetLastDayInMonth(bad, &result));
+        EXPECT_EQ(0, result);
+    }
+}
+
+TEST(IsLeapYear, EveryFourthYearWithoutTheCenturyRule) {
+    struct Case {
+        short year;
+        bool want;
+    };
+    const Case cases[] = {{1996, true}, {2000, true}, {1997, false}, {1900, true}, {2100, true},  {0, true},
+                          {-4, true},   {-1, false},  {32767, false}, {-32768, true}, {1998, false}, {-2, false}};
+    auto df = dates();
+    for (const auto& c : cases) {
+        Variant leap = answer(df.get(), L"IsLeapYear", {vi2(c.year)}, VT_BOOL);
+        EXPECT_EQ(c.want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&leap.get())) << c.year;
+    }
+}
+
+TEST(IsLeapYear, SameAnswersWithACommaAsDecimalSeparator) {
+    wchar_t saved[8] = L".";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved, 8);
+    ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
+    auto df = dates();
+    std::vector<VARIANT_BOOL> leap(3, 0);
+    for (short i = 0; i < 3; ++i) df->IsLeapYear(1996 + i, &leap[i]); // 1996, 1997, 1998
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, saved);
+    EXPECT_EQ((std::vector<VARIANT_BOOL>{VARIANT_TRUE, VARIANT_FALSE, VARIANT_FALSE}), leap);
 }
 
 // ---- Sleep keeps the caller's windows alive ---------------------------------------------
 
-std::vector<UINT> g_seen;
 bool g_sleeping = false;
-std::vector<bool> g_seenWhileSleeping;
+std::vector<std::pair<UINT, bool>> g_seen; // each message, and whether Sleep was running
 
 LRESULT CALLBACK recordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg >= WM_APP) {
-        g_seen.push_back(msg);
-        g_seenWhileSleeping.push_back(g_sleeping);
+        g_seen.push_back({msg, g_sleeping});
         // A message posted once the wait is under way must be run before the wait ends too.
         if (msg == WM_APP + 1) PostMessageW(w, WM_APP + 2, 0, 0);
     }
@@ -188,8 +216,7 @@ TEST(Sleep, RunsTheCallersMessagesWhileWaiting) {
     g_sleeping = false;
     DestroyWindow(hwnd);
     EXPECT_EQ(S_OK, hr);
-    EXPECT_EQ((std::vector<UINT>{WM_APP + 1, WM_APP + 2}), g_seen);
-    EXPECT_EQ((std::vector<bool>{true, true}), g_seenWhileSleeping);
+    EXPECT_EQ((std::vector<std::pair<UINT, bool>>{{WM_APP + 1, true}, {WM_APP + 2, true}}), g_seen);
 }
 
 } // namespace
