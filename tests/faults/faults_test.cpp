@@ -51,13 +51,6 @@ struct Subject {
     std::function<void(Call&, const std::wstring& file, bool null)> call; // the method, given the file
 };
 
-// A text argument that keeps everything after a NUL.
-VARIANT vtext(const std::wstring& s) {
-    VARIANT v = vtype(VT_BSTR);
-    V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    return v;
-}
-
 // Deletes the files a full-volume case left in the volume's root.
 void clearFolder(const std::wstring& dir) {
     WIN32_FIND_DATAW f;
@@ -112,7 +105,7 @@ const std::string logText = "Log header\r\nentry one\r\n", iniText = "[S]\r\nK=o
 const wchar_t *tf = L"TextFileFunctions", *asp = L"ASPFunctions";
 
 std::vector<Subject> subjects() {
-    auto s = [](const std::wstring& f) { return vtext(f); };
+    auto s = [](const std::wstring& f) { return vstr(f); }; // everything after a NUL too
     return {
         {"CreateLogFile", logText, by(tf, L"CreateLogFile", [=](auto& f) { return Args{s(f), vstr(L"H")}; })},
         {"CreateLogFileWithBackup", logText,

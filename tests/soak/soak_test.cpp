@@ -192,10 +192,7 @@ TEST(Soak, ValuesForReferenceParametersAreFreedWhenALaterOneIsRefused) {
     const Resources before = settled();
     for (int i = 0; i < 200; ++i) {
         Call call;
-        VARIANT null;
-        VariantInit(&null);
-        V_VT(&null) = VT_NULL;
-        invoke(call, w.get(), L"CopyFiles", Args{vstr(big.c_str()), null, vi2(0), vstr(L"*.*")});
+        invoke(call, w.get(), L"CopyFiles", Args{vstr(big), vtype(VT_NULL), vi2(0), vstr(L"*.*")});
         ASSERT_EQ(DISP_E_TYPEMISMATCH, call.hr);
         ASSERT_EQ(2u, call.argErr) << "the refused argument, counted from the last";
     }

@@ -3,31 +3,29 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cwchar>
+#include <sstream>
 #include <vector>
 
 namespace test {
 
-namespace {
-void removeTree(const std::wstring& dir) {
+void emptyFolder(const std::wstring& dir) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = dir + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path + L"\\");
-                RemoveDirectoryW(path.c_str());
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring path = dir + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            emptyFolder(path + L"\\");
+            RemoveDirectoryW(path.c_str());
+        } else {
+            DeleteFileW(path.c_str());
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
 }
-} // namespace
 
 long errorOf(const std::function<void()>& f) {
     try {
@@ -44,7 +42,7 @@ std::wstring scratchDir(const std::wstring& name) {
     std::wstring root = std::wstring(temp) + L"zortest\\";
     CreateDirectoryW(root.c_str(), nullptr);
     std::wstring dir = root + name + L"\\";
-    removeTree(dir);
+    emptyFolder(dir);
     CreateDirectoryW(dir.c_str(), nullptr);
     return dir;
 }
@@ -94,22 +92,14 @@ std::vector<CaseRow> caseRows(const std::wstring& name) {
         return f;
     };
     std::vector<CaseRow> rows;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         CaseRow row;
-        for (size_t from = 0;; ) {
-            size_t tab = line.find('\t', from);
-            const std::string field = line.substr(from, tab == std::string::npos ? std::string::npos : tab - from);
+        std::istringstream fields(line + '\t'); // the tab ends the last field, an empty one too
+        for (std::string field; std::getline(fields, field, '\t');)
             row.push_back(unescape(std::wstring(field.begin(), field.end()))); // the case files are ASCII
-            if (tab == std::string::npos) break;
-            from = tab + 1;
-        }
         rows.push_back(row);
     }
     return rows;
@@ -247,12 +237,9 @@ HeldFile::HeldFile(const std::wstring& path, Holder how) {
                            : how == Holder::readerSharingReading ? L" reading"
                            : how == Holder::lockedStart          ? L" lock"
                                                                  : L"");
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(L'\0');
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
+    STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(helper, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    if (!CreateProcessW(helper, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     HANDLE both[] = {ready_, process_};

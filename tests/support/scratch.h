@@ -14,6 +14,7 @@ long errorOf(const std::function<void()>& f);
 
 // A fresh, empty folder under the temp folder, ending in "\".
 std::wstring scratchDir(const std::wstring& name);
+void emptyFolder(const std::wstring& dir); // everything in it, read-only or hidden too; dir ends in "\"
 
 void writeFile(const std::wstring& path, const std::string& bytes);
 std::string readFile(const std::wstring& path);   // "<missing>" when it cannot be opened
