@@ -10,21 +10,8 @@
 using namespace test;
 
 namespace {
-
-HMODULE libraryModule() {
-    static HMODULE h = [] {
-        char path[MAX_PATH];
-        GetEnvironmentVariableA("ZOR_DLL", path, MAX_PATH);
-        return LoadLibraryA(path);
-    }();
-    return h;
-}
-
-template <class F>
-F libraryExport(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(libraryModule(), name)));
-}
-
+using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+const auto getClassObject = libraryExport<GetClassObject>("DllGetClassObject");
 } // namespace
 
 TEST(Frame, EveryClassIsCreatableByProgIdAndByClsidWithItsThreeInterfaces) {
@@ -142,22 +129,15 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
     }
 }
 
-TEST(Frame, ParametersCarryTheirNamesForNamedArguments) {
+TEST(Frame, ParametersCarryTheirNamesForNamedArgumentsThatReachTheMethod) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"CreateLogFileWithBackup"), const_cast<LPOLESTR>(L"strFilename"),
                         const_cast<LPOLESTR>(L"strHeader"), const_cast<LPOLESTR>(L"intDays")};
     DISPID ids[4];
     ASSERT_EQ(S_OK, tf->GetIDsOfNames(IID_NULL, names, 4, 0, ids));
-    EXPECT_EQ(0x60030001, ids[0]);
-    EXPECT_EQ(0, ids[1]);
-    EXPECT_EQ(1, ids[2]);
-    EXPECT_EQ(2, ids[3]);
-}
-
-TEST(Frame, NamedArgumentsReachTheMethod) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"ExtractExtension"), const_cast<LPOLESTR>(L"strInputFile")};
-    DISPID ids[2];
+    EXPECT_EQ(std::vector<DISPID>({0x60030001, 0, 1, 2}), std::vector<DISPID>(ids, ids + 4));
+    names[0] = const_cast<LPOLESTR>(L"ExtractExtension");
+    names[1] = const_cast<LPOLESTR>(L"strInputFile");
     ASSERT_EQ(S_OK, tf->GetIDsOfNames(IID_NULL, names, 2, 0, ids));
     Args args{vstr(L"a.b.c")};
     DISPPARAMS p{args.v.data(), &ids[1], 1, 1};
@@ -197,11 +177,12 @@ TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
     EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
     EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
     wchar_t* text = nullptr;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\FileVersion", reinterpret_cast<void**>(&text), &len));
-    EXPECT_STREQ(L"1.00.0004", text);
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\ProductVersion", reinterpret_cast<void**>(&text), &len));
-    EXPECT_STREQ(L"1.00.0004", text);
-    EXPECT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\OLESelfRegister", reinterpret_cast<void**>(&text), &len));
+    for (auto [name, want] : {std::pair{L"FileVersion", L"1.00.0004"}, {L"ProductVersion", L"1.00.0004"},
+                              {L"OLESelfRegister", L""}}) {
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+        ASSERT_TRUE(VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &len)) << zor::toAnsi(name);
+        EXPECT_STREQ(want, text);
+    }
 }
 
 TEST(Frame, RegistrationNamesTheDllAsApartmentThreadedInprocServer) {
@@ -220,21 +201,14 @@ TEST(Frame, RegistrationNamesTheDllAsApartmentThreadedInprocServer) {
     EXPECT_EQ(0, _wcsicmp(expected, value));
 }
 
-TEST(Frame, UnknownClassIsNotAvailable) {
-    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+TEST(Frame, UnknownClassIsNotAvailableAndTheFactoryRefusesAggregation) {
     ASSERT_NE(nullptr, getClassObject);
     ComPtr<IClassFactory> f;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(IID_IPersist, IID_IClassFactory, f.outVoid()));
     EXPECT_EQ(nullptr, f.get());
-    ComPtr<IUnknown> u;
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(IID_IPersist, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, u.outVoid()));
-}
-
-TEST(Frame, ClassFactoryRefusesAggregation) {
-    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
-    ComPtr<IClassFactory> f;
-    ASSERT_EQ(S_OK, getClassObject(__uuidof(DateFunctions), IID_IClassFactory, f.outVoid()));
     ComPtr<IUnknown> obj;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(IID_IPersist, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, obj.outVoid()));
+    ASSERT_EQ(S_OK, getClassObject(__uuidof(DateFunctions), IID_IClassFactory, f.outVoid()));
     IUnknown* outer = reinterpret_cast<IUnknown*>(f.get());
     EXPECT_EQ(CLASS_E_NOAGGREGATION, f->CreateInstance(outer, IID_IUnknown, obj.outVoid()));
     EXPECT_EQ(E_NOINTERFACE, f->CreateInstance(nullptr, IID_IPersist, obj.outVoid()));
@@ -242,7 +216,6 @@ TEST(Frame, ClassFactoryRefusesAggregation) {
 
 TEST(Frame, CanUnloadOnlyWhenNoObjectLivesAndNoLockIsHeld) {
     auto canUnload = libraryExport<HRESULT(WINAPI*)()>("DllCanUnloadNow");
-    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
     ASSERT_NE(nullptr, canUnload);
     CoFreeUnusedLibraries();
     EXPECT_EQ(S_OK, canUnload());
