@@ -84,8 +84,6 @@ std::string normalised(std::string text, const std::wstring& dir) {
     return text;
 }
 
-ComPtr<IDispatch> object(const wchar_t* cls) { return create<IDispatch>(cls); }
-
 // Calls a method of a fresh object of the class by name; in the Null case the argument at nullAt
 // (the file itself for a method that takes only the file) is Null.
 std::function<void(Call&, const std::wstring&, bool)> by(const wchar_t* cls, const wchar_t* method,
@@ -97,7 +95,7 @@ std::function<void(Call&, const std::wstring&, bool)> by(const wchar_t* cls, con
             VariantClear(&v);
             V_VT(&v) = VT_NULL;
         }
-        invoke(c, object(cls).get(), method, a);
+        invoke(c, create<IDispatch>(cls).get(), method, a);
     };
 }
 
@@ -152,10 +150,6 @@ std::vector<Subject> subjects() {
 const std::map<std::string, std::vector<const char*>> expected = {
 #include "expected.inc"
 };
-
-} // namespace
-
-namespace {
 
 std::string cQuoted(const std::string& text) {
     std::string q = "\"";
@@ -242,7 +236,7 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
             if (std::string(subject.method) == "OpenACETable" && call.hr == S_OK) {
                 if (got != "0") got = "a handle";
                 Call closeAll;
-                invoke(closeAll, object(L"AdvDataAccess").get(), L"CloseAllACEConnections");
+                invoke(closeAll, create<IDispatch>(L"AdvDataAccess").get(), L"CloseAllACEConnections");
             }
             if ((fault == missingFile || fault == nulInName || fault == nullArgument) && exists(created)) got += " (created)";
             const bool changed = hasContent && !isFolderSubject && content != readFile(file);

@@ -38,29 +38,6 @@ TEST(Frame, EveryClassIsCreatableByProgIdAndByClsidWithItsThreeInterfaces) {
     }
 }
 
-TEST(Frame, DispidsByNameAreThoseOfTheTypeLibrary) {
-    for (const LibClass& c : typeLibraryClasses()) {
-        ComPtr<IDispatch> d;
-        ASSERT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.outVoid()));
-        for (const auto& [name, want] : c.members) {
-            DISPID id = DISPID_UNKNOWN;
-            LPOLESTR n = const_cast<LPOLESTR>(name.c_str());
-            EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, &n, 1, 0, &id));
-            EXPECT_EQ(want, id) << zor::toAnsi(name);
-        }
-        // A name that is no member is refused.
-        DISPID id = 0;
-        LPOLESTR lower = const_cast<LPOLESTR>(L"nosuchmethod");
-        EXPECT_EQ(DISP_E_UNKNOWNNAME, d->GetIDsOfNames(IID_NULL, &lower, 1, 0, &id));
-    }
-    // The numbering leaves gaps where private procedures were.
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    EXPECT_EQ(0x60030002, dispid(tf.get(), L"ExtractDirectoryPath"));
-    EXPECT_EQ(0x6003000A, dispid(tf.get(), L"CreateINIFile"));
-    // Names are matched without regard to case, as automation clients expect.
-    EXPECT_EQ(0x60030004, dispid(tf.get(), L"extractfilename"));
-}
-
 TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
     ComPtr<ITypeLib> lib;
     ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_ZorUtility, 1, 0, 0, lib.out()));
@@ -129,8 +106,14 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
     }
 }
 
-TEST(Frame, ParametersCarryTheirNamesForNamedArgumentsThatReachTheMethod) {
+// Every member's DISPID, in any case, against the type information's: Names.EveryNameOfEveryInterface...
+TEST(Frame, DispidsAndParameterNamesAreTheIdlsAndNamedArgumentsReachTheMethod) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
+    // The numbering leaves gaps where private procedures were; names are matched without regard
+    // to case, as automation clients expect.
+    EXPECT_EQ(0x60030002, dispid(tf.get(), L"ExtractDirectoryPath"));
+    EXPECT_EQ(0x6003000A, dispid(tf.get(), L"CreateINIFile"));
+    EXPECT_EQ(0x60030004, dispid(tf.get(), L"extractfilename"));
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"CreateLogFileWithBackup"), const_cast<LPOLESTR>(L"strFilename"),
                         const_cast<LPOLESTR>(L"strHeader"), const_cast<LPOLESTR>(L"intDays")};
     DISPID ids[4];

@@ -61,16 +61,15 @@ TEST(Load, CounterIncrementedByProcessesAndThreadsAtOnceLosesNothing) {
     const std::wstring f = scratchDir(L"load-counter") + L"hits.cnt";
     const int each = 40;
     std::atomic<int> refused{0};
-    auto codes = alongsideScripts(L"bump_counter.vbs", std::vector<std::wstring>(2, L"\"" + f + L"\" " + std::to_wstring(each)), 3,
-                                  [&](int) {
-                                      auto asp = create<_ASPFunctions>(L"ASPFunctions");
-                                      for (int i = 0; i < each; ++i) {
-                                          VARIANT r;
-                                          VariantInit(&r);
-                                          refused += asp->GetCounter(Bstr(f).get(), vbool(true), &r) != S_OK || V_VT(&r) == VT_BSTR;
-                                          VariantClear(&r);
-                                      }
-                                  });
+    auto bump = [&](int) {
+        auto asp = create<_ASPFunctions>(L"ASPFunctions");
+        for (int i = 0; i < each; ++i) {
+            Variant r;
+            refused += asp->GetCounter(Bstr(f).get(), vbool(true), &r) != S_OK || V_VT(&r.get()) == VT_BSTR;
+        }
+    };
+    const std::wstring args = L"\"" + f + L"\" " + std::to_wstring(each);
+    auto codes = alongsideScripts(L"bump_counter.vbs", std::vector<std::wstring>(2, args), 3, bump);
     EXPECT_EQ(std::vector<DWORD>(2, 10), codes);
     EXPECT_EQ(0, refused.load());
     EXPECT_EQ(std::to_string(5 * each) + "\r\n", readFile(f));

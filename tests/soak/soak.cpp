@@ -121,9 +121,8 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const So
         for (const SoakClass& c : classes) {
             if (only && std::string(only).rfind(zor::toAnsi(c.name), 0) != 0) continue;
             ComPtr<IDispatch> own;
-            IDispatch* object = make ? make(c) : nullptr;
             if (!make) CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, own.outVoid());
-            if (!make) object = own.get();
+            IDispatch* object = make ? make(c) : own.get();
             if (!object) {
                 ++failed;
                 ADD_FAILURE() << "no object of " << zor::toAnsi(c.name);
