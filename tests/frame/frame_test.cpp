@@ -1,11 +1,11 @@
 // The COM server as a client sees it: creation, interfaces, the type library and its DISPIDs,
 // the resources, unloading and the per-thread start-up.
 #include "client.h"
+#include "scratch.h"
 #include "frame/dispatch.h"
 #include <regex>
 #include "various/DateFunctions.h"
 #include "runtime/text.h"
-#include <thread>
 
 using namespace test;
 
@@ -88,8 +88,7 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
             Bstr name, doc;
             EXPECT_EQ(S_OK, itf->GetDocumentation(fd->memid, name.out(), doc.out(), nullptr, nullptr));
             vtbl->ReleaseFuncDesc(fd);
-            const std::wstring wide = name.text();
-            const std::string method(wide.begin(), wide.end());
+            const std::string method = zor::toAnsi(name.text());
             EXPECT_NE(L"", doc.text()) << "helpstring of " << method;
             static const GUID errors = {0xC0728626, 0xBA47, 0x4869, {0xB8, 0x9F, 0x1E, 0x27, 0x9D, 0xAC, 0xE6, 0x03}};
             Variant mode;
@@ -222,17 +221,10 @@ TEST(Frame, CanUnloadOnlyWhenNoObjectLivesAndNoLockIsHeld) {
 TEST(Frame, EveryThreadThatCreatesAnObjectRunsTheStartUp) {
     // Wine reports the NT family, so the flag is 1 (not the automation true) in each thread.
     std::vector<long> flags(3, -7);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 3; ++i)
-        threads.emplace_back([&, i] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            {
-                ComPtr<IUnknown> obj;
-                if (SUCCEEDED(zor::createObject<zor::DateFunctions>(__uuidof(_DateFunctions), obj.outVoid()))) flags[i] = zor::isWindowsNT();
-            }
-            CoUninitialize();
-        });
-    for (auto& t : threads) t.join();
+    onThreads(3, [&](int i) {
+        ComPtr<IUnknown> obj;
+        if (SUCCEEDED(zor::createObject<zor::DateFunctions>(__uuidof(_DateFunctions), obj.outVoid()))) flags[i] = zor::isWindowsNT();
+    });
     EXPECT_EQ(std::vector<long>({1, 1, 1}), flags);
     EXPECT_EQ(0u, GetVersion() & 0x80000000u);
 }

@@ -4,7 +4,6 @@
 #include "scratch.h"
 #include "runtime/text.h"
 #include <atomic>
-#include <thread>
 
 using namespace test;
 
@@ -13,15 +12,11 @@ namespace {
 // Runs body(t) on n apartment threads while the scripts run; the scripts' exit codes.
 std::vector<DWORD> alongsideScripts(const wchar_t* script, const std::vector<std::wstring>& args, int n,
                                     const std::function<void(int)>& body) {
-    std::vector<std::thread> threads;
-    for (int t = 0; t < n; ++t)
-        threads.emplace_back([&, t] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            body(t);
-            CoUninitialize();
-        });
-    std::vector<DWORD> codes = runScripts(script, args);
-    for (auto& t : threads) t.join();
+    std::vector<DWORD> codes;
+    onThreads(n + 1, [&](int t) { // one more thread starts the scripts and waits for them
+        if (t < n) body(t);
+        else codes = runScripts(script, args);
+    });
     return codes;
 }
 

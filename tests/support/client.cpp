@@ -15,8 +15,7 @@ HMODULE libraryModule() {
 DISPID dispid(IDispatch* d, const wchar_t* name) {
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR n = const_cast<LPOLESTR>(name);
-    HRESULT hr = d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
-    EXPECT_EQ(S_OK, hr) << "GetIDsOfNames failed";
+    EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id)) << "GetIDsOfNames failed";
     return id;
 }
 

@@ -1,5 +1,6 @@
 #include "scratch.h"
 #include "runtime/errors.h"
+#include <objbase.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cwchar>
@@ -145,6 +146,44 @@ std::wstring yyyymmdd(const SYSTEMTIME& t) {
     wchar_t s[16];
     swprintf(s, 16, L"%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
     return s;
+}
+
+namespace {
+struct ThreadStart {
+    const std::function<void(int)>* body;
+    int index;
+};
+DWORD WINAPI threadStart(void* p) {
+    auto* start = static_cast<ThreadStart*>(p);
+    (*start->body)(start->index);
+    return 0;
+}
+} // namespace
+
+void runThreads(int n, const std::function<void(int)>& body) {
+    std::vector<ThreadStart> starts;
+    for (int t = 0; t < n; ++t) starts.push_back({&body, t});
+    std::vector<HANDLE> threads;
+    for (ThreadStart& s : starts) {
+        HANDLE h = CreateThread(nullptr, 0, threadStart, &s, 0, nullptr);
+        EXPECT_NE(nullptr, h);
+        if (h) threads.push_back(h);
+    }
+    while (!threads.empty() &&
+           WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    for (HANDLE h : threads) CloseHandle(h);
+}
+
+void onThreads(int n, const std::function<void(int)>& body) {
+    runThreads(n, [&](int t) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        body(t);
+        CoUninitialize();
+    });
 }
 
 namespace {
