@@ -89,10 +89,8 @@ TEST(Names, EveryNameOfEveryInterfaceAsTheStandardLookUpAnswers) {
                 for (const auto& n : m) names.push_back(v < 0 ? n : caseVariant(n, v));
                 std::vector<const wchar_t*> p;
                 for (const auto& n : names) p.push_back(n.c_str());
-                same(itf, p);                        // the member with all its parameter names
-                same(itf, {p[0]});                   // the member alone
-                for (size_t i = 1; i < p.size(); ++i) // a parameter name as a member name
-                    same(itf, {p[i]});
+                same(itf, p); // the member with all its parameter names
+                for (const wchar_t* name : p) same(itf, {name}); // the member alone, a parameter name as one
                 ++asked;
             }
         }

@@ -93,13 +93,11 @@ Soak::Soak(const std::wstring& folderName) : dir_(scratchDir(folderName)), pools
                        varray(), vstr(dir + L"tree")};
     pools_[object] = {vtype(VT_DISPATCH), vi4(5)};
 
-    for (const LibClass& lc : typeLibraryClasses()) {
-        SoakClass c{lc.name, lc.clsid, {}};
-        for (size_t i = 0; i < lc.members.size(); ++i) {
-            SoakMethod m{lc.members[i].first, lc.members[i].second, {}};
-            if (std::find(std::begin(unsoaked), std::end(unsoaked), m.name) != std::end(unsoaked)) continue;
-            for (VARTYPE vt : lc.params[i]) m.pools.push_back(&pools_[poolOf(vt)]);
-            c.methods.push_back(std::move(m));
+    for (LibClass c : typeLibraryClasses()) {
+        for (size_t i = c.members.size(); i-- > 0;) {
+            if (std::find(std::begin(unsoaked), std::end(unsoaked), c.members[i].first) == std::end(unsoaked)) continue;
+            c.members.erase(c.members.begin() + i);
+            c.params.erase(c.params.begin() + i);
         }
         classes.push_back(std::move(c));
     }
@@ -111,14 +109,14 @@ Soak::~Soak() {
     emptyFolder(dir_);
 }
 
-long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const SoakClass&)>& make) {
+long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const LibClass&)>& make) {
     long calls = 0;
     const bool trace = std::getenv("ZOR_SOAK_TRACE") != nullptr; // each call before it is made
     const char* only = std::getenv("ZOR_SOAK_ONLY"); // one class or Class.Method, while looking into it
     for (int round = 0; round < rounds; ++round) {
         emptyFolder(dir_);
         makeFixtures(dir_);
-        for (const SoakClass& c : classes) {
+        for (const LibClass& c : classes) {
             if (only && std::string(only).rfind(zor::toAnsi(c.name), 0) != 0) continue;
             ComPtr<IDispatch> own;
             if (!make) CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, own.outVoid());
@@ -128,18 +126,19 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const So
                 ADD_FAILURE() << "no object of " << zor::toAnsi(c.name);
                 continue;
             }
-            for (const SoakMethod& m : c.methods) {
-                if (only && std::strchr(only, '.') && zor::toAnsi(c.name + L"." + m.name) != only) continue;
+            for (size_t i = 0; i < c.members.size(); ++i) {
+                const std::wstring method = c.name + L"." + c.members[i].first;
+                if (only && std::strchr(only, '.') && zor::toAnsi(method) != only) continue;
                 // Each parameter walks its pool at its own pace, so the combinations vary.
-                std::vector<VARIANT> args(m.pools.size());
-                for (size_t p = 0; p < m.pools.size(); ++p) {
-                    const auto& pool = *m.pools[p];
-                    VariantInit(&args[p]);
-                    VariantCopy(&args[p], const_cast<VARIANT*>(&pool[(round * (p + 1) + round / 7 + p) % pool.size()]));
+                Args args{};
+                for (size_t p = 0; p < c.params[i].size(); ++p) {
+                    const auto& pool = pools_[poolOf(c.params[i][p])];
+                    args.v.push_back(vtype(VT_EMPTY));
+                    VariantCopy(&args.v[p], const_cast<VARIANT*>(&pool[(round * (p + 1) + round / 7 + p) % pool.size()]));
                 }
                 if (trace) {
-                    std::string line = zor::toAnsi(c.name + L"." + m.name) + "(";
-                    for (VARIANT& a : args) {
+                    std::string line = zor::toAnsi(method) + "(";
+                    for (VARIANT& a : args.v) {
                         Variant text;
                         bool isText = VariantChangeType(&text, &a, 0, VT_BSTR) == S_OK;
                         line += (isText ? "'" + zor::toAnsi(zor::str(V_BSTR(&text.get()))).substr(0, 80) + "'" : "vt " + std::to_string(V_VT(&a))) + ", ";
@@ -147,12 +146,11 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const So
                     fprintf(stderr, "%d %s)\n", round, line.c_str());
                     fflush(stderr);
                 }
-                std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+                std::vector<VARIANT> reversed(args.v.rbegin(), args.v.rend());
                 DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
                 Call call;
-                call.hr = object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &call.result,
-                                         &call.excep, &call.argErr);
-                for (VARIANT& a : args) VariantClear(&a);
+                call.hr = object->Invoke(c.members[i].second, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                         &call.result, &call.excep, &call.argErr);
                 ++calls;
                 // A method answers, fails with its error number, or its arguments are refused by
                 // the dispatch layer; anything else (a crash caught by the host, a bare failure
@@ -162,7 +160,7 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const So
                                      call.hr == DISP_E_BADVARTYPE || call.hr == DISP_E_PARAMNOTOPTIONAL;
                 if (call.hr != S_OK && !errorNumber && !refused) {
                     if (++failed <= 10)
-                        ADD_FAILURE() << zor::toAnsi(c.name) << "." << zor::toAnsi(m.name) << " round " << round
+                        ADD_FAILURE() << zor::toAnsi(method) << " round " << round
                                       << ": 0x" << std::hex << call.hr << " scode 0x" << call.excep.scode;
                 }
             }

@@ -84,7 +84,7 @@ TEST(Soak, EveryMethodOfEveryClassLeavesNothingBehind) {
         Soak soak(L"soak-one");
         // Every method of the type library but those never soaked, each name of which is one.
         size_t methods = 0, all = 0;
-        for (const auto& c : soak.classes) methods += c.methods.size();
+        for (const auto& c : soak.classes) methods += c.members.size();
         for (const auto& c : typeLibraryClasses()) all += c.members.size();
         EXPECT_EQ(all - std::size(unsoaked), methods);
         soak.run(3, failed);
@@ -119,7 +119,7 @@ TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
         Soak soak(L"soak-marshalled");
         std::vector<IStream*> streams;
         std::vector<ComPtr<IDispatch>> objects;
-        for (const SoakClass& c : soak.classes) {
+        for (const LibClass& c : soak.classes) {
             ComPtr<IDispatch> object;
             IStream* stream = nullptr;
             EXPECT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.outVoid()));
@@ -131,7 +131,7 @@ TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
             std::vector<ComPtr<IDispatch>> proxies(streams.size());
             for (size_t i = 0; i < streams.size(); ++i)
                 EXPECT_EQ(S_OK, CoGetInterfaceAndReleaseStream(streams[i], IID_IDispatch, proxies[i].outVoid()));
-            calls += soak.run(n, failed, [&](const SoakClass& c) { return proxies[&c - soak.classes.data()].get(); });
+            calls += soak.run(n, failed, [&](const LibClass& c) { return proxies[&c - soak.classes.data()].get(); });
         });
     };
     soakThroughProxies(1);
