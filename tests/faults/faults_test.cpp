@@ -39,12 +39,6 @@ std::string outcome(const Call& c) {
     }
 }
 
-std::string dataFile(const wchar_t* name) {
-    wchar_t data[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
-    return readFile(std::wstring(data) + L"\\xbase\\" + name);
-}
-
 struct Subject {
     const char* method;
     std::string content;                                                   // what the file holds beforehand
@@ -141,7 +135,7 @@ std::vector<Subject> subjects() {
              std::wstring to = f.substr(0, f.rfind(L'\\'));
              by(L"Win32Functions", L"CopyFiles", [=](auto&) { return Args{s(from), s(to), vi2(0), s(name)}; }, 3)(c, f, null);
          }},
-        {"OpenACETable", dataFile(L"CUSTOMER.DBF"), by(L"AdvDataAccess", L"OpenACETable", [=](auto& f) { return Args{s(f)}; })},
+        {"OpenACETable", readFile(testData(L"xbase\\CUSTOMER.DBF")), by(L"AdvDataAccess", L"OpenACETable", [=](auto& f) { return Args{s(f)}; })},
     };
 }
 

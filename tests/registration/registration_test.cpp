@@ -15,7 +15,9 @@ std::wstring guid(REFGUID g) {
 }
 
 using Register = HRESULT(WINAPI*)();
-using Install = HRESULT(WINAPI*)(BOOL, LPCWSTR);
+const auto reg = libraryExport<Register>("DllRegisterServer");
+const auto unreg = libraryExport<Register>("DllUnregisterServer");
+const auto install = libraryExport<HRESULT(WINAPI*)(BOOL, LPCWSTR)>("DllInstall");
 
 // Every key of the library under one classes key, with its values, as text.
 void dumpTree(HKEY root, const std::wstring& path, std::wstring& out) {
@@ -62,9 +64,6 @@ std::wstring libraryKeys(HKEY hive, bool typeLibraryOnly = false) {
 // removal take the user's away. Here HKEY_CLASSES_ROOT is mapped to an empty key of its own
 // around each call: whatever is written through it lands there.
 TEST(Registration, MachineAndUserRegistrationsKeepToTheirOwnHives) {
-    auto reg = libraryExport<Register>("DllRegisterServer");
-    auto unreg = libraryExport<Register>("DllUnregisterServer");
-    auto install = libraryExport<Install>("DllInstall");
     ASSERT_TRUE(reg && unreg && install);
     HKEY merged;
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ZorMergedView");
@@ -98,8 +97,6 @@ TEST(Registration, MachineAndUserRegistrationsKeepToTheirOwnHives) {
 }
 
 TEST(Registration, UnregisterRemovesEveryEntryAndRegisterRestoresThem) {
-    auto reg = libraryExport<Register>("DllRegisterServer");
-    auto unreg = libraryExport<Register>("DllUnregisterServer");
     ASSERT_TRUE(reg && unreg);
 
     const std::wstring before = libraryKeys(HKEY_LOCAL_MACHINE);

@@ -120,12 +120,10 @@ TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
         std::vector<IStream*> streams;
         std::vector<ComPtr<IDispatch>> objects;
         for (const LibClass& c : soak.classes) {
-            ComPtr<IDispatch> object;
-            IStream* stream = nullptr;
-            EXPECT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.outVoid()));
-            EXPECT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(IID_IDispatch, object.get(), &stream));
-            objects.push_back(std::move(object));
-            streams.push_back(stream);
+            objects.emplace_back();
+            streams.push_back(nullptr);
+            EXPECT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, objects.back().outVoid()));
+            EXPECT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(IID_IDispatch, objects.back().get(), &streams.back()));
         }
         onThreads(1, [&](int) {
             std::vector<ComPtr<IDispatch>> proxies(streams.size());

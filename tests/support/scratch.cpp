@@ -48,6 +48,12 @@ std::wstring scratchDir(const std::wstring& name) {
     return dir;
 }
 
+std::wstring testData(const std::wstring& name) {
+    wchar_t data[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
+    return std::wstring(data) + L"\\" + name;
+}
+
 void writeFile(const std::wstring& path, const std::string& bytes) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return;
@@ -80,9 +86,7 @@ std::wstring existenceTree(const std::wstring& name) {
 }
 
 std::vector<CaseRow> caseRows(const std::wstring& name) {
-    wchar_t data[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
-    const std::string text = readFile(std::wstring(data) + L"\\cases\\" + name + L".tsv");
+    const std::string text = readFile(testData(L"cases\\" + name + L".tsv"));
     EXPECT_NE("<missing>", text) << "no case file " << std::string(name.begin(), name.end());
     auto unescape = [](std::wstring f) { // "<N>": the character of code N
         for (size_t at = 0; (at = f.find(L'<', at)) != std::wstring::npos; ++at) {
@@ -135,8 +139,7 @@ SYSTEMTIME localDaysAgo(int days) {
     SystemTimeToFileTime(&now, &ft);
     ULARGE_INTEGER n{{ft.dwLowDateTime, ft.dwHighDateTime}};
     n.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
-    ft.dwLowDateTime = n.LowPart;
-    ft.dwHighDateTime = n.HighPart;
+    ft = {n.LowPart, n.HighPart};
     SYSTEMTIME out;
     FileTimeToSystemTime(&ft, &out);
     return out;
@@ -234,13 +237,12 @@ DWORD exitCode(HANDLE p) {
 } // namespace
 
 std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstring>& arguments) {
-    wchar_t data[MAX_PATH] = L"", temp[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
+    wchar_t temp[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, temp);
     std::vector<std::wstring> commands, markers;
     std::vector<HANDLE> running;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        commands.push_back(L"cscript.exe //nologo \"" + std::wstring(data) + L"\\" + script + L"\" " + arguments[i]);
+        commands.push_back(L"cscript.exe //nologo \"" + testData(script) + L"\" " + arguments[i]);
         markers.push_back(std::wstring(temp) + L"zor-started-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                           std::to_wstring(i));
         running.push_back(startScript(commands[i], markers[i]));

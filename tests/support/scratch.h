@@ -16,6 +16,7 @@ long errorOf(const std::function<void()>& f);
 std::wstring scratchDir(const std::wstring& name);
 void emptyFolder(const std::wstring& dir); // everything in it, read-only or hidden too; dir ends in "\"
 
+std::wstring testData(const std::wstring& name); // a file of the test data folder (ZOR_TESTDATA)
 void writeFile(const std::wstring& path, const std::string& bytes);
 std::string readFile(const std::wstring& path);   // "<missing>" when it cannot be opened
 bool exists(const std::wstring& path);             // anything at all, hidden or not
