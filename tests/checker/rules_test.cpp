@@ -229,10 +229,8 @@ TEST(Checker, LegalCallsPassUnrecorded) {
     EXPECT_TRUE(UnlockFileEx(h, 0, 4, 0, &o));
     char buffer[4];
     EXPECT_TRUE(ReadFile(s.open(path, GENERIC_READ), buffer, 4, &n, nullptr)); // unlocked again
-    HANDLE hidden = CreateFileW(s.file(L"h.txt", FILE_ATTRIBUTE_HIDDEN).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_HIDDEN, nullptr);
-    EXPECT_NE(INVALID_HANDLE_VALUE, hidden);
-    CloseHandle(hidden);
+    EXPECT_EQ(1u, opened(CreateFileW(s.file(L"h.txt", FILE_ATTRIBUTE_HIDDEN).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr)));
     EXPECT_TRUE(CopyFileW(path.c_str(), s.file(L"r.txt", FILE_ATTRIBUTE_READONLY).c_str(), TRUE) == FALSE); // fails: exists
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((s.dir + L"*.*").c_str(), &data);

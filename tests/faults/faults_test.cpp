@@ -39,24 +39,11 @@ std::string outcome(const Call& c) {
     }
 }
 
-std::string dataFile(const wchar_t* name) {
-    wchar_t data[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
-    return readFile(std::wstring(data) + L"\\xbase\\" + name);
-}
-
 struct Subject {
     const char* method;
     std::string content;                                                   // what the file holds beforehand
     std::function<void(Call&, const std::wstring& file, bool null)> call; // the method, given the file
 };
-
-// A text argument that keeps everything after a NUL.
-VARIANT vtext(const std::wstring& s) {
-    VARIANT v = vtype(VT_BSTR);
-    V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    return v;
-}
 
 // Deletes the files a full-volume case left in the volume's root.
 void clearFolder(const std::wstring& dir) {
@@ -91,8 +78,6 @@ std::string normalised(std::string text, const std::wstring& dir) {
     return text;
 }
 
-ComPtr<IDispatch> object(const wchar_t* cls) { return create<IDispatch>(cls); }
-
 // Calls a method of a fresh object of the class by name; in the Null case the argument at nullAt
 // (the file itself for a method that takes only the file) is Null.
 std::function<void(Call&, const std::wstring&, bool)> by(const wchar_t* cls, const wchar_t* method,
@@ -104,7 +89,7 @@ std::function<void(Call&, const std::wstring&, bool)> by(const wchar_t* cls, con
             VariantClear(&v);
             V_VT(&v) = VT_NULL;
         }
-        invoke(c, object(cls).get(), method, a);
+        invoke(c, create<IDispatch>(cls).get(), method, a);
     };
 }
 
@@ -112,7 +97,7 @@ const std::string logText = "Log header\r\nentry one\r\n", iniText = "[S]\r\nK=o
 const wchar_t *tf = L"TextFileFunctions", *asp = L"ASPFunctions";
 
 std::vector<Subject> subjects() {
-    auto s = [](const std::wstring& f) { return vtext(f); };
+    auto s = [](const std::wstring& f) { return vstr(f); }; // everything after a NUL too
     return {
         {"CreateLogFile", logText, by(tf, L"CreateLogFile", [=](auto& f) { return Args{s(f), vstr(L"H")}; })},
         {"CreateLogFileWithBackup", logText,
@@ -150,7 +135,7 @@ std::vector<Subject> subjects() {
              std::wstring to = f.substr(0, f.rfind(L'\\'));
              by(L"Win32Functions", L"CopyFiles", [=](auto&) { return Args{s(from), s(to), vi2(0), s(name)}; }, 3)(c, f, null);
          }},
-        {"OpenACETable", dataFile(L"CUSTOMER.DBF"), by(L"AdvDataAccess", L"OpenACETable", [=](auto& f) { return Args{s(f)}; })},
+        {"OpenACETable", readFile(testData(L"xbase\\CUSTOMER.DBF")), by(L"AdvDataAccess", L"OpenACETable", [=](auto& f) { return Args{s(f)}; })},
     };
 }
 
@@ -159,10 +144,6 @@ std::vector<Subject> subjects() {
 const std::map<std::string, std::vector<const char*>> expected = {
 #include "expected.inc"
 };
-
-} // namespace
-
-namespace {
 
 std::string cQuoted(const std::string& text) {
     std::string q = "\"";
@@ -249,7 +230,7 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
             if (std::string(subject.method) == "OpenACETable" && call.hr == S_OK) {
                 if (got != "0") got = "a handle";
                 Call closeAll;
-                invoke(closeAll, object(L"AdvDataAccess").get(), L"CloseAllACEConnections");
+                invoke(closeAll, create<IDispatch>(L"AdvDataAccess").get(), L"CloseAllACEConnections");
             }
             if ((fault == missingFile || fault == nulInName || fault == nullArgument) && exists(created)) got += " (created)";
             const bool changed = hasContent && !isFolderSubject && content != readFile(file);

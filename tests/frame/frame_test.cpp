@@ -1,30 +1,17 @@
 // The COM server as a client sees it: creation, interfaces, the type library and its DISPIDs,
 // the resources, unloading and the per-thread start-up.
 #include "client.h"
+#include "scratch.h"
 #include "frame/dispatch.h"
 #include <regex>
 #include "various/DateFunctions.h"
 #include "runtime/text.h"
-#include <thread>
 
 using namespace test;
 
 namespace {
-
-HMODULE libraryModule() {
-    static HMODULE h = [] {
-        char path[MAX_PATH];
-        GetEnvironmentVariableA("ZOR_DLL", path, MAX_PATH);
-        return LoadLibraryA(path);
-    }();
-    return h;
-}
-
-template <class F>
-F libraryExport(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(libraryModule(), name)));
-}
-
+using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+const auto getClassObject = libraryExport<GetClassObject>("DllGetClassObject");
 } // namespace
 
 TEST(Frame, EveryClassIsCreatableByProgIdAndByClsidWithItsThreeInterfaces) {
@@ -49,29 +36,6 @@ TEST(Frame, EveryClassIsCreatableByProgIdAndByClsidWithItsThreeInterfaces) {
         EXPECT_EQ(E_NOINTERFACE, unk->QueryInterface(IID_IPersist, none.outVoid()));
         EXPECT_EQ(nullptr, none.get());
     }
-}
-
-TEST(Frame, DispidsByNameAreThoseOfTheTypeLibrary) {
-    for (const LibClass& c : typeLibraryClasses()) {
-        ComPtr<IDispatch> d;
-        ASSERT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.outVoid()));
-        for (const auto& [name, want] : c.members) {
-            DISPID id = DISPID_UNKNOWN;
-            LPOLESTR n = const_cast<LPOLESTR>(name.c_str());
-            EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, &n, 1, 0, &id));
-            EXPECT_EQ(want, id) << zor::toAnsi(name);
-        }
-        // A name that is no member is refused.
-        DISPID id = 0;
-        LPOLESTR lower = const_cast<LPOLESTR>(L"nosuchmethod");
-        EXPECT_EQ(DISP_E_UNKNOWNNAME, d->GetIDsOfNames(IID_NULL, &lower, 1, 0, &id));
-    }
-    // The numbering leaves gaps where private procedures were.
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    EXPECT_EQ(0x60030002, dispid(tf.get(), L"ExtractDirectoryPath"));
-    EXPECT_EQ(0x6003000A, dispid(tf.get(), L"CreateINIFile"));
-    // Names are matched without regard to case, as automation clients expect.
-    EXPECT_EQ(0x60030004, dispid(tf.get(), L"extractfilename"));
 }
 
 TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
@@ -124,8 +88,7 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
             Bstr name, doc;
             EXPECT_EQ(S_OK, itf->GetDocumentation(fd->memid, name.out(), doc.out(), nullptr, nullptr));
             vtbl->ReleaseFuncDesc(fd);
-            const std::wstring wide = name.text();
-            const std::string method(wide.begin(), wide.end());
+            const std::string method = zor::toAnsi(name.text());
             EXPECT_NE(L"", doc.text()) << "helpstring of " << method;
             static const GUID errors = {0xC0728626, 0xBA47, 0x4869, {0xB8, 0x9F, 0x1E, 0x27, 0x9D, 0xAC, 0xE6, 0x03}};
             Variant mode;
@@ -142,22 +105,21 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
     }
 }
 
-TEST(Frame, ParametersCarryTheirNamesForNamedArguments) {
+// Every member's DISPID, in any case, against the type information's: Names.EveryNameOfEveryInterface...
+TEST(Frame, DispidsAndParameterNamesAreTheIdlsAndNamedArgumentsReachTheMethod) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
+    // The numbering leaves gaps where private procedures were; names are matched without regard
+    // to case, as automation clients expect.
+    EXPECT_EQ(0x60030002, dispid(tf.get(), L"ExtractDirectoryPath"));
+    EXPECT_EQ(0x6003000A, dispid(tf.get(), L"CreateINIFile"));
+    EXPECT_EQ(0x60030004, dispid(tf.get(), L"extractfilename"));
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"CreateLogFileWithBackup"), const_cast<LPOLESTR>(L"strFilename"),
                         const_cast<LPOLESTR>(L"strHeader"), const_cast<LPOLESTR>(L"intDays")};
     DISPID ids[4];
     ASSERT_EQ(S_OK, tf->GetIDsOfNames(IID_NULL, names, 4, 0, ids));
-    EXPECT_EQ(0x60030001, ids[0]);
-    EXPECT_EQ(0, ids[1]);
-    EXPECT_EQ(1, ids[2]);
-    EXPECT_EQ(2, ids[3]);
-}
-
-TEST(Frame, NamedArgumentsReachTheMethod) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"ExtractExtension"), const_cast<LPOLESTR>(L"strInputFile")};
-    DISPID ids[2];
+    EXPECT_EQ(std::vector<DISPID>({0x60030001, 0, 1, 2}), std::vector<DISPID>(ids, ids + 4));
+    names[0] = const_cast<LPOLESTR>(L"ExtractExtension");
+    names[1] = const_cast<LPOLESTR>(L"strInputFile");
     ASSERT_EQ(S_OK, tf->GetIDsOfNames(IID_NULL, names, 2, 0, ids));
     Args args{vstr(L"a.b.c")};
     DISPPARAMS p{args.v.data(), &ids[1], 1, 1};
@@ -197,11 +159,12 @@ TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
     EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
     EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
     wchar_t* text = nullptr;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\FileVersion", reinterpret_cast<void**>(&text), &len));
-    EXPECT_STREQ(L"1.00.0004", text);
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\ProductVersion", reinterpret_cast<void**>(&text), &len));
-    EXPECT_STREQ(L"1.00.0004", text);
-    EXPECT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\OLESelfRegister", reinterpret_cast<void**>(&text), &len));
+    for (auto [name, want] : {std::pair{L"FileVersion", L"1.00.0004"}, {L"ProductVersion", L"1.00.0004"},
+                              {L"OLESelfRegister", L""}}) {
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+        ASSERT_TRUE(VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &len)) << zor::toAnsi(name);
+        EXPECT_STREQ(want, text);
+    }
 }
 
 TEST(Frame, RegistrationNamesTheDllAsApartmentThreadedInprocServer) {
@@ -220,21 +183,14 @@ TEST(Frame, RegistrationNamesTheDllAsApartmentThreadedInprocServer) {
     EXPECT_EQ(0, _wcsicmp(expected, value));
 }
 
-TEST(Frame, UnknownClassIsNotAvailable) {
-    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+TEST(Frame, UnknownClassIsNotAvailableAndTheFactoryRefusesAggregation) {
     ASSERT_NE(nullptr, getClassObject);
     ComPtr<IClassFactory> f;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(IID_IPersist, IID_IClassFactory, f.outVoid()));
     EXPECT_EQ(nullptr, f.get());
-    ComPtr<IUnknown> u;
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(IID_IPersist, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, u.outVoid()));
-}
-
-TEST(Frame, ClassFactoryRefusesAggregation) {
-    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
-    ComPtr<IClassFactory> f;
-    ASSERT_EQ(S_OK, getClassObject(__uuidof(DateFunctions), IID_IClassFactory, f.outVoid()));
     ComPtr<IUnknown> obj;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(IID_IPersist, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, obj.outVoid()));
+    ASSERT_EQ(S_OK, getClassObject(__uuidof(DateFunctions), IID_IClassFactory, f.outVoid()));
     IUnknown* outer = reinterpret_cast<IUnknown*>(f.get());
     EXPECT_EQ(CLASS_E_NOAGGREGATION, f->CreateInstance(outer, IID_IUnknown, obj.outVoid()));
     EXPECT_EQ(E_NOINTERFACE, f->CreateInstance(nullptr, IID_IPersist, obj.outVoid()));
@@ -242,7 +198,6 @@ TEST(Frame, ClassFactoryRefusesAggregation) {
 
 TEST(Frame, CanUnloadOnlyWhenNoObjectLivesAndNoLockIsHeld) {
     auto canUnload = libraryExport<HRESULT(WINAPI*)()>("DllCanUnloadNow");
-    auto getClassObject = libraryExport<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
     ASSERT_NE(nullptr, canUnload);
     CoFreeUnusedLibraries();
     EXPECT_EQ(S_OK, canUnload());
@@ -266,17 +221,10 @@ TEST(Frame, CanUnloadOnlyWhenNoObjectLivesAndNoLockIsHeld) {
 TEST(Frame, EveryThreadThatCreatesAnObjectRunsTheStartUp) {
     // Wine reports the NT family, so the flag is 1 (not the automation true) in each thread.
     std::vector<long> flags(3, -7);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < 3; ++i)
-        threads.emplace_back([&, i] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            {
-                ComPtr<IUnknown> obj;
-                if (SUCCEEDED(zor::createObject<zor::DateFunctions>(__uuidof(_DateFunctions), obj.outVoid()))) flags[i] = zor::isWindowsNT();
-            }
-            CoUninitialize();
-        });
-    for (auto& t : threads) t.join();
+    onThreads(3, [&](int i) {
+        ComPtr<IUnknown> obj;
+        if (SUCCEEDED(zor::createObject<zor::DateFunctions>(__uuidof(_DateFunctions), obj.outVoid()))) flags[i] = zor::isWindowsNT();
+    });
     EXPECT_EQ(std::vector<long>({1, 1, 1}), flags);
     EXPECT_EQ(0u, GetVersion() & 0x80000000u);
 }

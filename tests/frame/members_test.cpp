@@ -1,17 +1,10 @@
-#include <dispex.h>
-#include <functional>
+// Members of a caller's object, found and called as the library finds and calls them.
 #include "client.h"
 #include "scratch.h"
 #include "callerobject.h"
 #include "frame/members.h"
 
 using namespace test;
-
-namespace {
-
-
-
-} // namespace
 
 TEST(Members, FoundByGetIDsOfNamesOrThroughIDispatchEx) {
     for (bool scriptClass : {false, true}) {
@@ -22,16 +15,11 @@ TEST(Members, FoundByGetIDsOfNamesOrThroughIDispatchEx) {
         EXPECT_EQ(1234, V_I4(&v.get()));
         EXPECT_EQ(reinterpret_cast<HWND>(1234), zor::windowMember(&object));
 
-        VARIANT five;
-        V_VT(&five) = VT_I2;
-        V_I2(&five) = 5;
-        zor::putMember(&object, L"hwnd", five);
+        zor::putMember(&object, L"hwnd", vi2(5));
         EXPECT_EQ(5, object.hwnd);
 
         zor::Variant r;
-        VARIANT empty;
-        VariantInit(&empty);
-        zor::callMember(&object, L"Twice", {empty, five}, std::addressof(r));
+        zor::callMember(&object, L"Twice", {vtype(VT_EMPTY), vi2(5)}, std::addressof(r));
         EXPECT_EQ(5, V_I4(&r.get())); // 0 * 2 + 5: the first argument is Empty
 
         EXPECT_EQ(scriptClass ? 4 : 0, object.invokeExCalls);

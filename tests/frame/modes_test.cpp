@@ -1,6 +1,7 @@
 // The four error modes and the optional-argument convention, seen through IDispatch::Invoke and
 // through the vtable. Two small test classes on the shared dispatch base raise chosen errors.
 #include "client.h"
+#include "scratch.h"
 #include "frame/dispatch.h"
 
 using namespace test;
@@ -89,52 +90,41 @@ TEST(ErrorModes, UntrappedFailureGivesControlHresultWithErrorInfo) {
         EXPECT_EQ(c.description, errorInfoDescription());
         // Through Invoke: DISP_E_EXCEPTION with EXCEPINFO carrying the same.
         Call call;
-        Args args{vstr(std::to_wstring(c.number).c_str())};
-        invoke(call, d.get(), L"DataExists", args);
+        invoke(call, d.get(), L"DataExists", Args{vstr(std::to_wstring(c.number))});
         EXPECT_EQ(DISP_E_EXCEPTION, call.hr);
         EXPECT_EQ(static_cast<HRESULT>(0x800A0000 + c.number), call.excep.scode);
         EXPECT_EQ(std::wstring(c.description), zor::str(call.excep.bstrDescription));
         EXPECT_EQ(L"ZorUtility.ModeProbe", zor::str(call.excep.bstrSource));
     }
     Call ok;
-    Args zero{vstr(L"0")};
-    invoke(ok, d.get(), L"DataExists", zero);
+    invoke(ok, d.get(), L"DataExists", Args{vstr(L"0")});
     EXPECT_EQ(S_OK, ok.hr);
     EXPECT_EQ(VT_BOOL, V_VT(&ok.result.get()));
     EXPECT_EQ(VARIANT_TRUE, V_BOOL(&ok.result.get()));
 }
 
-TEST(ErrorModes, TrappedTextReturnsTheMessageWithSOk) {
+TEST(ErrorModes, TrappedTextReturnsTheMessageWithSOkAndFixedResultAndSkippedSteps) {
     ModeProbe* probe;
     auto d = make(probe);
+    const std::wstring prefix = L"There was an error in the ExtractDecimal function: ";
+    for (auto [n, want] : {std::pair<short, std::wstring>{53, prefix + L"53 ...File not found"},
+                           {70, prefix + L"70 ...Permission denied"}, {0, L"fine"}}) {
+        SCOPED_TRACE(n);
+        Call call; // through Invoke and through the vtable
+        invoke(call, d.get(), L"ExtractDecimal", Args{vstr(L"x"), vi2(n)});
+        EXPECT_EQ(S_OK, call.hr);
+        EXPECT_EQ(want, call.text());
+        Bstr r;
+        EXPECT_EQ(S_OK, probe->ExtractDecimal(Bstr(L"x").get(), n, r.out()));
+        EXPECT_EQ(want, r.text());
+    }
+    for (auto [seconds, want] : {std::pair{53.0, VARIANT_FALSE}, {0.0, VARIANT_TRUE}}) {
+        VARIANT_BOOL r = want ? VARIANT_FALSE : VARIANT_TRUE;
+        EXPECT_EQ(S_OK, probe->Sleep(&seconds, &r));
+        EXPECT_EQ(want, r) << seconds;
+    }
     Call call;
-    Args args{vstr(L"x"), vi2(53)};
-    invoke(call, d.get(), L"ExtractDecimal", args);
-    ASSERT_EQ(S_OK, call.hr);
-    EXPECT_EQ(L"There was an error in the ExtractDecimal function: 53 ...File not found", call.text());
-    BSTR r = nullptr;
-    Bstr in(L"x");
-    EXPECT_EQ(S_OK, probe->ExtractDecimal(in.get(), 70, &r));
-    EXPECT_EQ(L"There was an error in the ExtractDecimal function: 70 ...Permission denied", zor::str(r));
-    SysFreeString(r);
-    EXPECT_EQ(S_OK, probe->ExtractDecimal(in.get(), 0, &r));
-    EXPECT_EQ(L"fine", zor::str(r));
-    SysFreeString(r);
-}
-
-TEST(ErrorModes, TrappedFixedResultAndSkippedSteps) {
-    ModeProbe* probe;
-    auto d = make(probe);
-    double seconds = 53;
-    VARIANT_BOOL r = VARIANT_TRUE;
-    EXPECT_EQ(S_OK, probe->Sleep(&seconds, &r));
-    EXPECT_EQ(VARIANT_FALSE, r);
-    seconds = 0;
-    EXPECT_EQ(S_OK, probe->Sleep(&seconds, &r));
-    EXPECT_EQ(VARIANT_TRUE, r);
-    Call call;
-    Args args{vstr(L"a!b!!c")};
-    invoke(call, d.get(), L"ExtractRubbish", args);
+    invoke(call, d.get(), L"ExtractRubbish", Args{vstr(L"a!b!!c")});
     EXPECT_EQ(S_OK, call.hr);
     EXPECT_EQ(L"abc", call.text());
 }
@@ -152,27 +142,20 @@ TEST(OptionalArguments, OmittedAndParamNotFoundAreTheSameEmptyAndNullAreGiven) {
     OptionalProbe* probe;
     auto d = make(probe);
     Call omitted;
-    Args three{vstr(L"a"), vstr(L"b"), vstr(L"c")};
-    invoke(omitted, d.get(), L"CryptFile", three);
+    invoke(omitted, d.get(), L"CryptFile", Args{vstr(L"a"), vstr(L"b"), vstr(L"c")});
     EXPECT_EQ(S_OK, omitted.hr);
     EXPECT_EQ(-1, probe->seen);
 
-    VARIANT empty, null, error, other;
-    VariantInit(&empty);
-    VariantInit(&null);
-    V_VT(&null) = VT_NULL;
-    error = vmissing();
-    VariantInit(&other);
-    V_VT(&other) = VT_ERROR;
-    V_ERROR(&other) = E_FAIL;
+    VARIANT otherError = vtype(VT_ERROR);
+    V_ERROR(&otherError) = E_FAIL;
     struct Case {
         VARIANT v;
         int seen;
-    } cases[] = {{error, -1}, {empty, VT_EMPTY}, {null, VT_NULL}, {other, VT_ERROR}, {vbool(false), VT_BOOL}};
+    } cases[] = {{vmissing(), -1}, {vtype(VT_EMPTY), VT_EMPTY}, {vtype(VT_NULL), VT_NULL}, {otherError, VT_ERROR},
+                 {vbool(false), VT_BOOL}};
     for (const Case& c : cases) {
         Call call;
-        Args args{vstr(L"a"), vstr(L"b"), vstr(L"c"), c.v};
-        invoke(call, d.get(), L"CryptFile", args);
+        invoke(call, d.get(), L"CryptFile", Args{vstr(L"a"), vstr(L"b"), vstr(L"c"), c.v});
         EXPECT_EQ(S_OK, call.hr);
         EXPECT_EQ(c.seen, probe->seen);
     }
@@ -190,12 +173,7 @@ TEST(OptionalArguments, OmittedAndParamNotFoundAreTheSameEmptyAndNullAreGiven) {
 
 TEST(OptionalArguments, VariantConversionsFailWithTypeMismatch) {
     VARIANT v = vstr(L"abc");
-    try {
-        zor::variantNumber(v);
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(13, e.number);
-    }
+    EXPECT_EQ(13, errorOf([&] { zor::variantNumber(v); }));
     VariantClear(&v);
     v = vbool(true);
     EXPECT_EQ(L"True", zor::variantText(v));

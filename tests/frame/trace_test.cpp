@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <regex>
 #include <set>
-#include <thread>
 
 using namespace test;
 
@@ -30,21 +29,14 @@ void childCalls() {
     invoke(enc, es.get(), L"EncryptString", Args{vstr(L"plain secret"), vstr(L"pw1234")});
     invoke(dec, es.get(), L"DecryptString", Args{vstr(enc.text().c_str()), vstr(L"pw1234")});
     EXPECT_EQ(L"plain secret", dec.text());
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 2; ++t)
-        threads.emplace_back([] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // its own apartment: the calls run on this thread
-            {
-                auto d = create<IDispatch>(L"TextFileFunctions");
-                for (int i = 0; i < threadCalls; ++i) {
-                    Call c;
-                    invoke(c, d.get(), L"ExtractExtension", Args{vstr(L"x.y")});
-                    EXPECT_EQ(L"y", c.text());
-                }
-            }
-            CoUninitialize();
-        });
-    for (auto& t : threads) t.join();
+    onThreads(2, [](int) { // each in its own apartment: the calls run on that thread
+        auto d = create<IDispatch>(L"TextFileFunctions");
+        for (int i = 0; i < threadCalls; ++i) {
+            Call c;
+            invoke(c, d.get(), L"ExtractExtension", Args{vstr(L"x.y")});
+            EXPECT_EQ(L"y", c.text());
+        }
+    });
 }
 
 // Runs `count` children at once on one trace file (an empty name leaves the variable unset: the

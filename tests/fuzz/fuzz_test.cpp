@@ -58,8 +58,12 @@ bool isUpperHex(const std::wstring& s) { return s.find_first_not_of(L"0123456789
 
 } // namespace
 
-TEST(Fuzz, ScrambledStringsRoundTripAndFailOnlyAsDocumented) {
+class Fuzz : public testing::Test {
+protected:
     Input in;
+};
+
+TEST_F(Fuzz, ScrambledStringsRoundTripAndFailOnlyAsDocumented) {
     auto crypt = create<_EncryptFunctions>(L"EncryptFunctions");
     for (int i = 0; i < iterations(); ++i) {
         const std::wstring text = in.ansi(std::min<size_t>(in.length(), 16383)), password = in.ansi(1 + in.below(20));
@@ -94,8 +98,7 @@ TEST(Fuzz, ScrambledStringsRoundTripAndFailOnlyAsDocumented) {
     }
 }
 
-TEST(Fuzz, ExtractDecimalKeepsTheWholePartAndGivesExactlyTheDecimalsAsked) {
-    Input in;
+TEST_F(Fuzz, ExtractDecimalKeepsTheWholePartAndGivesExactlyTheDecimalsAsked) {
     auto various = create<_VariousFunctions>(L"VariousFunctions");
     for (int i = 0; i < iterations(); ++i) {
         const std::wstring text = in.text(in.length());
@@ -119,8 +122,7 @@ TEST(Fuzz, ExtractDecimalKeepsTheWholePartAndGivesExactlyTheDecimalsAsked) {
     }
 }
 
-TEST(Fuzz, PathPartsPutTogetherGiveThePathAgain) {
-    Input in;
+TEST_F(Fuzz, PathPartsPutTogetherGiveThePathAgain) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     auto text = [&](HRESULT (STDMETHODCALLTYPE _TextFileFunctions::*m)(BSTR, BSTR*), const std::wstring& p) {
         Bstr out;
@@ -161,8 +163,7 @@ TEST(Fuzz, PathPartsPutTogetherGiveThePathAgain) {
     }
 }
 
-TEST(Fuzz, IniValuesReadBackAsWrittenAndHostileOnesFailQuietly) {
-    Input in;
+TEST_F(Fuzz, IniValuesReadBackAsWrittenAndHostileOnesFailQuietly) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     const std::wstring ini = scratchDir(L"fuzz_ini") + L"values.ini";
     for (int i = 0; i < iterations(); ++i) {
@@ -184,8 +185,7 @@ TEST(Fuzz, IniValuesReadBackAsWrittenAndHostileOnesFailQuietly) {
     }
 }
 
-TEST(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
-    Input in;
+TEST_F(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
     auto asp = create<_ASPFunctions>(L"ASPFunctions");
     const std::wstring file = scratchDir(L"fuzz_counter") + L"count.txt";
     const std::wstring prefix = L"There was an error in the GetCounter function: ";
@@ -219,8 +219,7 @@ TEST(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
     }
 }
 
-TEST(Fuzz, LogLinesAreStoredAsWrittenAndFoundAgain) {
-    Input in;
+TEST_F(Fuzz, LogLinesAreStoredAsWrittenAndFoundAgain) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     const std::wstring log = scratchDir(L"fuzz_log") + L"app.log";
     writeFile(log, "");
@@ -251,8 +250,7 @@ TEST(Fuzz, LogLinesAreStoredAsWrittenAndFoundAgain) {
     }
 }
 
-TEST(Fuzz, FilesOfLinesReadBackLineForLine) {
-    Input in;
+TEST_F(Fuzz, FilesOfLinesReadBackLineForLine) {
     auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     const std::wstring file = scratchDir(L"fuzz_lines") + L"lines.txt";
     for (int i = 0; i < iterations(); ++i) {

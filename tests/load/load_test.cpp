@@ -4,7 +4,6 @@
 #include "scratch.h"
 #include "runtime/text.h"
 #include <atomic>
-#include <thread>
 
 using namespace test;
 
@@ -13,15 +12,11 @@ namespace {
 // Runs body(t) on n apartment threads while the scripts run; the scripts' exit codes.
 std::vector<DWORD> alongsideScripts(const wchar_t* script, const std::vector<std::wstring>& args, int n,
                                     const std::function<void(int)>& body) {
-    std::vector<std::thread> threads;
-    for (int t = 0; t < n; ++t)
-        threads.emplace_back([&, t] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            body(t);
-            CoUninitialize();
-        });
-    std::vector<DWORD> codes = runScripts(script, args);
-    for (auto& t : threads) t.join();
+    std::vector<DWORD> codes;
+    onThreads(n + 1, [&](int t) { // one more thread starts the scripts and waits for them
+        if (t < n) body(t);
+        else codes = runScripts(script, args);
+    });
     return codes;
 }
 
@@ -61,16 +56,15 @@ TEST(Load, CounterIncrementedByProcessesAndThreadsAtOnceLosesNothing) {
     const std::wstring f = scratchDir(L"load-counter") + L"hits.cnt";
     const int each = 40;
     std::atomic<int> refused{0};
-    auto codes = alongsideScripts(L"bump_counter.vbs", std::vector<std::wstring>(2, L"\"" + f + L"\" " + std::to_wstring(each)), 3,
-                                  [&](int) {
-                                      auto asp = create<_ASPFunctions>(L"ASPFunctions");
-                                      for (int i = 0; i < each; ++i) {
-                                          VARIANT r;
-                                          VariantInit(&r);
-                                          refused += asp->GetCounter(Bstr(f).get(), vbool(true), &r) != S_OK || V_VT(&r) == VT_BSTR;
-                                          VariantClear(&r);
-                                      }
-                                  });
+    auto bump = [&](int) {
+        auto asp = create<_ASPFunctions>(L"ASPFunctions");
+        for (int i = 0; i < each; ++i) {
+            Variant r;
+            refused += asp->GetCounter(Bstr(f).get(), vbool(true), &r) != S_OK || V_VT(&r.get()) == VT_BSTR;
+        }
+    };
+    const std::wstring args = L"\"" + f + L"\" " + std::to_wstring(each);
+    auto codes = alongsideScripts(L"bump_counter.vbs", std::vector<std::wstring>(2, args), 3, bump);
     EXPECT_EQ(std::vector<DWORD>(2, 10), codes);
     EXPECT_EQ(0, refused.load());
     EXPECT_EQ(std::to_string(5 * each) + "\r\n", readFile(f));

@@ -8,37 +8,16 @@ using namespace test;
 
 namespace {
 
-const wchar_t* const classes[] = {L"TextFileFunctions", L"VariousFunctions", L"ASPFunctions", L"Win32Functions",
-                                  L"EncryptFunctions", L"MDIFunctions", L"FormFunctions", L"RegistryFunctions",
-                                  L"DateFunctions", L"AdvDataAccess", L"BitmapFunctions"};
-
 std::wstring guid(REFGUID g) {
     wchar_t b[40];
     StringFromGUID2(g, b, 40);
     return b;
 }
 
-struct ClassIds {
-    CLSID clsid;
-    IID iid;
-};
-
-// Each class's CLSID and interface, as the registered ProgIDs name them now.
-std::vector<ClassIds> classIds() {
-#define ZOR_IDS(name) {__uuidof(name), __uuidof(_##name)}
-    return {ZOR_IDS(TextFileFunctions), ZOR_IDS(VariousFunctions), ZOR_IDS(ASPFunctions), ZOR_IDS(Win32Functions),
-            ZOR_IDS(EncryptFunctions),  ZOR_IDS(MDIFunctions),     ZOR_IDS(FormFunctions), ZOR_IDS(RegistryFunctions),
-            ZOR_IDS(DateFunctions),     ZOR_IDS(AdvDataAccess),    ZOR_IDS(BitmapFunctions)};
-#undef ZOR_IDS
-}
-
-template <class F> F exported(const char* name) {
-    char path[MAX_PATH];
-    GetEnvironmentVariableA("ZOR_DLL", path, MAX_PATH);
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(LoadLibraryA(path), name)));
-}
 using Register = HRESULT(WINAPI*)();
-using Install = HRESULT(WINAPI*)(BOOL, LPCWSTR);
+const auto reg = libraryExport<Register>("DllRegisterServer");
+const auto unreg = libraryExport<Register>("DllUnregisterServer");
+const auto install = libraryExport<HRESULT(WINAPI*)(BOOL, LPCWSTR)>("DllInstall");
 
 // Every key of the library under one classes key, with its values, as text.
 void dumpTree(HKEY root, const std::wstring& path, std::wstring& out) {
@@ -64,11 +43,12 @@ std::wstring libraryKeys(HKEY hive, bool typeLibraryOnly = false) {
         RegOpenKeyExW(hive, L"Software\\Classes", 0, KEY_READ, &root) != ERROR_SUCCESS)
         return L"";
     std::wstring out;
-    for (const wchar_t* c : classes)
-        if (!typeLibraryOnly) dumpTree(root, std::wstring(L"ZorUtility.") + c, out);
-    for (const ClassIds& ids : classIds()) {
-        if (!typeLibraryOnly) dumpTree(root, L"CLSID\\" + guid(ids.clsid), out);
-        dumpTree(root, L"Interface\\" + guid(ids.iid), out);
+    // The classes as the type library names them, read before the first unregistration.
+    for (const LibClass& c : typeLibraryClasses())
+        if (!typeLibraryOnly) dumpTree(root, L"ZorUtility." + c.name, out);
+    for (const LibClass& c : typeLibraryClasses()) {
+        if (!typeLibraryOnly) dumpTree(root, L"CLSID\\" + guid(c.clsid), out);
+        dumpTree(root, L"Interface\\" + guid(c.iid), out);
     }
     dumpTree(root, L"TypeLib\\" + guid(LIBID_ZorUtility), out);
     if (root != hive) RegCloseKey(root);
@@ -84,9 +64,6 @@ std::wstring libraryKeys(HKEY hive, bool typeLibraryOnly = false) {
 // removal take the user's away. Here HKEY_CLASSES_ROOT is mapped to an empty key of its own
 // around each call: whatever is written through it lands there.
 TEST(Registration, MachineAndUserRegistrationsKeepToTheirOwnHives) {
-    auto reg = exported<Register>("DllRegisterServer");
-    auto unreg = exported<Register>("DllUnregisterServer");
-    auto install = exported<Install>("DllInstall");
     ASSERT_TRUE(reg && unreg && install);
     HKEY merged;
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\ZorMergedView");
@@ -120,8 +97,6 @@ TEST(Registration, MachineAndUserRegistrationsKeepToTheirOwnHives) {
 }
 
 TEST(Registration, UnregisterRemovesEveryEntryAndRegisterRestoresThem) {
-    auto reg = exported<Register>("DllRegisterServer");
-    auto unreg = exported<Register>("DllUnregisterServer");
     ASSERT_TRUE(reg && unreg);
 
     const std::wstring before = libraryKeys(HKEY_LOCAL_MACHINE);
@@ -130,9 +105,10 @@ TEST(Registration, UnregisterRemovesEveryEntryAndRegisterRestoresThem) {
         for (size_t at = 0; (at = before.find(key, at)) != std::wstring::npos; ++at) ++n;
         return n;
     };
-    EXPECT_EQ(11u, count(L"\\InprocServer32]\n"));
-    EXPECT_EQ(11u, count(L"\\ProxyStubClsid32]\n"));
-    EXPECT_EQ(22u, count(L"\\CLSID]\n") + count(L"\\ProgID]\n")); // each ProgID's class and each class's ProgID
+    const size_t classes = typeLibraryClasses().size();
+    EXPECT_EQ(classes, count(L"\\InprocServer32]\n"));
+    EXPECT_EQ(classes, count(L"\\ProxyStubClsid32]\n"));
+    EXPECT_EQ(2 * classes, count(L"\\CLSID]\n") + count(L"\\ProgID]\n")); // each ProgID's class and each class's ProgID
     ASSERT_EQ(S_OK, unreg());
     EXPECT_EQ(L"", libraryKeys(HKEY_LOCAL_MACHINE));
     EXPECT_EQ(S_OK, unreg()) << "unregistering twice is harmless";

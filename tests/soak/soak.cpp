@@ -3,6 +3,7 @@
 #include "scratch.h"
 #include "runtime/text.h"
 #include <psapi.h>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +13,6 @@ namespace test {
 
 namespace {
 
-
 long liveGdiObjects() {
     // Wine answers GetGuiResources with 0, but finds a handle by its index alone.
     if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(n);
@@ -21,11 +21,6 @@ long liveGdiObjects() {
     return n;
 }
 
-VARIANT vbstrBytes(const std::wstring& s) { // keeps embedded NULs
-    VARIANT v = vtype(VT_BSTR);
-    V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    return v;
-}
 VARIANT varray() {
     VARIANT v = vtype(VT_ARRAY | VT_VARIANT);
     V_ARRAY(&v) = SafeArrayCreateVector(VT_VARIANT, 0, 3);
@@ -34,9 +29,8 @@ VARIANT varray() {
 
 enum Pool { text, i2, i4, r8, date, boolean, variant, object, poolCount };
 
-Pool poolOf(const TYPEDESC& t) {
-    const TYPEDESC& d = t.vt == VT_PTR ? *t.lptdesc : t;
-    switch (d.vt) {
+Pool poolOf(VARTYPE vt) {
+    switch (vt) {
     case VT_BSTR: return text;
     case VT_I2: return i2;
     case VT_I4: return i4;
@@ -53,24 +47,6 @@ void makeFixtures(const std::wstring& dir) {
     writeFile(dir + L"file.txt", "line one\r\n\"quoted, field\",2\r\n[Section]\r\nKey=Value\r\n");
     CreateDirectoryW((dir + L"tree").c_str(), nullptr);
     writeFile(dir + L"tree\\a.txt", "a\r\n");
-}
-
-void emptyFolder(const std::wstring& dir) {
-    WIN32_FIND_DATAW f;
-    HANDLE h = FindFirstFileW((dir + L"*").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-        std::wstring name = f.cFileName, path = dir + name;
-        if (name == L"." || name == L"..") continue;
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            emptyFolder(path + L"\\");
-            RemoveDirectoryW(path.c_str());
-        } else {
-            DeleteFileW(path.c_str());
-        }
-    } while (FindNextFileW(h, &f));
-    FindClose(h);
 }
 
 } // namespace
@@ -105,44 +81,24 @@ std::ostream& operator<<(std::ostream& out, const Resources& r) {
 
 Soak::Soak(const std::wstring& folderName) : dir_(scratchDir(folderName)), pools_(poolCount) {
     const std::wstring dir = dir_;
-    pools_[text] = {vstr((dir + L"file.txt").c_str()), vstr((dir + L"missing\\x.txt").c_str()),
-                    vstr((dir + L"tree").c_str()), vstr(L""), vbstrBytes(std::wstring(100000, L'x')),
-                    vstr(L"CON"), vbstrBytes(dir + std::wstring(L"file.txt\0tail", 13)),
-                    vstr((dir + L"a<b>|?*.txt").c_str()), vtype(VT_NULL), varray(), vstr((dir + L"new.txt").c_str()),
-                    vstr(L"*.txt")};
+    pools_[text] = {vstr(dir + L"file.txt"), vstr(dir + L"missing\\x.txt"), vstr(dir + L"tree"), vstr(L""),
+                    vstr(std::wstring(100000, L'x')), vstr(L"CON"), vstr(dir + std::wstring(L"file.txt\0tail", 13)),
+                    vstr(dir + L"a<b>|?*.txt"), vtype(VT_NULL), varray(), vstr(dir + L"new.txt"), vstr(L"*.txt")};
     pools_[i2] = {vi2(0), vi2(1), vi2(-1), vi2(32767), vstr(L"x"), vi2(7)};
     pools_[i4] = {vi4(0), vi4(1), vi4(-1), vi4(0x7FFFFFFF), vi4(1000), vstr(L"x")};
     pools_[r8] = {vr8(0), vr8(0.001), vr8(-1), vstr(L"abc")};
     pools_[date] = {vdate(36526.5), vdate(-700000), vdate(2958465.9), vstr(L"x"), vdate(1e12)};
     pools_[boolean] = {vbool(true), vbool(false), vstr(L"maybe")};
     pools_[variant] = {vmissing(), vtype(VT_NULL), vtype(VT_EMPTY), vstr(L"Header text"), vi4(5), vr8(1e300),
-                       varray(), vstr((dir + L"tree").c_str())};
+                       varray(), vstr(dir + L"tree")};
     pools_[object] = {vtype(VT_DISPATCH), vi4(5)};
 
-    ComPtr<ITypeLib> lib;
-    EXPECT_EQ(S_OK, LoadRegTypeLib(LIBID_ZorUtility, 1, 0, LOCALE_NEUTRAL, lib.out()));
-    for (const LibClass& lc : typeLibraryClasses()) {
-        ComPtr<ITypeInfo> itf;
-        TYPEATTR* attr = nullptr;
-        if (!lib || FAILED(lib->GetTypeInfoOfGuid(lc.iid, itf.out())) || FAILED(itf->GetTypeAttr(&attr))) continue;
-        SoakClass c{lc.name, lc.clsid, {}};
-        for (UINT f = 0; f < attr->cFuncs; ++f) {
-            FUNCDESC* fd = nullptr;
-            if (FAILED(itf->GetFuncDesc(f, &fd))) continue;
-            SoakMethod m;
-            m.id = fd->memid;
-            Bstr method;
-            itf->GetDocumentation(fd->memid, method.out(), nullptr, nullptr, nullptr);
-            m.name = zor::str(method.get());
-            bool soaked = fd->memid >= 0x60030000 && !(fd->wFuncFlags & FUNCFLAG_FRESTRICTED);
-            for (const wchar_t* skip : unsoaked) soaked = soaked && m.name != skip;
-            for (SHORT p = 0; p < fd->cParams; ++p)
-                if (!(fd->lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
-                    m.pools.push_back(&pools_[poolOf(fd->lprgelemdescParam[p].tdesc)]);
-            itf->ReleaseFuncDesc(fd);
-            if (soaked) c.methods.push_back(std::move(m));
+    for (LibClass c : typeLibraryClasses()) {
+        for (size_t i = c.members.size(); i-- > 0;) {
+            if (std::find(std::begin(unsoaked), std::end(unsoaked), c.members[i].first) == std::end(unsoaked)) continue;
+            c.members.erase(c.members.begin() + i);
+            c.params.erase(c.params.begin() + i);
         }
-        itf->ReleaseTypeAttr(attr);
         classes.push_back(std::move(c));
     }
 }
@@ -153,36 +109,36 @@ Soak::~Soak() {
     emptyFolder(dir_);
 }
 
-long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const SoakClass&)>& make) {
+long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const LibClass&)>& make) {
     long calls = 0;
     const bool trace = std::getenv("ZOR_SOAK_TRACE") != nullptr; // each call before it is made
     const char* only = std::getenv("ZOR_SOAK_ONLY"); // one class or Class.Method, while looking into it
     for (int round = 0; round < rounds; ++round) {
         emptyFolder(dir_);
         makeFixtures(dir_);
-        for (const SoakClass& c : classes) {
+        for (const LibClass& c : classes) {
             if (only && std::string(only).rfind(zor::toAnsi(c.name), 0) != 0) continue;
             ComPtr<IDispatch> own;
-            IDispatch* object = make ? make(c) : nullptr;
             if (!make) CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, own.outVoid());
-            if (!make) object = own.get();
+            IDispatch* object = make ? make(c) : own.get();
             if (!object) {
                 ++failed;
                 ADD_FAILURE() << "no object of " << zor::toAnsi(c.name);
                 continue;
             }
-            for (const SoakMethod& m : c.methods) {
-                if (only && std::strchr(only, '.') && zor::toAnsi(c.name + L"." + m.name) != only) continue;
+            for (size_t i = 0; i < c.members.size(); ++i) {
+                const std::wstring method = c.name + L"." + c.members[i].first;
+                if (only && std::strchr(only, '.') && zor::toAnsi(method) != only) continue;
                 // Each parameter walks its pool at its own pace, so the combinations vary.
-                std::vector<VARIANT> args(m.pools.size());
-                for (size_t p = 0; p < m.pools.size(); ++p) {
-                    const auto& pool = *m.pools[p];
-                    VariantInit(&args[p]);
-                    VariantCopy(&args[p], const_cast<VARIANT*>(&pool[(round * (p + 1) + round / 7 + p) % pool.size()]));
+                Args args{};
+                for (size_t p = 0; p < c.params[i].size(); ++p) {
+                    const auto& pool = pools_[poolOf(c.params[i][p])];
+                    args.v.push_back(vtype(VT_EMPTY));
+                    VariantCopy(&args.v[p], const_cast<VARIANT*>(&pool[(round * (p + 1) + round / 7 + p) % pool.size()]));
                 }
                 if (trace) {
-                    std::string line = zor::toAnsi(c.name + L"." + m.name) + "(";
-                    for (VARIANT& a : args) {
+                    std::string line = zor::toAnsi(method) + "(";
+                    for (VARIANT& a : args.v) {
                         Variant text;
                         bool isText = VariantChangeType(&text, &a, 0, VT_BSTR) == S_OK;
                         line += (isText ? "'" + zor::toAnsi(zor::str(V_BSTR(&text.get()))).substr(0, 80) + "'" : "vt " + std::to_string(V_VT(&a))) + ", ";
@@ -190,12 +146,11 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const So
                     fprintf(stderr, "%d %s)\n", round, line.c_str());
                     fflush(stderr);
                 }
-                std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+                std::vector<VARIANT> reversed(args.v.rbegin(), args.v.rend());
                 DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
                 Call call;
-                call.hr = object->Invoke(m.id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &call.result,
-                                         &call.excep, &call.argErr);
-                for (VARIANT& a : args) VariantClear(&a);
+                call.hr = object->Invoke(c.members[i].second, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                         &call.result, &call.excep, &call.argErr);
                 ++calls;
                 // A method answers, fails with its error number, or its arguments are refused by
                 // the dispatch layer; anything else (a crash caught by the host, a bare failure
@@ -205,7 +160,7 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const So
                                      call.hr == DISP_E_BADVARTYPE || call.hr == DISP_E_PARAMNOTOPTIONAL;
                 if (call.hr != S_OK && !errorNumber && !refused) {
                     if (++failed <= 10)
-                        ADD_FAILURE() << zor::toAnsi(c.name) << "." << zor::toAnsi(m.name) << " round " << round
+                        ADD_FAILURE() << zor::toAnsi(method) << " round " << round
                                       << ": 0x" << std::hex << call.hr << " scode 0x" << call.excep.scode;
                 }
             }

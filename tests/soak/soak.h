@@ -18,18 +18,6 @@ struct Resources {
 Resources measure();
 std::ostream& operator<<(std::ostream& out, const Resources& r);
 
-// The callable methods of one class, with the argument values each parameter cycles through.
-struct SoakMethod {
-    std::wstring name;
-    DISPID id = 0;
-    std::vector<const std::vector<VARIANT>*> pools; // one pool per parameter, in order
-};
-struct SoakClass {
-    std::wstring name;
-    CLSID clsid{};
-    std::vector<SoakMethod> methods;
-};
-
 // Methods never soaked: they end the session, start another program or wait for a person at a
 // modal dialog.
 inline const wchar_t* const unsoaked[] = {L"WindowsExit", L"ShellTextFile", L"GetUserDetails", L"DisplayAbout",
@@ -47,9 +35,9 @@ public:
     // Calls every method `rounds` times, each time with other arguments, on objects made by
     // `make` (a class's IDispatch, borrowed; by default created in this thread). Gives the calls made;
     // `failed` counts calls that answered neither S_OK nor a failure with error information.
-    long run(int rounds, long& failed, const std::function<IDispatch*(const SoakClass&)>& make = {});
+    long run(int rounds, long& failed, const std::function<IDispatch*(const LibClass&)>& make = {});
 
-    std::vector<SoakClass> classes;
+    std::vector<LibClass> classes; // the type library's, without the unsoaked methods
 
 private:
     std::wstring dir_;

@@ -2,6 +2,7 @@
 // warm-up round settles the heaps and the platform's caches first. ZOR_SOAK_ROUNDS sets the
 // rounds (bench/soak.sh makes it a long run).
 #include "soak.h"
+#include "scratch.h"
 #include <atomic>
 #include <cstdlib>
 #include <iostream>
@@ -15,56 +16,16 @@ int rounds() {
     return r ? std::atoi(r) : 10;
 }
 
-// Runs body on n threads while this thread lets its own apartment's calls in. The threads are
-// the platform's own: the C++ runtime's threads make an event for an internal lock the first
-// time two of them meet at it (the likelier the busier the machine) and keep it for the life of
-// the process, which would count as a handle left behind.
-struct ThreadStart {
-    const std::function<void(int)>* body;
-    int index;
-};
-DWORD WINAPI threadStart(void* p) {
-    auto* start = static_cast<ThreadStart*>(p);
-    (*start->body)(start->index);
-    return 0;
-}
-void runThreads(int n, const std::function<void(int)>& body) {
-    std::vector<ThreadStart> starts;
-    for (int t = 0; t < n; ++t) starts.push_back({&body, t});
-    std::vector<HANDLE> threads;
-    for (ThreadStart& s : starts) {
-        HANDLE h = CreateThread(nullptr, 0, threadStart, &s, 0, nullptr);
-        EXPECT_NE(nullptr, h);
-        if (h) threads.push_back(h);
-    }
-    while (!threads.empty() && WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, 0) == WAIT_TIMEOUT) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
-    for (HANDLE h : threads) CloseHandle(h);
-}
-
-// Runs body on n threads, each in an apartment of its own.
-void onThreads(int n, const std::function<void(int)>& body) {
-    runThreads(n, [&](int t) {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        body(t);
-        CoUninitialize();
-    });
-}
-
 // Wine frees some state of an ended thread lazily, when a later thread ends, so two threads that
 // do nothing end first.
 void settleEnded() {
     for (int i = 0; i < 2; ++i) runThreads(1, [](int) {});
 }
 
-// The C++ runtime inside the library makes an event for one of its locks the first time two
-// threads meet at it and keeps it for the life of the process: the unwinder's lock, which every
-// throw takes (a failing call throws inside the library). Three threads failing calls at once
-// meet there, mostly at the first try; the count grows by that one event and then stays (ten
-// tries in all, for a runtime that has no such lock).
+// The same for the library's C++ runtime and the unwinder's lock, which every throw takes (a
+// failing call throws inside the library): three threads failing calls at once meet there, mostly
+// at the first try; the count grows by that one event and then stays (ten tries in all, for a
+// runtime that has no such lock).
 void throwTogether() {
     static bool met = false;
     static int tries = 0;
@@ -84,12 +45,10 @@ void throwTogether() {
     }
 }
 
-// What the process holds once the state of its ended threads is gone, the runtime's lock has its
-// event, and the platform's cache of screen device contexts is as large as the soak can make it:
-// that cache is the process's, grows to the most held at once and never shrinks, so the first
-// time two soak threads asked for one together it grew by a context and its region. As many are
-// held at once here as threads can call (three soak threads and this one); one the library kept
-// stays in use, and the next ask still grows the cache.
+// What the process holds once its ended threads' state is gone, the runtime's lock has its event,
+// and the platform's cache of screen device contexts is as large as the soak can make it: the
+// cache grows to the most held at once and never shrinks, so it is grown here to as many as can
+// call at once (three soak threads and this one; one the library kept stays in use).
 Resources settled() {
     throwTogether();
     HDC screens[4];
@@ -100,10 +59,11 @@ Resources settled() {
     return measure();
 }
 
-// After the soak, the process holds exactly what it held after the warm-up, also when the
-// calls ran on threads that have ended since. The platform's own helper threads may still be on
-// their way out: the count is taken again for a few seconds until it is back.
-void expectNothingLeft(const Resources& before, Resources after, long calls) {
+// After the soak, no call failed and the process holds exactly what it held after the warm-up,
+// also when the calls ran on threads that have ended since. The platform's own helper threads
+// may still be on their way out: the count is taken again for a few seconds until it is back.
+void expectNothingLeft(const Resources& before, Resources after, long calls, long failed) {
+    EXPECT_EQ(0, failed);
     for (int i = 0; i < 50 && (after.handles != before.handles || after.gdiObjects != before.gdiObjects); ++i) {
         Sleep(100);
         after = measure();
@@ -124,15 +84,14 @@ TEST(Soak, EveryMethodOfEveryClassLeavesNothingBehind) {
         Soak soak(L"soak-one");
         // Every method of the type library but those never soaked, each name of which is one.
         size_t methods = 0, all = 0;
-        for (const auto& c : soak.classes) methods += c.methods.size();
+        for (const auto& c : soak.classes) methods += c.members.size();
         for (const auto& c : typeLibraryClasses()) all += c.members.size();
         EXPECT_EQ(all - std::size(unsoaked), methods);
         soak.run(3, failed);
         before = settled();
         calls = soak.run(rounds(), failed);
     }
-    EXPECT_EQ(0, failed);
-    expectNothingLeft(before, settled(), calls);
+    expectNothingLeft(before, settled(), calls, failed);
 }
 
 TEST(Soak, SeveralApartmentThreadsAtOnce) {
@@ -149,8 +108,7 @@ TEST(Soak, SeveralApartmentThreadsAtOnce) {
     onThreads(3, [&](int t) { body(t, 1); });
     const Resources before = settled();
     onThreads(3, [&](int t) { body(t, rounds() / 2); });
-    EXPECT_EQ(0, failed.load());
-    expectNothingLeft(before, settled(), calls);
+    expectNothingLeft(before, settled(), calls, failed);
 }
 
 TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
@@ -161,27 +119,24 @@ TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
         Soak soak(L"soak-marshalled");
         std::vector<IStream*> streams;
         std::vector<ComPtr<IDispatch>> objects;
-        for (const SoakClass& c : soak.classes) {
-            ComPtr<IDispatch> object;
-            IStream* stream = nullptr;
-            EXPECT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.outVoid()));
-            EXPECT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(IID_IDispatch, object.get(), &stream));
-            objects.push_back(std::move(object));
-            streams.push_back(stream);
+        for (const LibClass& c : soak.classes) {
+            objects.emplace_back();
+            streams.push_back(nullptr);
+            EXPECT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, objects.back().outVoid()));
+            EXPECT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(IID_IDispatch, objects.back().get(), &streams.back()));
         }
         onThreads(1, [&](int) {
             std::vector<ComPtr<IDispatch>> proxies(streams.size());
             for (size_t i = 0; i < streams.size(); ++i)
                 EXPECT_EQ(S_OK, CoGetInterfaceAndReleaseStream(streams[i], IID_IDispatch, proxies[i].outVoid()));
-            calls += soak.run(n, failed, [&](const SoakClass& c) { return proxies[&c - soak.classes.data()].get(); });
+            calls += soak.run(n, failed, [&](const LibClass& c) { return proxies[&c - soak.classes.data()].get(); });
         });
     };
     soakThroughProxies(1);
     const Resources before = settled();
     calls = 0;
     soakThroughProxies(rounds() / 2);
-    EXPECT_EQ(0, failed);
-    expectNothingLeft(before, settled(), calls);
+    expectNothingLeft(before, settled(), calls, failed);
 }
 
 TEST(Soak, ValuesForReferenceParametersAreFreedWhenALaterOneIsRefused) {
@@ -192,10 +147,7 @@ TEST(Soak, ValuesForReferenceParametersAreFreedWhenALaterOneIsRefused) {
     const Resources before = settled();
     for (int i = 0; i < 200; ++i) {
         Call call;
-        VARIANT null;
-        VariantInit(&null);
-        V_VT(&null) = VT_NULL;
-        invoke(call, w.get(), L"CopyFiles", Args{vstr(big.c_str()), null, vi2(0), vstr(L"*.*")});
+        invoke(call, w.get(), L"CopyFiles", Args{vstr(big), vtype(VT_NULL), vi2(0), vstr(L"*.*")});
         ASSERT_EQ(DISP_E_TYPEMISMATCH, call.hr);
         ASSERT_EQ(2u, call.argErr) << "the refused argument, counted from the last";
     }

@@ -31,12 +31,10 @@ public:
     STDMETHODIMP GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
-        if (scriptClass_) return E_NOTIMPL;
-        return lookup(names[0], false, id); // case-sensitive, as JScript
+        return scriptClass_ ? E_NOTIMPL : lookup(names[0], false, id); // case-sensitive, as JScript
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT* r, EXCEPINFO* e, UINT*) override {
-        if (scriptClass_) return E_NOTIMPL;
-        return call(id, flags, p, r, e);
+        return scriptClass_ ? E_NOTIMPL : call(id, flags, p, r, e);
     }
     STDMETHODIMP GetDispID(BSTR name, DWORD flags, DISPID* id) override {
         return lookup(name, (flags & fdexNameCaseInsensitive) != 0, id);

@@ -3,11 +3,19 @@
 
 namespace test {
 
+HMODULE libraryModule() {
+    static HMODULE h = [] {
+        char path[MAX_PATH] = "";
+        GetEnvironmentVariableA("ZOR_DLL", path, MAX_PATH);
+        return LoadLibraryA(path);
+    }();
+    return h;
+}
+
 DISPID dispid(IDispatch* d, const wchar_t* name) {
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR n = const_cast<LPOLESTR>(name);
-    HRESULT hr = d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id);
-    EXPECT_EQ(S_OK, hr) << "GetIDsOfNames failed";
+    EXPECT_EQ(S_OK, d->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id)) << "GetIDsOfNames failed";
     return id;
 }
 
@@ -27,6 +35,11 @@ VARIANT vtype(VARTYPE t) {
 VARIANT vstr(const wchar_t* s) {
     VARIANT v = vtype(VT_BSTR);
     V_BSTR(&v) = s ? SysAllocString(s) : nullptr;
+    return v;
+}
+VARIANT vstr(const std::wstring& s) {
+    VARIANT v = vtype(VT_BSTR);
+    V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
     return v;
 }
 VARIANT vi4(long n) {
@@ -139,7 +152,15 @@ const std::vector<LibClass>& typeLibraryClasses() {
                 if (FAILED(itf->GetFuncDesc(f, &fd))) continue;
                 Bstr method;
                 itf->GetDocumentation(fd->memid, method.out(), nullptr, nullptr, nullptr);
-                if (fd->memid >= 0x60030000) c.members.emplace_back(method.text(), fd->memid); // not IDispatch's
+                if (fd->memid >= 0x60030000) { // not IDispatch's
+                    c.members.emplace_back(method.text(), fd->memid);
+                    c.params.emplace_back();
+                    for (SHORT p = 0; p < fd->cParams; ++p) {
+                        const ELEMDESC& e = fd->lprgelemdescParam[p];
+                        if (!(e.paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
+                            c.params.back().push_back(e.tdesc.vt == VT_PTR ? e.tdesc.lptdesc->vt : e.tdesc.vt);
+                    }
+                }
                 itf->ReleaseFuncDesc(fd);
             }
             itf->ReleaseTypeAttr(ta);

@@ -19,6 +19,13 @@ using zor::Variant;
 // a line, taken out of its list; empty when the program runs without the checker.
 std::wstring checkerRecords(DWORD kind);
 
+// The registered DLL (ZOR_DLL), loaded once, and one of its exports.
+HMODULE libraryModule();
+template <class F>
+F libraryExport(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(libraryModule(), name)));
+}
+
 // Creates a class of the library by its ProgID ("ZorUtility." + name) and asks for Itf.
 template <class Itf>
 ComPtr<Itf> create(const wchar_t* name) {
@@ -49,6 +56,7 @@ DISPID dispid(IDispatch* d, const wchar_t* name);
 void invoke(Call& call, IDispatch* d, const wchar_t* name, std::vector<VARIANT> args = {});
 
 VARIANT vstr(const wchar_t* s); // caller frees through VariantClear (tests use Args below)
+VARIANT vstr(const std::wstring& s); // all of it, embedded NULs too
 VARIANT vi4(long n);
 VARIANT vi2(short n);
 VARIANT vr8(double d);
@@ -68,12 +76,14 @@ struct Args {
 std::wstring errorInfoDescription(); // the thread's IErrorInfo description, consumed
 
 // A class as the registered type library lists it, in its order: name, CLSID, default interface
-// and that interface's methods (name and DISPID, after IDispatch's).
+// and that interface's methods (name and DISPID, after IDispatch's) with, per method, the types
+// of its parameters but the result (a pointer's: the type pointed to).
 struct LibClass {
     std::wstring name;
     CLSID clsid{};
     IID iid{};
     std::vector<std::pair<std::wstring, DISPID>> members;
+    std::vector<std::vector<VARTYPE>> params;
 };
 const std::vector<LibClass>& typeLibraryClasses();
 

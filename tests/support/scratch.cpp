@@ -1,33 +1,32 @@
 #include "scratch.h"
 #include "runtime/errors.h"
+#include <objbase.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cwchar>
+#include <sstream>
 #include <vector>
 
 namespace test {
 
-namespace {
-void removeTree(const std::wstring& dir) {
+void emptyFolder(const std::wstring& dir) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = dir + name;
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(path + L"\\");
-                RemoveDirectoryW(path.c_str());
-            } else {
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring path = dir + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            emptyFolder(path + L"\\");
+            RemoveDirectoryW(path.c_str());
+        } else {
+            DeleteFileW(path.c_str());
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
 }
-} // namespace
 
 long errorOf(const std::function<void()>& f) {
     try {
@@ -44,9 +43,15 @@ std::wstring scratchDir(const std::wstring& name) {
     std::wstring root = std::wstring(temp) + L"zortest\\";
     CreateDirectoryW(root.c_str(), nullptr);
     std::wstring dir = root + name + L"\\";
-    removeTree(dir);
+    emptyFolder(dir);
     CreateDirectoryW(dir.c_str(), nullptr);
     return dir;
+}
+
+std::wstring testData(const std::wstring& name) {
+    wchar_t data[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
+    return std::wstring(data) + L"\\" + name;
 }
 
 void writeFile(const std::wstring& path, const std::string& bytes) {
@@ -81,9 +86,7 @@ std::wstring existenceTree(const std::wstring& name) {
 }
 
 std::vector<CaseRow> caseRows(const std::wstring& name) {
-    wchar_t data[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
-    const std::string text = readFile(std::wstring(data) + L"\\cases\\" + name + L".tsv");
+    const std::string text = readFile(testData(L"cases\\" + name + L".tsv"));
     EXPECT_NE("<missing>", text) << "no case file " << std::string(name.begin(), name.end());
     auto unescape = [](std::wstring f) { // "<N>": the character of code N
         for (size_t at = 0; (at = f.find(L'<', at)) != std::wstring::npos; ++at) {
@@ -94,22 +97,14 @@ std::vector<CaseRow> caseRows(const std::wstring& name) {
         return f;
     };
     std::vector<CaseRow> rows;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         CaseRow row;
-        for (size_t from = 0;; ) {
-            size_t tab = line.find('\t', from);
-            const std::string field = line.substr(from, tab == std::string::npos ? std::string::npos : tab - from);
+        std::istringstream fields(line + '\t'); // the tab ends the last field, an empty one too
+        for (std::string field; std::getline(fields, field, '\t');)
             row.push_back(unescape(std::wstring(field.begin(), field.end()))); // the case files are ASCII
-            if (tab == std::string::npos) break;
-            from = tab + 1;
-        }
         rows.push_back(row);
     }
     return rows;
@@ -144,8 +139,7 @@ SYSTEMTIME localDaysAgo(int days) {
     SystemTimeToFileTime(&now, &ft);
     ULARGE_INTEGER n{{ft.dwLowDateTime, ft.dwHighDateTime}};
     n.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
-    ft.dwLowDateTime = n.LowPart;
-    ft.dwHighDateTime = n.HighPart;
+    ft = {n.LowPart, n.HighPart};
     SYSTEMTIME out;
     FileTimeToSystemTime(&ft, &out);
     return out;
@@ -155,6 +149,44 @@ std::wstring yyyymmdd(const SYSTEMTIME& t) {
     wchar_t s[16];
     swprintf(s, 16, L"%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
     return s;
+}
+
+namespace {
+struct ThreadStart {
+    const std::function<void(int)>* body;
+    int index;
+};
+DWORD WINAPI threadStart(void* p) {
+    auto* start = static_cast<ThreadStart*>(p);
+    (*start->body)(start->index);
+    return 0;
+}
+} // namespace
+
+void runThreads(int n, const std::function<void(int)>& body) {
+    std::vector<ThreadStart> starts;
+    for (int t = 0; t < n; ++t) starts.push_back({&body, t});
+    std::vector<HANDLE> threads;
+    for (ThreadStart& s : starts) {
+        HANDLE h = CreateThread(nullptr, 0, threadStart, &s, 0, nullptr);
+        EXPECT_NE(nullptr, h);
+        if (h) threads.push_back(h);
+    }
+    while (!threads.empty() &&
+           WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    for (HANDLE h : threads) CloseHandle(h);
+}
+
+void onThreads(int n, const std::function<void(int)>& body) {
+    runThreads(n, [&](int t) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        body(t);
+        CoUninitialize();
+    });
 }
 
 namespace {
@@ -205,13 +237,12 @@ DWORD exitCode(HANDLE p) {
 } // namespace
 
 std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstring>& arguments) {
-    wchar_t data[MAX_PATH] = L"", temp[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"ZOR_TESTDATA", data, MAX_PATH);
+    wchar_t temp[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, temp);
     std::vector<std::wstring> commands, markers;
     std::vector<HANDLE> running;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        commands.push_back(L"cscript.exe //nologo \"" + std::wstring(data) + L"\\" + script + L"\" " + arguments[i]);
+        commands.push_back(L"cscript.exe //nologo \"" + testData(script) + L"\" " + arguments[i]);
         markers.push_back(std::wstring(temp) + L"zor-started-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                           std::to_wstring(i));
         running.push_back(startScript(commands[i], markers[i]));
@@ -247,12 +278,9 @@ HeldFile::HeldFile(const std::wstring& path, Holder how) {
                            : how == Holder::readerSharingReading ? L" reading"
                            : how == Holder::lockedStart          ? L" lock"
                                                                  : L"");
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(L'\0');
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
+    STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(helper, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+    if (!CreateProcessW(helper, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     HANDLE both[] = {ready_, process_};

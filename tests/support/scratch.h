@@ -1,6 +1,6 @@
 // Scratch folders and files for the C++ tests: fresh folders under the temp folder, files
-// written and read byte for byte, file times, a file held open by another process, and a
-// window that counts its messages.
+// written and read byte for byte, file times, a file held open by another process, a window
+// that counts its messages, and threads that come and go.
 #pragma once
 #include <windows.h>
 #include <functional>
@@ -14,7 +14,9 @@ long errorOf(const std::function<void()>& f);
 
 // A fresh, empty folder under the temp folder, ending in "\".
 std::wstring scratchDir(const std::wstring& name);
+void emptyFolder(const std::wstring& dir); // everything in it, read-only or hidden too; dir ends in "\"
 
+std::wstring testData(const std::wstring& name); // a file of the test data folder (ZOR_TESTDATA)
 void writeFile(const std::wstring& path, const std::string& bytes);
 std::string readFile(const std::wstring& path);   // "<missing>" when it cannot be opened
 bool exists(const std::wstring& path);             // anything at all, hidden or not
@@ -38,6 +40,13 @@ std::wstring yyyymmdd(const SYSTEMTIME& t);
 // Runs a script of the test data folder with cscript in one new process per argument list, all
 // at once, and gives their exit codes when all have ended.
 std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstring>& arguments);
+
+// Runs body(t), t = 0 .. n-1, on n new threads while this thread lets its own apartment's calls
+// in; returns when all have ended. Platform threads: the C++ runtime's make an event for an
+// internal lock when two of them first meet at it and keep it for good, a handle seemingly left
+// behind. onThreads: each thread in an apartment of its own.
+void runThreads(int n, const std::function<void(int)>& body);
+void onThreads(int n, const std::function<void(int)>& body);
 
 // A message-only window of the calling thread that counts the WM_USER messages it receives.
 class CountingWindow {
