@@ -244,7 +244,7 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
                 // "*" marks a call that changes the file as it should.
                 const bool changes = want[0] == '*';
                 EXPECT_EQ(std::string(want).substr(changes), got);
-                if (!changes) EXPECT_FALSE(changed) << "the file lost what it held: " << readFile(file).substr(0, 60);
+                if (!changes) { EXPECT_FALSE(changed) << "the file lost what it held: " << readFile(file).substr(0, 60); }
             }
             expectRemovable(fault == nulInName ? created : file, isFolderSubject || fault == folder);
             if (fault == fullVolume) {

@@ -72,14 +72,14 @@ TEST_F(SettingsStore, StepsOnTheStore) {
         VARIANT_BOOL done = 0;
         Variant read;
         const std::string what = std::string(1, s.op) + " " + zor::toAnsi(s.key.substr(0, 12));
-        if (s.op == 's') EXPECT_EQ(S_OK, rf->SaveRegSetting(app.get(), section.get(), key.get(), value.get(), &done)) << what;
-        if (s.op == 'd') EXPECT_EQ(S_OK, rf->DeleteRegSetting(app.get(), section.get(), s.key.empty() ? nullptr : key.get(), &done));
-        if (s.op == 's' || s.op == 'd') EXPECT_EQ(VARIANT_TRUE, done) << what;
-        if (s.op == 'q') EXPECT_EQ("    " + zor::toAnsi(s.key) + "    REG_SZ    " + zor::toAnsi(s.value) + "\n", regQuery(s.key));
+        if (s.op == 's') { EXPECT_EQ(S_OK, rf->SaveRegSetting(app.get(), section.get(), key.get(), value.get(), &done)) << what; }
+        if (s.op == 'd') { EXPECT_EQ(S_OK, rf->DeleteRegSetting(app.get(), section.get(), s.key.empty() ? nullptr : key.get(), &done)); }
+        if (s.op == 's' || s.op == 'd') { EXPECT_EQ(VARIANT_TRUE, done) << what; }
+        if (s.op == 'q') { EXPECT_EQ("    " + zor::toAnsi(s.key) + "    REG_SZ    " + zor::toAnsi(s.value) + "\n", regQuery(s.key)); }
         if (s.op != 'g') continue;
         EXPECT_EQ(S_OK, rf->GetRegSetting(app.get(), section.get(), key.get(), &read));
         EXPECT_EQ(s.value == L"<Empty>" ? VT_EMPTY : VT_BSTR, V_VT(&read.get())) << what;
-        if (V_VT(&read.get()) == VT_BSTR) EXPECT_EQ(s.value, zor::str(V_BSTR(&read.get()))) << what;
+        if (V_VT(&read.get()) == VT_BSTR) { EXPECT_EQ(s.value, zor::str(V_BSTR(&read.get()))) << what; }
     }
 }
 

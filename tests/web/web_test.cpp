@@ -163,7 +163,7 @@ TEST_F(FileDate, LongDateOfTheLastChangeInLocalTime) {
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, expected, 128);
     std::wstring got = text(L"GetFileDate", {vstr(f.c_str())});
     EXPECT_EQ(expected, got);
-    if (GetUserDefaultLCID() == 0x409) EXPECT_EQ(L"Wednesday, December 9, 1998", got);
+    if (GetUserDefaultLCID() == 0x409) { EXPECT_EQ(L"Wednesday, December 9, 1998", got); }
 }
 
 TEST_F(ReadTextFile, LinesBecomeHtmlText) {
