@@ -60,15 +60,15 @@ void appendToLog(const std::wstring& line) {
     wchar_t log[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"ZOR_CHECK_LOG", log, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return;
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(bytes, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), text.data(), bytes, nullptr, nullptr);
-    text += '\n';
+    char text[4096]; // a record: at most about 1100 characters, 3 bytes each in UTF-8
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, text, sizeof text, nullptr, nullptr);
+    if (bytes == 0) return;
+    text[bytes - 1] = '\n'; // in place of the terminating 0
     HANDLE f = CreateFileW(log, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
-    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(f, text, bytes, &written, nullptr);
     CloseHandle(f);
 }
 
@@ -137,8 +137,7 @@ bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* function) {
 // enforces this on ReadFile/WriteFile (ERROR_LOCK_VIOLATION); Wine does not. The table is
 // shared by all processes of the prefix (a named section under a named mutex).
 struct LockEntry {
-    DWORD pid;
-    DWORD exclusive;
+    DWORD pid, exclusive;
     ULONGLONG handle;
     DWORD volume, indexHigh, indexLow, spare;
     ULONGLONG offset, length;
@@ -210,7 +209,8 @@ void removeLocks(HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0)
     const DWORD pid = GetCurrentProcessId();
     for (LONG i = 0; i < table->count;) {
         const LockEntry& e = table->entries[i];
-        if (e.pid != pid || e.handle != reinterpret_cast<ULONG_PTR>(h) || !(all || (e.offset == offset && e.length == length))) {
+        const bool range = all || (e.offset == offset && e.length == length);
+        if (e.pid != pid || e.handle != reinterpret_cast<ULONG_PTR>(h) || !range) {
             ++i;
             continue;
         }
@@ -224,13 +224,13 @@ void removeLocks(HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0)
 ULONGLONG transferOffset(HANDLE h, const OVERLAPPED* o, bool write) {
     ACCESS_MASK granted = 0;
     bool appendOnly = write && grantedAccess(h, granted) && !(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA);
-    if (o && !(write && o->Offset == MAXDWORD && o->OffsetHigh == MAXDWORD) && !appendOnly) return join(o->OffsetHigh, o->Offset);
+    const bool atEnd = appendOnly || (o && write && o->Offset == MAXDWORD && o->OffsetHigh == MAXDWORD);
+    if (o && !atEnd) return join(o->OffsetHigh, o->Offset);
     LARGE_INTEGER pos{};
-    if (o || appendOnly) {
+    if (atEnd)
         GetFileSizeEx(h, &pos);
-    } else {
+    else
         SetFilePointerEx(h, LARGE_INTEGER{}, &pos, FILE_CURRENT);
-    }
     return pos.QuadPart;
 }
 
@@ -274,14 +274,13 @@ bool has(DWORD attributes, DWORD bits) { return attributes != INVALID_FILE_ATTRI
 // (TRUNCATE_EXISTING likewise: both become an overwrite in NtCreateFile, ReactOS
 // IopCheckAttributes... / Wine's kernel32 file tests, todo_wine). Wine as root ignores both.
 bool createRefused(const wchar_t* path, DWORD access, DWORD disposition, DWORD flags, const wchar_t* function) {
-    if (disposition == CREATE_NEW || !path) return false;
     const DWORD a = attributesOf(path);
-    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    if (disposition == CREATE_NEW || a == INVALID_FILE_ATTRIBUTES) return false;
     const DWORD writes = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
     const bool overwrite = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     if ((a & FILE_ATTRIBUTE_READONLY) && ((access & writes) || overwrite))
-        return record(note, L"read-only file", ERROR_ACCESS_DENIED, L"%ls(\"%ls\", access 0x%08lx) opens a read-only file for writing",
-                      function, path, access);
+        return record(note, L"read-only file", ERROR_ACCESS_DENIED,
+                      L"%ls(\"%ls\", access 0x%08lx) opens a read-only file for writing", function, path, access);
     if (overwrite && (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) & ~flags))
         return record(note, L"hidden or system file", ERROR_ACCESS_DENIED,
                       L"%ls(\"%ls\", disposition %lu, attributes 0x%08lx) overwrites a file with attributes 0x%08lx", function,
@@ -295,8 +294,8 @@ bool createRefused(const wchar_t* path, DWORD access, DWORD disposition, DWORD f
 // MAX_PATH buffer and fails with ERROR_FILENAME_EXCED_RANGE. Wine takes any length.
 bool nameTooLong(const wchar_t* name, const wchar_t* function) {
     if (!name || wcslen(name) <= MAX_PATH) return false;
-    return record(note, L"object name length", ERROR_FILENAME_EXCED_RANGE, L"%ls(name of %u characters \"%.60ls...\")", function,
-                  static_cast<unsigned>(wcslen(name)), name);
+    return record(note, L"object name length", ERROR_FILENAME_EXCED_RANGE, L"%ls(name of %u characters \"%.60ls...\")",
+                  function, static_cast<unsigned>(wcslen(name)), name);
 }
 
 // ---- wildcards without short names -----------------------------------------------------------
@@ -331,10 +330,9 @@ PerHandle<std::wstring> findWildcards; // listings that are being filtered
 
 std::wstring wildcardOf(const wchar_t* pattern) {
     if (!pattern) return {};
-    const wchar_t* name = pattern;
-    for (const wchar_t* c = pattern; *c; ++c)
-        if (*c == L'\\' || *c == L'/' || *c == L':') name = c + 1;
-    std::wstring wildcard = name;
+    const std::wstring path = pattern;
+    const size_t folder = path.find_last_of(L"\\/:");
+    const std::wstring wildcard = folder == std::wstring::npos ? path : path.substr(folder + 1);
     if (wildcard.find_first_of(L"*?") == std::wstring::npos) return {};
     return wildcard == L"*.*" ? L"*" : wildcard;
 }
@@ -406,9 +404,10 @@ template <class Create>
 HANDLE checkedMapping(HANDLE file, DWORD protect, const wchar_t* name, const wchar_t* function, Create create) {
     if (nameTooLong(name, function)) return nullptr;
     ACCESS_MASK granted = 0, needed = accessForProtection(protect);
-    if (file != INVALID_HANDLE_VALUE && grantedAccess(file, granted) && (granted & needed) != needed) {
-        record(fault, L"handle access", ERROR_ACCESS_DENIED, L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)",
-               function, handlePath(file).c_str(), granted, protect, needed);
+    if (grantedAccess(file, granted) && (granted & needed) != needed) {
+        record(fault, L"handle access", ERROR_ACCESS_DENIED,
+               L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function, handlePath(file).c_str(),
+               granted, protect, needed);
         return nullptr;
     }
     HANDLE m = create();
@@ -537,8 +536,10 @@ CHECKER BOOL WINAPI chk_DeleteFileW(LPCWSTR path) {
 
 // MoveFileEx: replacing a read-only file fails (ERROR_ACCESS_DENIED; Wine's kernel32 file tests).
 CHECKER BOOL WINAPI chk_MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    if (!(flags & MOVEFILE_REPLACE_EXISTING) || !has(attributesOf(to), FILE_ATTRIBUTE_READONLY)) return MoveFileExW(from, to, flags);
-    record(note, L"read-only file", ERROR_ACCESS_DENIED, L"MoveFileExW(\"%ls\" over \"%ls\") replaces a read-only file", show(from), to);
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) || !has(attributesOf(to), FILE_ATTRIBUTE_READONLY))
+        return MoveFileExW(from, to, flags);
+    record(note, L"read-only file", ERROR_ACCESS_DENIED, L"MoveFileExW(\"%ls\" over \"%ls\") replaces a read-only file",
+           show(from), to);
     return FALSE;
 }
 
@@ -546,8 +547,8 @@ CHECKER BOOL WINAPI chk_MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
 // FILE_ATTRIBUTE_READONLY makes the copy fail with ERROR_ACCESS_DENIED.
 bool copyRefused(LPCWSTR from, LPCWSTR to, bool failIfExists, const wchar_t* function) {
     if (failIfExists || !has(attributesOf(to), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) return false;
-    return record(note, L"read-only or hidden destination", ERROR_ACCESS_DENIED, L"%ls(\"%ls\" over \"%ls\", attributes 0x%08lx)",
-                  function, show(from), to, attributesOf(to));
+    return record(note, L"read-only or hidden destination", ERROR_ACCESS_DENIED,
+                  L"%ls(\"%ls\" over \"%ls\", attributes 0x%08lx)", function, show(from), to, attributesOf(to));
 }
 
 CHECKER BOOL WINAPI chk_CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
@@ -649,8 +650,7 @@ template <class Char, class Real>
 DWORD longNameBack(const Char* path, Char* out, DWORD size, Real real, const wchar_t* function) {
     DWORD n = real();
     if (n == 0 || !path) return n;
-    DWORD length = 0;
-    while (path[length]) ++length;
+    const DWORD length = static_cast<DWORD>(std::char_traits<Char>::length(path));
     if (size <= length) return length + 1;
     if (n < size && std::char_traits<Char>::compare(out, path, length + 1) != 0)
         record(note, L"no short names", keepError, L"%ls gives the long name back", function);
@@ -687,8 +687,8 @@ CHECKER LSTATUS WINAPI chk_RegGetValueW(HKEY key, LPCWSTR sub, LPCWSTR value, DW
                            : data && !size ? L"data without a size"
                            : (flags & 0x30000) == 0x30000 ? L"both WOW64 views" : nullptr;
     if (!wrong) return RegGetValueW(key, sub, value, flags, type, data, size);
-    record(fault, L"RegGetValue flags", keepError, L"RegGetValueW(\"%ls\", \"%ls\", flags 0x%08lx): %ls", show(sub), show(value),
-           flags, wrong);
+    record(fault, L"RegGetValue flags", keepError, L"RegGetValueW(\"%ls\", \"%ls\", flags 0x%08lx): %ls", show(sub),
+           show(value), flags, wrong);
     return ERROR_INVALID_PARAMETER;
 }
 
@@ -731,7 +731,8 @@ CHECKER LSTATUS WINAPI chk_RegCloseKey(HKEY key) {
 // exist fails (ERROR_FILE_NOT_FOUND), where Wine stores any string and answers TRUE.
 bool wallpaperMissing(UINT action, const wchar_t* path, const wchar_t* function) {
     if (action != SPI_SETDESKWALLPAPER || !path || !*path || GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
-    return record(note, L"wallpaper file", ERROR_FILE_NOT_FOUND, L"%ls(SPI_SETDESKWALLPAPER, \"%ls\") names no file", function, path);
+    return record(note, L"wallpaper file", ERROR_FILE_NOT_FOUND, L"%ls(SPI_SETDESKWALLPAPER, \"%ls\") names no file",
+                  function, path);
 }
 
 CHECKER BOOL WINAPI chk_SystemParametersInfoW(UINT action, UINT param, PVOID pv, UINT winIni) {
@@ -751,8 +752,8 @@ CHECKER BOOL WINAPI chk_SystemParametersInfoA(UINT action, UINT param, PVOID pv,
 // does under a page server. Wine shows no box. A volume or disk-space call needs the mode set.
 void checkErrorMode(const wchar_t* root, const wchar_t* function) {
     if (GetThreadErrorMode() & SEM_FAILCRITICALERRORS) return;
-    record(fault, L"critical error mode", keepError, L"%ls(\"%ls\") without SEM_FAILCRITICALERRORS in the thread's error mode",
-           function, show(root));
+    record(fault, L"critical error mode", keepError,
+           L"%ls(\"%ls\") without SEM_FAILCRITICALERRORS in the thread's error mode", function, show(root));
 }
 
 CHECKER BOOL WINAPI chk_GetVolumeInformationW(LPCWSTR root, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
