@@ -4,10 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(cond)                                                                        \
-    do {                                                                                        \
-        if (!(cond)) {                                                                          \
-            std::fprintf(stderr, "invariant failed at %s:%d: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                       \
-        }                                                                                       \
-    } while (0)
+[[noreturn]] inline void fuzzFailed(const char* file, int line, const char* invariant) {
+    std::fprintf(stderr, "invariant failed at %s:%d: %s\n", file, line, invariant);
+    std::abort();
+}
+#define FUZZ_CHECK(cond) ((cond) ? void() : fuzzFailed(__FILE__, __LINE__, #cond))
