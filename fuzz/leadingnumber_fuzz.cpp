@@ -1,10 +1,8 @@
 // The leading-number conversion on any text: it ends in a number or in the overflow error, and
 // what it reads does not depend on anything after the number or on skipped blanks within it.
 #include <cmath>
-#include <cstdint>
 #include <optional>
-#include <string>
-#include "check.h"
+#include "fuzz.h"
 #include "runtime/errors.h"
 #include "runtime/leadingnumber.h"
 

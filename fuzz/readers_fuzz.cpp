@@ -1,10 +1,7 @@
 // The line reader and the field reader on any file content. The block-wise field reader must
 // read exactly the fields of the whole-text reader whatever the block size; lines and fields
 // written the way a file holds them read back unchanged.
-#include <cstdint>
-#include <string>
-#include <vector>
-#include "check.h"
+#include "fuzz.h"
 #include "runtime/readers.h"
 
 namespace {
