@@ -434,8 +434,7 @@ CHECKER HANDLE WINAPI chk_CreateFileA(LPCSTR path, DWORD access, DWORD share, LP
 }
 
 CHECKER BOOL WINAPI chk_ReadFile(HANDLE h, LPVOID buffer, DWORD bytes, LPDWORD read, LPOVERLAPPED o) {
-    if (lockedAgainst(h, o, bytes, read, false, L"ReadFile")) return FALSE;
-    return ReadFile(h, buffer, bytes, read, o);
+    return lockedAgainst(h, o, bytes, read, false, L"ReadFile") ? FALSE : ReadFile(h, buffer, bytes, read, o);
 }
 
 CHECKER BOOL WINAPI chk_WriteFile(HANDLE h, LPCVOID buffer, DWORD bytes, LPDWORD written, LPOVERLAPPED o) {
@@ -768,16 +767,14 @@ CHECKER BOOL WINAPI chk_GetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nam
     return GetVolumeInformationA(root, name, nameSize, serial, maxComponent, flags, fs, fsSize);
 }
 
-CHECKER BOOL WINAPI chk_GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
-                                          LPDWORD totalClusters) {
+CHECKER BOOL WINAPI chk_GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
     checkErrorMode(root, L"GetDiskFreeSpaceW");
-    return GetDiskFreeSpaceW(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+    return GetDiskFreeSpaceW(root, sectors, bytes, free, total);
 }
 
-CHECKER BOOL WINAPI chk_GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
-                                          LPDWORD totalClusters) {
+CHECKER BOOL WINAPI chk_GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
     checkErrorMode(root ? wide(root).c_str() : nullptr, L"GetDiskFreeSpaceA");
-    return GetDiskFreeSpaceA(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+    return GetDiskFreeSpaceA(root, sectors, bytes, free, total);
 }
 
 // The lock table is opened as the process starts, so that its handles are there before any
