@@ -648,7 +648,7 @@ CHECKER BOOL WINAPI chk_FindClose(HANDLE h) {
 template <class Char, class Real>
 DWORD longNameBack(const Char* path, Char* out, DWORD size, Real real, const wchar_t* function) {
     DWORD n = real();
-    if (n == 0 || !path) return n;
+    if (n == 0) return n; // a null path fails in the real call
     const DWORD length = static_cast<DWORD>(std::char_traits<Char>::length(path));
     if (size <= length) return length + 1;
     if (n < size && std::char_traits<Char>::compare(out, path, length + 1) != 0)
