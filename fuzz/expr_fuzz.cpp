@@ -1,8 +1,6 @@
 // Filter expressions of any text over the sample table's fields: parsing ends in a tree or in
 // the expression error, and a tree evaluates on every record, a damaged one included.
-#include <string>
-#include <vector>
-#include "engine_fuzz.h"
+#include "fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const engine::Table& table = fuzz::customers();

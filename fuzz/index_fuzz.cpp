@@ -1,7 +1,7 @@
 // Index files of any content over the sample table: opening ends in an index or in the
 // corrupt-index or mismatch result; a walk through the order and seeks end in keys of the
 // table's records or in the corrupt-index result, never beyond the file.
-#include "engine_fuzz.h"
+#include "fuzz.h"
 
 namespace {
 

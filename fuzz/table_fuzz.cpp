@@ -1,6 +1,6 @@
 // Table files of any content: opening ends in a table or in the corrupt-table result, and every
 // field of every record of an opened table can be read.
-#include "engine_fuzz.h"
+#include "fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = fuzz::scratchFile(data, size, ".dbf");

@@ -15,7 +15,6 @@ typedef int32_t HRESULT;
 typedef uint32_t DWORD;
 typedef int BOOL;
 typedef void* HANDLE;
-typedef const void* LPCVOID;
 typedef union {
     struct {
         uint32_t LowPart;
@@ -91,7 +90,7 @@ typedef struct {
     DWORD dwAllocationGranularity;
 } SYSTEM_INFO;
 inline void GetSystemInfo(SYSTEM_INFO* si) { si->dwAllocationGranularity = 65536; }
-inline BOOL UnmapViewOfFile(LPCVOID view) {
+inline BOOL UnmapViewOfFile(const void* view) {
     free(const_cast<void*>(view));
     return 1;
 }

@@ -11,7 +11,6 @@
 #include <winternl.h>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <cwctype>
 #include <cwchar>
 #include <map>
@@ -20,43 +19,77 @@
 
 namespace {
 
+HMODULE self = nullptr;
+
+// An SRW lock held for a scope.
+struct Hold {
+    SRWLOCK& lock;
+    explicit Hold(SRWLOCK& l) : lock(l) { AcquireSRWLockExclusive(&lock); }
+    ~Hold() { ReleaseSRWLockExclusive(&lock); }
+};
+
+// What the checker keeps about open handles (listings, keys, mappings), shared by the threads.
+template <class Value>
+struct PerHandle {
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::map<void*, Value> map;
+    bool find(void* h, Value& value) {
+        Hold hold(lock);
+        auto it = map.find(h);
+        if (it == map.end()) return false;
+        value = it->second;
+        return true;
+    }
+    void set(void* h, const Value& value) {
+        Hold hold(lock);
+        map[h] = value;
+    }
+    void erase(void* h) {
+        Hold hold(lock);
+        map.erase(h);
+    }
+};
+
 // ---- records --------------------------------------------------------------------------------
+enum Kind { fault, note }; // zorcheck_take's kinds: 0 violations, 1 notes
 SRWLOCK recordLock = SRWLOCK_INIT;
-std::vector<std::wstring> records[2]; // [0] violations, [1] notes
+std::vector<std::wstring> records[2];
+constexpr DWORD keepError = 0; // the rule lets the call go on: its last error stays
 
 void appendToLog(const std::wstring& line) {
     wchar_t log[MAX_PATH];
     DWORD n = GetEnvironmentVariableW(L"ZOR_CHECK_LOG", log, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return;
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(bytes, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), text.data(), bytes, nullptr, nullptr);
-    text += '\n';
+    char text[4096]; // a record: at most about 1100 characters, 3 bytes each in UTF-8
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, text, sizeof text, nullptr, nullptr);
+    if (bytes == 0) return;
+    text[bytes - 1] = '\n'; // in place of the terminating 0
     HANDLE f = CreateFileW(log, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
-    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(f, text, bytes, &written, nullptr);
     CloseHandle(f);
 }
 
-// record(fault, rule, format, ...): one line "rule: call", kept and logged; the caller's last
-// error survives it.
-void record(bool fault, const wchar_t* rule, const wchar_t* format, ...) {
-    DWORD error = GetLastError();
+// record(kind, rule, error, format, ...): one line "rule: call", kept and logged; then the last
+// error is Windows' answer `error`, or the caller's (keepError). True, for `return record(...)`.
+bool record(Kind kind, const wchar_t* rule, DWORD error, const wchar_t* format, ...) {
+    const DWORD callers = GetLastError();
     wchar_t call[1024];
     va_list args;
     va_start(args, format);
     __mingw_vsnwprintf(call, 1023, format, args);
     va_end(args);
     call[1023] = 0;
-    std::wstring line = std::wstring(rule) + L": " + call;
-    AcquireSRWLockExclusive(&recordLock);
-    auto& list = records[fault ? 0 : 1];
-    if (list.size() < 1000) list.push_back(line);
-    ReleaseSRWLockExclusive(&recordLock);
-    appendToLog((fault ? L"violation " : L"note ") + line);
-    SetLastError(error);
+    const std::wstring line = std::wstring(rule) + L": " + call;
+    {
+        Hold hold(recordLock);
+        if (records[kind].size() < 1000) records[kind].push_back(line);
+    }
+    appendToLog((kind == fault ? L"violation " : L"note ") + line);
+    SetLastError(error != keepError ? error : callers);
+    return true;
 }
 
 const wchar_t* show(const wchar_t* s) { return s ? s : L"(null)"; }
@@ -68,6 +101,8 @@ std::wstring wide(const char* s) {
     if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
     return w;
 }
+
+ULONGLONG join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
 
 // ---- handle access ----------------------------------------------------------------------------
 // The access a handle was granted (NtQueryObject, ObjectBasicInformation); false when the
@@ -87,15 +122,13 @@ std::wstring handlePath(HANDLE h) {
     return n > 0 && n < 1024 ? path : L"?";
 }
 
-// A fault rule on a handle's access: true (after recording) when none of the rights in
+// The fault rule on a handle's access: true (after recording) when none of the rights in
 // `anyOf` was granted.
-bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* rule, const wchar_t* function) {
+bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* function) {
     ACCESS_MASK granted = 0;
     if (!grantedAccess(h, granted) || (granted & anyOf)) return false;
-    record(true, rule, L"%ls(\"%ls\", handle granted 0x%08lx, needs one of 0x%08lx)", function, handlePath(h).c_str(),
-           static_cast<unsigned long>(granted), static_cast<unsigned long>(anyOf));
-    SetLastError(ERROR_ACCESS_DENIED);
-    return true;
+    return record(fault, L"handle access", ERROR_ACCESS_DENIED, L"%ls(\"%ls\", handle granted 0x%08lx, needs one of 0x%08lx)",
+                  function, handlePath(h).c_str(), granted, anyOf);
 }
 
 // ---- mandatory byte-range locks -----------------------------------------------------------
@@ -104,8 +137,7 @@ bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* rule, const wchar_t
 // enforces this on ReadFile/WriteFile (ERROR_LOCK_VIOLATION); Wine does not. The table is
 // shared by all processes of the prefix (a named section under a named mutex).
 struct LockEntry {
-    DWORD pid;
-    DWORD exclusive;
+    DWORD pid, exclusive;
     ULONGLONG handle;
     DWORD volume, indexHigh, indexLow, spare;
     ULONGLONG offset, length;
@@ -169,25 +201,22 @@ void addLock(HANDLE h, ULONGLONG offset, ULONGLONG length, bool exclusive) {
     }
 }
 
-void removeLock(HANDLE h, ULONGLONG offset, ULONGLONG length) {
-    if (!locks() || table->count == 0) return;
-    TableGuard g;
-    const DWORD pid = GetCurrentProcessId();
-    for (LONG i = 0; i < table->count; ++i) {
-        const LockEntry& e = table->entries[i];
-        if (e.pid == pid && e.handle == reinterpret_cast<ULONG_PTR>(h) && e.offset == offset && e.length == length) {
-            removeAt(i);
-            return;
-        }
-    }
-}
-
-void dropHandle(HANDLE h) {
+// This process's locks through h: the first on [offset,+length) (an unlock), or all of them
+// (the handle is closed).
+void removeLocks(HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0) {
     if (!table || table->count == 0) return;
     TableGuard g;
     const DWORD pid = GetCurrentProcessId();
-    for (LONG i = table->count - 1; i >= 0; --i)
-        if (table->entries[i].pid == pid && table->entries[i].handle == reinterpret_cast<ULONG_PTR>(h)) removeAt(i);
+    for (LONG i = 0; i < table->count;) {
+        const LockEntry& e = table->entries[i];
+        const bool range = all || (e.offset == offset && e.length == length);
+        if (e.pid != pid || e.handle != reinterpret_cast<ULONG_PTR>(h) || !range) {
+            ++i;
+            continue;
+        }
+        removeAt(i);
+        if (!all) return;
+    }
 }
 
 // Where a read or write through h starts: the OVERLAPPED's offset, the end for an append-only
@@ -195,19 +224,19 @@ void dropHandle(HANDLE h) {
 ULONGLONG transferOffset(HANDLE h, const OVERLAPPED* o, bool write) {
     ACCESS_MASK granted = 0;
     bool appendOnly = write && grantedAccess(h, granted) && !(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA);
-    if (o && !(write && o->Offset == MAXDWORD && o->OffsetHigh == MAXDWORD) && !appendOnly)
-        return (static_cast<ULONGLONG>(o->OffsetHigh) << 32) | o->Offset;
+    const bool atEnd = appendOnly || (o && write && o->Offset == MAXDWORD && o->OffsetHigh == MAXDWORD);
+    if (o && !atEnd) return join(o->OffsetHigh, o->Offset);
     LARGE_INTEGER pos{};
-    if (o || appendOnly) {
+    if (atEnd)
         GetFileSizeEx(h, &pos);
-    } else {
+    else
         SetFilePointerEx(h, LARGE_INTEGER{}, &pos, FILE_CURRENT);
-    }
     return pos.QuadPart;
 }
 
-// A condition rule: true (after noting it) when another handle's lock covers part of the range.
-bool lockedAgainst(HANDLE h, const OVERLAPPED* o, DWORD bytes, bool write, const wchar_t* function) {
+// A condition rule: true (after noting it; nothing moved) when another handle's lock covers
+// part of the range.
+bool lockedAgainst(HANDLE h, const OVERLAPPED* o, DWORD bytes, DWORD* moved, bool write, const wchar_t* function) {
     if (bytes == 0 || !locks() || table->count == 0) return false; // the common case costs one read
     LockEntry me{};
     if (!fileIdentity(h, me)) return false;
@@ -224,11 +253,11 @@ bool lockedAgainst(HANDLE h, const OVERLAPPED* o, DWORD bytes, bool write, const
             removeAt(i);
             continue;
         }
-        record(false, L"byte-range lock", L"%ls(\"%ls\", offset %llu, %lu bytes) into %ls lock [%llu,+%llu) of handle %p in process %lu",
-               function, handlePath(h).c_str(), start, static_cast<unsigned long>(bytes), e.exclusive ? L"an exclusive" : L"a shared",
-               e.offset, e.length, reinterpret_cast<void*>(static_cast<ULONG_PTR>(e.handle)), static_cast<unsigned long>(e.pid));
-        SetLastError(ERROR_LOCK_VIOLATION);
-        return true;
+        if (moved) *moved = 0;
+        return record(note, L"byte-range lock", ERROR_LOCK_VIOLATION,
+                      L"%ls(\"%ls\", offset %llu, %lu bytes) into %ls lock [%llu,+%llu) of handle %p in process %lu", function,
+                      handlePath(h).c_str(), start, bytes, e.exclusive ? L"an exclusive" : L"a shared", e.offset, e.length,
+                      reinterpret_cast<void*>(static_cast<ULONG_PTR>(e.handle)), e.pid);
     }
     return false;
 }
@@ -245,24 +274,17 @@ bool has(DWORD attributes, DWORD bits) { return attributes != INVALID_FILE_ATTRI
 // (TRUNCATE_EXISTING likewise: both become an overwrite in NtCreateFile, ReactOS
 // IopCheckAttributes... / Wine's kernel32 file tests, todo_wine). Wine as root ignores both.
 bool createRefused(const wchar_t* path, DWORD access, DWORD disposition, DWORD flags, const wchar_t* function) {
-    if (disposition == CREATE_NEW || !path) return false;
     const DWORD a = attributesOf(path);
-    if (a == INVALID_FILE_ATTRIBUTES) return false;
+    if (disposition == CREATE_NEW || a == INVALID_FILE_ATTRIBUTES) return false;
     const DWORD writes = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
-    if ((a & FILE_ATTRIBUTE_READONLY) && ((access & writes) || disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING)) {
-        record(false, L"read-only file", L"%ls(\"%ls\", access 0x%08lx) opens a read-only file for writing", function, path,
-               static_cast<unsigned long>(access));
-        SetLastError(ERROR_ACCESS_DENIED);
-        return true;
-    }
-    const DWORD special = a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    if ((disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING) && (special & ~flags)) {
-        record(false, L"hidden or system file", L"%ls(\"%ls\", disposition %lu, attributes 0x%08lx) overwrites a file with attributes 0x%08lx",
-               function, path, static_cast<unsigned long>(disposition), static_cast<unsigned long>(flags & 0xFFFF),
-               static_cast<unsigned long>(a));
-        SetLastError(ERROR_ACCESS_DENIED);
-        return true;
-    }
+    const bool overwrite = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
+    if ((a & FILE_ATTRIBUTE_READONLY) && ((access & writes) || overwrite))
+        return record(note, L"read-only file", ERROR_ACCESS_DENIED,
+                      L"%ls(\"%ls\", access 0x%08lx) opens a read-only file for writing", function, path, access);
+    if (overwrite && (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) & ~flags))
+        return record(note, L"hidden or system file", ERROR_ACCESS_DENIED,
+                      L"%ls(\"%ls\", disposition %lu, attributes 0x%08lx) overwrites a file with attributes 0x%08lx", function,
+                      path, disposition, flags & 0xFFFF, a);
     return false;
 }
 
@@ -272,10 +294,8 @@ bool createRefused(const wchar_t* path, DWORD access, DWORD disposition, DWORD f
 // MAX_PATH buffer and fails with ERROR_FILENAME_EXCED_RANGE. Wine takes any length.
 bool nameTooLong(const wchar_t* name, const wchar_t* function) {
     if (!name || wcslen(name) <= MAX_PATH) return false;
-    record(false, L"object name length", L"%ls(name of %u characters \"%.60ls...\")", function,
-           static_cast<unsigned>(wcslen(name)), name);
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return true;
+    return record(note, L"object name length", ERROR_FILENAME_EXCED_RANGE, L"%ls(name of %u characters \"%.60ls...\")",
+                  function, static_cast<unsigned>(wcslen(name)), name);
 }
 
 // ---- wildcards without short names -----------------------------------------------------------
@@ -306,15 +326,13 @@ bool matches(const wchar_t* p, const wchar_t* n, bool nameHasDot) {
 }
 bool matches(const std::wstring& wildcard, const wchar_t* name) { return matches(wildcard.c_str(), name, wcschr(name, L'.') != nullptr); }
 
-SRWLOCK findLock = SRWLOCK_INIT;
-std::map<HANDLE, std::wstring> findWildcards; // listings that are being filtered
+PerHandle<std::wstring> findWildcards; // listings that are being filtered
 
 std::wstring wildcardOf(const wchar_t* pattern) {
     if (!pattern) return {};
-    const wchar_t* name = pattern;
-    for (const wchar_t* c = pattern; *c; ++c)
-        if (*c == L'\\' || *c == L'/' || *c == L':') name = c + 1;
-    std::wstring wildcard = name;
+    const std::wstring path = pattern;
+    const size_t folder = path.find_last_of(L"\\/:");
+    const std::wstring wildcard = folder == std::wstring::npos ? path : path.substr(folder + 1);
     if (wildcard.find_first_of(L"*?") == std::wstring::npos) return {};
     return wildcard == L"*.*" ? L"*" : wildcard;
 }
@@ -322,8 +340,9 @@ std::wstring wildcardOf(const wchar_t* pattern) {
 // Skips the entries whose long name does not match; false when none is left.
 bool skipShortNameMatches(HANDLE h, const std::wstring& wildcard, WIN32_FIND_DATAW* data) {
     while (!matches(wildcard, data->cFileName)) {
-        record(false, L"short-name wildcard match", L"FindFirstFile/FindNextFile(\"%ls\") leaves out \"%ls\" (matched only through a short name)",
-               wildcard.c_str(), data->cFileName);
+        record(note, L"short-name wildcard match", keepError,
+               L"FindFirstFile/FindNextFile(\"%ls\") leaves out \"%ls\" (matched only through a short name)", wildcard.c_str(),
+               data->cFileName);
         if (!FindNextFileW(h, data)) return false;
     }
     data->cAlternateFileName[0] = 0; // no 8.3 names on such a volume
@@ -333,20 +352,13 @@ bool skipShortNameMatches(HANDLE h, const std::wstring& wildcard, WIN32_FIND_DAT
 // ---- HKEY_CLASSES_ROOT -----------------------------------------------------------------------
 // "Merged view of HKEY_CLASSES_ROOT" (documentation): a write to a key under HKEY_CLASSES_ROOT
 // goes to HKEY_CURRENT_USER\Software\Classes when the key exists there. Wine has no merged view.
-SRWLOCK keyLock = SRWLOCK_INIT;
-std::map<HKEY, std::wstring> classKeys; // keys opened below HKEY_CLASSES_ROOT, by path
+PerHandle<std::wstring> classKeys; // keys opened below HKEY_CLASSES_ROOT, by path
 
 bool classPath(HKEY key, const wchar_t* sub, std::wstring& path) {
-    if (key == HKEY_CLASSES_ROOT) {
+    if (key == HKEY_CLASSES_ROOT)
         path.clear();
-    } else {
-        AcquireSRWLockShared(&keyLock);
-        auto it = classKeys.find(key);
-        bool found = it != classKeys.end();
-        if (found) path = it->second;
-        ReleaseSRWLockShared(&keyLock);
-        if (!found) return false;
-    }
+    else if (!classKeys.find(key, path))
+        return false;
     if (sub && *sub) path += (path.empty() ? L"" : L"\\") + std::wstring(sub);
     return true;
 }
@@ -362,21 +374,20 @@ bool userClassExists(const std::wstring& path) {
 void checkClassWrite(HKEY key, const wchar_t* sub, const wchar_t* function, const wchar_t* value) {
     std::wstring path;
     if (!classPath(key, sub, path) || path.empty() || !userClassExists(path)) return;
-    record(true, L"write through HKEY_CLASSES_ROOT", L"%ls(HKCR\\%ls%ls%ls) writes the user's HKCU\\Software\\Classes copy on Windows",
-           function, path.c_str(), value ? L" value " : L"", value ? value : L"");
+    record(fault, L"write through HKEY_CLASSES_ROOT", keepError,
+           L"%ls(HKCR\\%ls%ls%ls) writes the user's HKCU\\Software\\Classes copy on Windows", function, path.c_str(),
+           value ? L" value " : L"", value ? value : L"");
 }
 
-void trackClassKey(HKEY parent, const wchar_t* sub, HKEY result) {
+// An open's or a create's status; a key it opened below HKEY_CLASSES_ROOT is kept with its path.
+LSTATUS trackClassKey(LSTATUS status, HKEY parent, const wchar_t* sub, const HKEY* result) {
     std::wstring path;
-    if (!classPath(parent, sub, path)) return;
-    AcquireSRWLockExclusive(&keyLock);
-    classKeys[result] = path;
-    ReleaseSRWLockExclusive(&keyLock);
+    if (status == ERROR_SUCCESS && result && classPath(parent, sub, path)) classKeys.set(*result, path);
+    return status;
 }
 
 // ---- mappings ------------------------------------------------------------------------------
-SRWLOCK mappingLock = SRWLOCK_INIT;
-std::map<HANDLE, DWORD> mappingProtection;
+PerHandle<DWORD> mappingProtection;
 
 // CreateFileMapping documentation: the file handle's access must fit the protection asked for.
 ACCESS_MASK accessForProtection(DWORD protect) {
@@ -393,27 +404,16 @@ template <class Create>
 HANDLE checkedMapping(HANDLE file, DWORD protect, const wchar_t* name, const wchar_t* function, Create create) {
     if (nameTooLong(name, function)) return nullptr;
     ACCESS_MASK granted = 0, needed = accessForProtection(protect);
-    if (file != INVALID_HANDLE_VALUE && grantedAccess(file, granted) && (granted & needed) != needed) {
-        record(true, L"handle access", L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function,
-               handlePath(file).c_str(),
-               static_cast<unsigned long>(granted), static_cast<unsigned long>(protect), static_cast<unsigned long>(needed));
-        SetLastError(ERROR_ACCESS_DENIED);
+    if (grantedAccess(file, granted) && (granted & needed) != needed) {
+        record(fault, L"handle access", ERROR_ACCESS_DENIED,
+               L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function, handlePath(file).c_str(),
+               granted, protect, needed);
         return nullptr;
     }
     HANDLE m = create();
-    if (m) {
-        AcquireSRWLockExclusive(&mappingLock);
-        mappingProtection[m] = protect & 0xFF;
-        ReleaseSRWLockExclusive(&mappingLock);
-    }
+    if (m) mappingProtection.set(m, protect & 0xFF);
     return m;
 }
-
-struct Wrapper {
-    const char* name;
-    FARPROC address;
-};
-extern const Wrapper wrappers[];
 
 } // namespace
 
@@ -434,18 +434,11 @@ CHECKER HANDLE WINAPI chk_CreateFileA(LPCSTR path, DWORD access, DWORD share, LP
 }
 
 CHECKER BOOL WINAPI chk_ReadFile(HANDLE h, LPVOID buffer, DWORD bytes, LPDWORD read, LPOVERLAPPED o) {
-    if (lockedAgainst(h, o, bytes, false, L"ReadFile")) {
-        if (read) *read = 0;
-        return FALSE;
-    }
-    return ReadFile(h, buffer, bytes, read, o);
+    return lockedAgainst(h, o, bytes, read, false, L"ReadFile") ? FALSE : ReadFile(h, buffer, bytes, read, o);
 }
 
 CHECKER BOOL WINAPI chk_WriteFile(HANDLE h, LPCVOID buffer, DWORD bytes, LPDWORD written, LPOVERLAPPED o) {
-    if (lockedAgainst(h, o, bytes, true, L"WriteFile")) {
-        if (written) *written = 0;
-        return FALSE;
-    }
+    if (lockedAgainst(h, o, bytes, written, true, L"WriteFile")) return FALSE;
     return WriteFile(h, buffer, bytes, written, o);
 }
 
@@ -454,63 +447,53 @@ CHECKER BOOL WINAPI chk_WriteFile(HANDLE h, LPCVOID buffer, DWORD bytes, LPDWORD
 constexpr ACCESS_MASK lockAccess = FILE_READ_DATA | FILE_WRITE_DATA;
 
 CHECKER BOOL WINAPI chk_LockFile(HANDLE h, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh) {
-    if (lacksAccess(h, lockAccess, L"handle access", L"LockFile")) return FALSE;
-    if (!LockFile(h, offLow, offHigh, lenLow, lenHigh)) return FALSE;
-    addLock(h, (static_cast<ULONGLONG>(offHigh) << 32) | offLow, (static_cast<ULONGLONG>(lenHigh) << 32) | lenLow, true);
+    if (lacksAccess(h, lockAccess, L"LockFile") || !LockFile(h, offLow, offHigh, lenLow, lenHigh)) return FALSE;
+    addLock(h, join(offHigh, offLow), join(lenHigh, lenLow), true);
     return TRUE;
 }
 
 CHECKER BOOL WINAPI chk_LockFileEx(HANDLE h, DWORD flags, DWORD reserved, DWORD lenLow, DWORD lenHigh, LPOVERLAPPED o) {
-    if (lacksAccess(h, lockAccess, L"handle access", L"LockFileEx")) return FALSE;
-    if (!LockFileEx(h, flags, reserved, lenLow, lenHigh, o)) return FALSE;
-    if (o)
-        addLock(h, (static_cast<ULONGLONG>(o->OffsetHigh) << 32) | o->Offset, (static_cast<ULONGLONG>(lenHigh) << 32) | lenLow,
-                flags & LOCKFILE_EXCLUSIVE_LOCK);
+    if (lacksAccess(h, lockAccess, L"LockFileEx") || !LockFileEx(h, flags, reserved, lenLow, lenHigh, o)) return FALSE;
+    if (o) addLock(h, join(o->OffsetHigh, o->Offset), join(lenHigh, lenLow), flags & LOCKFILE_EXCLUSIVE_LOCK);
     return TRUE;
 }
 
 CHECKER BOOL WINAPI chk_UnlockFile(HANDLE h, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh) {
-    if (lacksAccess(h, lockAccess, L"handle access", L"UnlockFile")) return FALSE;
-    if (!UnlockFile(h, offLow, offHigh, lenLow, lenHigh)) return FALSE;
-    removeLock(h, (static_cast<ULONGLONG>(offHigh) << 32) | offLow, (static_cast<ULONGLONG>(lenHigh) << 32) | lenLow);
+    if (lacksAccess(h, lockAccess, L"UnlockFile") || !UnlockFile(h, offLow, offHigh, lenLow, lenHigh)) return FALSE;
+    removeLocks(h, false, join(offHigh, offLow), join(lenHigh, lenLow));
     return TRUE;
 }
 
 CHECKER BOOL WINAPI chk_UnlockFileEx(HANDLE h, DWORD reserved, DWORD lenLow, DWORD lenHigh, LPOVERLAPPED o) {
-    if (lacksAccess(h, lockAccess, L"handle access", L"UnlockFileEx")) return FALSE;
-    if (!UnlockFileEx(h, reserved, lenLow, lenHigh, o)) return FALSE;
-    if (o) removeLock(h, (static_cast<ULONGLONG>(o->OffsetHigh) << 32) | o->Offset, (static_cast<ULONGLONG>(lenHigh) << 32) | lenLow);
+    if (lacksAccess(h, lockAccess, L"UnlockFileEx") || !UnlockFileEx(h, reserved, lenLow, lenHigh, o)) return FALSE;
+    if (o) removeLocks(h, false, join(o->OffsetHigh, o->Offset), join(lenHigh, lenLow));
     return TRUE;
 }
 
-// SetEndOfFile documentation: the handle needs GENERIC_WRITE (ReactOS: FILE_WRITE_DATA).
-CHECKER BOOL WINAPI chk_SetEndOfFile(HANDLE h) {
-    if (lacksAccess(h, FILE_WRITE_DATA, L"handle access", L"SetEndOfFile")) return FALSE;
-    return SetEndOfFile(h);
-}
-
-// SetFileTime documentation: the handle needs FILE_WRITE_ATTRIBUTES.
-CHECKER BOOL WINAPI chk_SetFileTime(HANDLE h, const FILETIME* c, const FILETIME* a, const FILETIME* w) {
-    if (lacksAccess(h, FILE_WRITE_ATTRIBUTES, L"handle access", L"SetFileTime")) return FALSE;
-    return SetFileTime(h, c, a, w);
-}
-
-// SetFileInformationByHandle: basic information needs FILE_WRITE_ATTRIBUTES, a rename or a
+// The access each call needs on its handle. SetEndOfFile documentation: GENERIC_WRITE
+// (ReactOS: FILE_WRITE_DATA). SetFileTime documentation: FILE_WRITE_ATTRIBUTES.
+// SetFileInformationByHandle: basic information FILE_WRITE_ATTRIBUTES, a rename or a
 // disposition DELETE, an end of file or allocation FILE_WRITE_DATA (ReactOS
-// NtSetInformationFile's access table).
+// NtSetInformationFile's access table). FlushFileBuffers documentation: GENERIC_WRITE; ReactOS
+// NtFlushBuffersFile: FILE_WRITE_DATA or FILE_APPEND_DATA.
+CHECKER BOOL WINAPI chk_SetEndOfFile(HANDLE h) {
+    return lacksAccess(h, FILE_WRITE_DATA, L"SetEndOfFile") ? FALSE : SetEndOfFile(h);
+}
+
+CHECKER BOOL WINAPI chk_SetFileTime(HANDLE h, const FILETIME* c, const FILETIME* a, const FILETIME* w) {
+    return lacksAccess(h, FILE_WRITE_ATTRIBUTES, L"SetFileTime") ? FALSE : SetFileTime(h, c, a, w);
+}
+
 CHECKER BOOL WINAPI chk_SetFileInformationByHandle(HANDLE h, FILE_INFO_BY_HANDLE_CLASS c, LPVOID info, DWORD size) {
     ACCESS_MASK needed = c == FileBasicInfo ? FILE_WRITE_ATTRIBUTES
                          : c == FileRenameInfo || c == FileDispositionInfo ? DELETE
                          : c == FileEndOfFileInfo || c == FileAllocationInfo ? FILE_WRITE_DATA : 0;
-    if (needed && lacksAccess(h, needed, L"handle access", L"SetFileInformationByHandle")) return FALSE;
+    if (needed && lacksAccess(h, needed, L"SetFileInformationByHandle")) return FALSE;
     return SetFileInformationByHandle(h, c, info, size);
 }
 
-// FlushFileBuffers documentation: GENERIC_WRITE; ReactOS NtFlushBuffersFile: FILE_WRITE_DATA
-// or FILE_APPEND_DATA.
 CHECKER BOOL WINAPI chk_FlushFileBuffers(HANDLE h) {
-    if (lacksAccess(h, FILE_WRITE_DATA | FILE_APPEND_DATA, L"handle access", L"FlushFileBuffers")) return FALSE;
-    return FlushFileBuffers(h);
+    return lacksAccess(h, FILE_WRITE_DATA | FILE_APPEND_DATA, L"FlushFileBuffers") ? FALSE : FlushFileBuffers(h);
 }
 
 CHECKER HANDLE WINAPI chk_CreateFileMappingW(HANDLE f, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD high, DWORD low, LPCWSTR name) {
@@ -526,61 +509,49 @@ CHECKER HANDLE WINAPI chk_CreateFileMappingA(HANDLE f, LPSECURITY_ATTRIBUTES sa,
 // MapViewOfFile documentation: FILE_MAP_WRITE needs a PAGE_READWRITE mapping, FILE_MAP_READ a
 // readable one (ERROR_ACCESS_DENIED).
 CHECKER LPVOID WINAPI chk_MapViewOfFile(HANDLE m, DWORD access, DWORD high, DWORD low, SIZE_T bytes) {
-    AcquireSRWLockShared(&mappingLock);
-    auto it = mappingProtection.find(m);
-    const DWORD protect = it == mappingProtection.end() ? 0 : it->second;
-    ReleaseSRWLockShared(&mappingLock);
+    DWORD protect = 0;
+    mappingProtection.find(m, protect);
     const bool writable = protect == PAGE_READWRITE || protect == PAGE_EXECUTE_READWRITE;
     if (protect && !(access & FILE_MAP_COPY) && (access & FILE_MAP_WRITE) && !writable) {
-        record(true, L"handle access", L"MapViewOfFile(mapping %p protection 0x%lx, access 0x%08lx)", m,
-               static_cast<unsigned long>(protect), static_cast<unsigned long>(access));
-        SetLastError(ERROR_ACCESS_DENIED);
+        record(fault, L"handle access", ERROR_ACCESS_DENIED, L"MapViewOfFile(mapping %p protection 0x%lx, access 0x%08lx)", m,
+               protect, access);
         return nullptr;
     }
     return MapViewOfFile(m, access, high, low, bytes);
 }
 
 CHECKER BOOL WINAPI chk_CloseHandle(HANDLE h) {
-    dropHandle(h);
-    AcquireSRWLockExclusive(&mappingLock);
+    removeLocks(h, true); // its locks end with it
     mappingProtection.erase(h);
-    ReleaseSRWLockExclusive(&mappingLock);
     return CloseHandle(h);
 }
 
 // DeleteFile documentation: a read-only file cannot be deleted (ERROR_ACCESS_DENIED).
 CHECKER BOOL WINAPI chk_DeleteFileW(LPCWSTR path) {
-    if (has(attributesOf(path), FILE_ATTRIBUTE_READONLY)) {
-        record(false, L"read-only file", L"DeleteFileW(\"%ls\") deletes a read-only file", path);
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return DeleteFileW(path);
+    if (!has(attributesOf(path), FILE_ATTRIBUTE_READONLY)) return DeleteFileW(path);
+    record(note, L"read-only file", ERROR_ACCESS_DENIED, L"DeleteFileW(\"%ls\") deletes a read-only file", path);
+    return FALSE;
 }
 
 // MoveFileEx: replacing a read-only file fails (ERROR_ACCESS_DENIED; Wine's kernel32 file tests).
 CHECKER BOOL WINAPI chk_MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    if (to && (flags & MOVEFILE_REPLACE_EXISTING) && has(attributesOf(to), FILE_ATTRIBUTE_READONLY)) {
-        record(false, L"read-only file", L"MoveFileExW(\"%ls\" over \"%ls\") replaces a read-only file", show(from), to);
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return MoveFileExW(from, to, flags);
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) || !has(attributesOf(to), FILE_ATTRIBUTE_READONLY))
+        return MoveFileExW(from, to, flags);
+    record(note, L"read-only file", ERROR_ACCESS_DENIED, L"MoveFileExW(\"%ls\" over \"%ls\") replaces a read-only file",
+           show(from), to);
+    return FALSE;
 }
 
 // CopyFile documentation: a destination that exists with FILE_ATTRIBUTE_HIDDEN or
 // FILE_ATTRIBUTE_READONLY makes the copy fail with ERROR_ACCESS_DENIED.
 bool copyRefused(LPCWSTR from, LPCWSTR to, bool failIfExists, const wchar_t* function) {
     if (failIfExists || !has(attributesOf(to), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) return false;
-    record(false, L"read-only or hidden destination", L"%ls(\"%ls\" over \"%ls\", attributes 0x%08lx)", function, show(from), to,
-           static_cast<unsigned long>(attributesOf(to)));
-    SetLastError(ERROR_ACCESS_DENIED);
-    return true;
+    return record(note, L"read-only or hidden destination", ERROR_ACCESS_DENIED,
+                  L"%ls(\"%ls\" over \"%ls\", attributes 0x%08lx)", function, show(from), to, attributesOf(to));
 }
 
 CHECKER BOOL WINAPI chk_CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
-    if (copyRefused(from, to, failIfExists, L"CopyFileW")) return FALSE;
-    return CopyFileW(from, to, failIfExists);
+    return copyRefused(from, to, failIfExists, L"CopyFileW") ? FALSE : CopyFileW(from, to, failIfExists);
 }
 
 CHECKER BOOL WINAPI chk_CopyFileExW(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL cancel, DWORD flags) {
@@ -626,10 +597,8 @@ CHECKER HANDLE WINAPI chk_OpenFileMappingW(DWORD access, BOOL inherit, LPCWSTR n
 // ReactOS' GetTempFileNameW fails such a folder with ERROR_BUFFER_OVERFLOW. Wine does not check.
 bool tempFolderTooLong(const wchar_t* folder, const wchar_t* function) {
     if (!folder || wcslen(folder) <= MAX_PATH - 14) return false;
-    record(false, L"temporary file folder length", L"%ls(folder of %u characters \"%.60ls...\")", function,
-           static_cast<unsigned>(wcslen(folder)), folder);
-    SetLastError(ERROR_BUFFER_OVERFLOW);
-    return true;
+    return record(note, L"temporary file folder length", ERROR_BUFFER_OVERFLOW, L"%ls(folder of %u characters \"%.60ls...\")",
+                  function, static_cast<unsigned>(wcslen(folder)), folder);
 }
 
 CHECKER UINT WINAPI chk_GetTempFileNameW(LPCWSTR folder, LPCWSTR prefix, UINT unique, LPWSTR out) {
@@ -647,9 +616,7 @@ HANDLE filteredFirst(HANDLE h, const wchar_t* pattern, WIN32_FIND_DATAW* data) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    AcquireSRWLockExclusive(&findLock);
-    findWildcards[h] = wildcard;
-    ReleaseSRWLockExclusive(&findLock);
+    findWildcards.set(h, wildcard);
     return h;
 }
 
@@ -666,19 +633,13 @@ CHECKER HANDLE WINAPI chk_FindFirstFileExW(LPCWSTR pattern, FINDEX_INFO_LEVELS l
 CHECKER BOOL WINAPI chk_FindNextFileW(HANDLE h, LPWIN32_FIND_DATAW data) {
     if (!FindNextFileW(h, data)) return FALSE;
     std::wstring wildcard;
-    AcquireSRWLockShared(&findLock);
-    auto it = findWildcards.find(h);
-    if (it != findWildcards.end()) wildcard = it->second;
-    ReleaseSRWLockShared(&findLock);
-    if (wildcard.empty() || skipShortNameMatches(h, wildcard, data)) return TRUE;
+    if (!findWildcards.find(h, wildcard) || skipShortNameMatches(h, wildcard, data)) return TRUE;
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
 }
 
 CHECKER BOOL WINAPI chk_FindClose(HANDLE h) {
-    AcquireSRWLockExclusive(&findLock);
     findWildcards.erase(h);
-    ReleaseSRWLockExclusive(&findLock);
     return FindClose(h);
 }
 
@@ -687,12 +648,11 @@ CHECKER BOOL WINAPI chk_FindClose(HANDLE h) {
 template <class Char, class Real>
 DWORD longNameBack(const Char* path, Char* out, DWORD size, Real real, const wchar_t* function) {
     DWORD n = real();
-    if (n == 0 || !path) return n;
-    DWORD length = 0;
-    while (path[length]) ++length;
+    if (n == 0) return n; // a null path fails in the real call
+    const DWORD length = static_cast<DWORD>(std::char_traits<Char>::length(path));
     if (size <= length) return length + 1;
     if (n < size && std::char_traits<Char>::compare(out, path, length + 1) != 0)
-        record(false, L"no short names", L"%ls gives the long name back", function);
+        record(note, L"no short names", keepError, L"%ls gives the long name back", function);
     std::char_traits<Char>::move(out, path, length + 1);
     return length;
 }
@@ -706,46 +666,39 @@ CHECKER DWORD WINAPI chk_GetShortPathNameA(LPCSTR path, LPSTR out, DWORD size) {
     return longNameBack(copy.c_str(), out, size, [&] { return GetShortPathNameA(path, out, size); }, L"GetShortPathNameA");
 }
 
-// A wrapped function looked up at run time is the wrapper (imports are not the only way in).
+// A wrapped function looked up at run time is the wrapper (imports are not the only way in):
+// this DLL exports each wrapper under the platform's name.
 CHECKER FARPROC WINAPI chk_GetProcAddress(HMODULE m, LPCSTR name) {
     FARPROC real = GetProcAddress(m, name);
     if (!real || !name || IS_INTRESOURCE(name)) return real;
-    for (const Wrapper* w = wrappers; w->name; ++w)
-        if (strcmp(w->name, name) == 0) return w->address;
-    return real;
+    const DWORD error = GetLastError();
+    FARPROC wrapper = GetProcAddress(self, name);
+    SetLastError(error);
+    return wrapper ? wrapper : real;
 }
 
 // RegGetValue (Wine's advapi32 registry tests; Windows 7 has no exception for RRF_RT_ANY
 // beyond Wine's): RRF_RT_REG_EXPAND_SZ without RRF_NOEXPAND, data without a size, and both
 // WOW64 view flags are refused with ERROR_INVALID_PARAMETER.
 CHECKER LSTATUS WINAPI chk_RegGetValueW(HKEY key, LPCWSTR sub, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data, LPDWORD size) {
-    const wchar_t* wrong = nullptr;
-    if ((flags & RRF_RT_REG_EXPAND_SZ) && !(flags & RRF_NOEXPAND) && (flags & RRF_RT_ANY) != RRF_RT_ANY)
-        wrong = L"RRF_RT_REG_EXPAND_SZ without RRF_NOEXPAND";
-    else if (data && !size)
-        wrong = L"data without a size";
-    else if ((flags & 0x30000) == 0x30000)
-        wrong = L"both WOW64 views";
-    if (wrong) {
-        record(true, L"RegGetValue flags", L"RegGetValueW(\"%ls\", \"%ls\", flags 0x%08lx): %ls", show(sub), show(value),
-               static_cast<unsigned long>(flags), wrong);
-        return ERROR_INVALID_PARAMETER;
-    }
-    return RegGetValueW(key, sub, value, flags, type, data, size);
+    const bool expands = (flags & RRF_RT_REG_EXPAND_SZ) && !(flags & RRF_NOEXPAND) && (flags & RRF_RT_ANY) != RRF_RT_ANY;
+    const wchar_t* wrong = expands ? L"RRF_RT_REG_EXPAND_SZ without RRF_NOEXPAND"
+                           : data && !size ? L"data without a size"
+                           : (flags & 0x30000) == 0x30000 ? L"both WOW64 views" : nullptr;
+    if (!wrong) return RegGetValueW(key, sub, value, flags, type, data, size);
+    record(fault, L"RegGetValue flags", keepError, L"RegGetValueW(\"%ls\", \"%ls\", flags 0x%08lx): %ls", show(sub),
+           show(value), flags, wrong);
+    return ERROR_INVALID_PARAMETER;
 }
 
 CHECKER LSTATUS WINAPI chk_RegOpenKeyExW(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY result) {
-    LSTATUS s = RegOpenKeyExW(key, sub, options, sam, result);
-    if (s == ERROR_SUCCESS && result) trackClassKey(key, sub, *result);
-    return s;
+    return trackClassKey(RegOpenKeyExW(key, sub, options, sam, result), key, sub, result);
 }
 
 CHECKER LSTATUS WINAPI chk_RegCreateKeyExW(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
                                            const LPSECURITY_ATTRIBUTES sa, PHKEY result, LPDWORD disposition) {
     checkClassWrite(key, sub, L"RegCreateKeyExW", nullptr);
-    LSTATUS s = RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, result, disposition);
-    if (s == ERROR_SUCCESS && result) trackClassKey(key, sub, *result);
-    return s;
+    return trackClassKey(RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, result, disposition), key, sub, result);
 }
 
 CHECKER LSTATUS WINAPI chk_RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
@@ -769,9 +722,7 @@ CHECKER LSTATUS WINAPI chk_RegDeleteTreeW(HKEY key, LPCWSTR sub) {
 }
 
 CHECKER LSTATUS WINAPI chk_RegCloseKey(HKEY key) {
-    AcquireSRWLockExclusive(&keyLock);
     classKeys.erase(key);
-    ReleaseSRWLockExclusive(&keyLock);
     return RegCloseKey(key);
 }
 
@@ -779,9 +730,8 @@ CHECKER LSTATUS WINAPI chk_RegCloseKey(HKEY key) {
 // exist fails (ERROR_FILE_NOT_FOUND), where Wine stores any string and answers TRUE.
 bool wallpaperMissing(UINT action, const wchar_t* path, const wchar_t* function) {
     if (action != SPI_SETDESKWALLPAPER || !path || !*path || GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
-    record(false, L"wallpaper file", L"%ls(SPI_SETDESKWALLPAPER, \"%ls\") names no file", function, path);
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return true;
+    return record(note, L"wallpaper file", ERROR_FILE_NOT_FOUND, L"%ls(SPI_SETDESKWALLPAPER, \"%ls\") names no file",
+                  function, path);
 }
 
 CHECKER BOOL WINAPI chk_SystemParametersInfoW(UINT action, UINT param, PVOID pv, UINT winIni) {
@@ -801,8 +751,8 @@ CHECKER BOOL WINAPI chk_SystemParametersInfoA(UINT action, UINT param, PVOID pv,
 // does under a page server. Wine shows no box. A volume or disk-space call needs the mode set.
 void checkErrorMode(const wchar_t* root, const wchar_t* function) {
     if (GetThreadErrorMode() & SEM_FAILCRITICALERRORS) return;
-    record(true, L"critical error mode", L"%ls(\"%ls\") without SEM_FAILCRITICALERRORS in the thread's error mode",
-           function, show(root));
+    record(fault, L"critical error mode", keepError,
+           L"%ls(\"%ls\") without SEM_FAILCRITICALERRORS in the thread's error mode", function, show(root));
 }
 
 CHECKER BOOL WINAPI chk_GetVolumeInformationW(LPCWSTR root, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
@@ -817,22 +767,22 @@ CHECKER BOOL WINAPI chk_GetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nam
     return GetVolumeInformationA(root, name, nameSize, serial, maxComponent, flags, fs, fsSize);
 }
 
-CHECKER BOOL WINAPI chk_GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
-                                          LPDWORD totalClusters) {
+CHECKER BOOL WINAPI chk_GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
     checkErrorMode(root, L"GetDiskFreeSpaceW");
-    return GetDiskFreeSpaceW(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+    return GetDiskFreeSpaceW(root, sectors, bytes, free, total);
 }
 
-CHECKER BOOL WINAPI chk_GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector, LPDWORD freeClusters,
-                                          LPDWORD totalClusters) {
+CHECKER BOOL WINAPI chk_GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
     checkErrorMode(root ? wide(root).c_str() : nullptr, L"GetDiskFreeSpaceA");
-    return GetDiskFreeSpaceA(root, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+    return GetDiskFreeSpaceA(root, sectors, bytes, free, total);
 }
 
 // The lock table is opened as the process starts, so that its handles are there before any
 // count of a test's handles is taken.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) locks();
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason != DLL_PROCESS_ATTACH) return TRUE;
+    self = instance;
+    locks();
     return TRUE;
 }
 
@@ -840,7 +790,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 // returns the characters needed. The list is emptied only when everything fitted.
 CHECKER DWORD WINAPI zorcheck_take(DWORD kind, LPWSTR buffer, DWORD size) {
     if (kind > 1) return 0;
-    AcquireSRWLockExclusive(&recordLock);
+    Hold hold(recordLock);
     std::wstring all;
     for (const auto& line : records[kind]) all += line + L"\n";
     const DWORD needed = static_cast<DWORD>(all.size()) + 1;
@@ -848,22 +798,5 @@ CHECKER DWORD WINAPI zorcheck_take(DWORD kind, LPWSTR buffer, DWORD size) {
         wmemcpy(buffer, all.c_str(), needed);
         records[kind].clear();
     }
-    ReleaseSRWLockExclusive(&recordLock);
     return needed;
 }
-
-namespace {
-#define W(name) {#name, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(chk_##name))}
-const Wrapper wrappers[] = {
-    W(CreateFileW), W(CreateFileA), W(ReadFile), W(WriteFile), W(LockFile), W(LockFileEx), W(UnlockFile),
-    W(UnlockFileEx), W(SetEndOfFile), W(SetFileTime), W(SetFileInformationByHandle), W(FlushFileBuffers),
-    W(CreateFileMappingW), W(CreateFileMappingA), W(MapViewOfFile), W(CloseHandle), W(DeleteFileW), W(MoveFileExW),
-    W(CopyFileW), W(CopyFileExW), W(CreateMutexW), W(CreateMutexA), W(CreateMutexExW), W(CreateEventW), W(CreateEventA),
-    W(CreateSemaphoreW), W(CreateSemaphoreA), W(OpenMutexW), W(OpenEventW), W(OpenSemaphoreW), W(OpenFileMappingW),
-    W(GetTempFileNameW), W(GetTempFileNameA), W(FindFirstFileW), W(FindFirstFileExW), W(FindNextFileW), W(FindClose),
-    W(GetShortPathNameW), W(GetShortPathNameA), W(GetProcAddress), W(RegGetValueW), W(RegOpenKeyExW),
-    W(RegCreateKeyExW), W(RegSetValueExW), W(RegDeleteKeyW), W(RegDeleteValueW), W(RegDeleteTreeW), W(RegCloseKey),
-    W(SystemParametersInfoW), W(SystemParametersInfoA), W(GetVolumeInformationW), W(GetVolumeInformationA),
-    W(GetDiskFreeSpaceW), W(GetDiskFreeSpaceA), {nullptr, nullptr}};
-#undef W
-} // namespace

@@ -1,12 +1,21 @@
-// What the engine's fuzz targets share: the sample customer table, and a scratch file per
-// process for the table or index bytes under test.
+// What the native fuzz targets share: a failed invariant stops the run with its text, as a
+// crash does, so that the fuzzer keeps the input that broke it; for the engine's targets, the
+// sample customer table and a scratch file per process for the table or index bytes under test.
 #pragma once
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 #include <unistd.h>
 #include "ace32.h"
-#include "check.h"
 #include "files.h"
+
+[[noreturn]] inline void fuzzFailed(const char* file, int line, const char* invariant) {
+    std::fprintf(stderr, "invariant failed at %s:%d: %s\n", file, line, invariant);
+    std::abort();
+}
+#define FUZZ_CHECK(cond) ((cond) ? void() : fuzzFailed(__FILE__, __LINE__, #cond))
 
 namespace fuzz {
 
