@@ -24,16 +24,13 @@ Variant answer(IDispatch* d, const wchar_t* method, const Args& args, VARTYPE vt
 }
 
 TEST(DataExists, IsTrueWhenAnythingButSpacesIsLeft) {
-    struct Case {
-        const wchar_t* in;
-        bool want;
-    };
-    const Case cases[] = {{L"   ", false}, {L"", false}, {nullptr, false}, {L" x ", true},
-                          {L"\t", true},   {L"0", true}, {L"\u00a0", true}, {L" \r\n ", true}};
+    const std::pair<const wchar_t*, bool> cases[] = {{L"   ", false}, {L"", false},    {nullptr, false},
+                                                     {L" x ", true},  {L"\t", true},  {L"0", true},
+                                                     {L"\u00a0", true}, {L" \r\n ", true}};
     auto vf = various();
-    for (const auto& c : cases) {
-        Variant exists = answer(vf.get(), L"DataExists", {vstr(c.in)}, VT_BOOL);
-        EXPECT_EQ(c.want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&exists.get())) << (c.in ? c.in : L"NULL");
+    for (auto [in, want] : cases) {
+        Variant exists = answer(vf.get(), L"DataExists", {vstr(in)}, VT_BOOL);
+        EXPECT_EQ(want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&exists.get())) << (in ? in : L"NULL");
     }
 }
 
@@ -57,18 +54,13 @@ TEST(ExtractDecimal, NegativeDecimalsAreAnInvalidArgument) {
     EXPECT_EQ(nullptr, out.get());
 
     Call call;
-    Args args{vstr(L"1.5"), vi2(-2)};
-    invoke(call, vf.get(), L"ExtractDecimal", args);
+    invoke(call, vf.get(), L"ExtractDecimal", Args{vstr(L"1.5"), vi2(-2)});
     EXPECT_EQ(DISP_E_EXCEPTION, call.hr);
     EXPECT_EQ(0x800A0005, static_cast<unsigned long>(call.excep.scode));
 }
 
 TEST(ExtractRubbish, KeepsOnlyAsciiLettersAndDigits) {
-    struct Case {
-        const wchar_t* in;
-        const wchar_t* want;
-    };
-    const Case cases[] = {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"AB-12 c!", L"AB12c"}, {L"Caf\u00e9", L"Caf"}, {L"", L""}, {nullptr, L""},
         {L"09AZaz", L"09AZaz"},  {L"/:@[`{", L""},       {L"\t\r\n\x01\x7f", L""}, {L"\u00c5ngstr\u00f6m 42", L"ngstrm42"},
         {L"\u4e00x", L"x"},
@@ -76,10 +68,10 @@ TEST(ExtractRubbish, KeepsOnlyAsciiLettersAndDigits) {
         {L"\u0100\u0131\uff21\uff11y", L"y"},
     };
     auto vf = various();
-    for (const auto& c : cases) {
+    for (auto [in, want] : cases) {
         Bstr out;
-        ASSERT_EQ(S_OK, vf->ExtractRubbish(c.in ? Bstr(c.in).get() : nullptr, out.out()));
-        EXPECT_EQ(c.want, out.text());
+        ASSERT_EQ(S_OK, vf->ExtractRubbish(in ? Bstr(in).get() : nullptr, out.out()));
+        EXPECT_EQ(want, out.text());
     }
 }
 
@@ -127,12 +119,7 @@ TEST_F(InProcessLibrary, SleepBlocksBetweenStepsUntilTheDeadlineAcrossMidnight) 
 }
 
 TEST(GetLastDayInMonth, MonthLengthsAcrossTheCenturyRules) {
-    struct Case {
-        int y, m, d;
-        double time;
-        short want;
-    };
-    const Case cases[] = {
+    const struct { int y, m, d; double time; short want; } cases[] = {
         {2023, 1, 1, 0, 31},      {2023, 1, 31, 0.5, 31},  {2023, 4, 15, 0, 30},    {2023, 6, 30, 0, 30},
         {2023, 9, 1, 0, 30},      {2023, 11, 11, 0, 30},   {2023, 3, 3, 0, 31},     {2023, 5, 5, 0, 31},
         {2023, 7, 7, 0, 31},      {2023, 8, 8, 0, 31},     {2023, 10, 10, 0, 31},   {1999, 12, 31, 0, 31},
@@ -160,16 +147,13 @@ TEST(GetLastDayInMonth, DateOutsideTheTypeGivesZeroWithoutError) {
 }
 
 TEST(IsLeapYear, EveryFourthYearWithoutTheCenturyRule) {
-    struct Case {
-        short year;
-        bool want;
-    };
-    const Case cases[] = {{1996, true}, {2000, true}, {1997, false}, {1900, true}, {2100, true},  {0, true},
-                          {-4, true},   {-1, false},  {32767, false}, {-32768, true}, {1998, false}, {-2, false}};
+    const std::pair<short, bool> cases[] = {{1996, true}, {2000, true},  {1997, false},  {1900, true},
+                                            {2100, true}, {0, true},     {-4, true},     {-1, false},
+                                            {32767, false}, {-32768, true}, {1998, false}, {-2, false}};
     auto df = dates();
-    for (const auto& c : cases) {
-        Variant leap = answer(df.get(), L"IsLeapYear", {vi2(c.year)}, VT_BOOL);
-        EXPECT_EQ(c.want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&leap.get())) << c.year;
+    for (auto [year, want] : cases) {
+        Variant leap = answer(df.get(), L"IsLeapYear", {vi2(year)}, VT_BOOL);
+        EXPECT_EQ(want ? VARIANT_TRUE : VARIANT_FALSE, V_BOOL(&leap.get())) << year;
     }
 }
 

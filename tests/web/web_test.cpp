@@ -2,6 +2,7 @@
 // page script calls them, with the files checked byte for byte.
 #include "client.h"
 #include "scratch.h"
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -20,11 +21,9 @@ protected:
     ComPtr<_ASPFunctions> asp = create<_ASPFunctions>(L"ASPFunctions");
 
     // GetCounter with or without Increment, which must succeed: "Integer n", "Long n" or "String text".
-    std::wstring count(const std::wstring& file) { return counter(Args{vstr(file.c_str())}); }
-    std::wstring count(const std::wstring& file, VARIANT increment) {
-        return counter(Args{vstr(file.c_str()), increment});
-    }
-    std::wstring counter(const Args& args) {
+    std::wstring count(const std::wstring& file, std::optional<VARIANT> increment = {}) {
+        Args args{vstr(file.c_str())};
+        if (increment) args.v.push_back(*increment);
         Call call;
         invoke(call, asp.get(), L"GetCounter", args);
         EXPECT_EQ(S_OK, call.hr);
@@ -52,16 +51,6 @@ using ComboList = Web;
 const std::wstring failed = L"String There was an error in the GetCounter function: ";
 
 } // namespace
-
-TEST_F(Counter, NewFileStartsAtIntegerOneThenCountsInLongs) {
-    std::wstring f = scratch(L"new.cnt");
-    DeleteFileW(f.c_str());
-    EXPECT_EQ(L"Integer 1", count(f, vbool(true)));
-    EXPECT_EQ("1\r\n", readFile(f));
-    EXPECT_EQ(L"Long 2", count(f, vbool(true)));
-    EXPECT_EQ("2\r\n", readFile(f));
-    EXPECT_EQ(L"Long 2", count(f));
-}
 
 TEST_F(Counter, OnlyTrueIncrements) {
     std::wstring f = scratch(L"only.cnt");
@@ -94,22 +83,27 @@ TEST_F(Counter, FirstLineIsReadByTheLeadingNumberRules) {
     }
 }
 
-TEST_F(Counter, FailuresAreErrorTextsAndKeepTheStoredCount) {
-    std::wstring f = scratch(L"fail.cnt");
-    writeFile(f, "");
-    EXPECT_EQ(failed + L"62 ...Input past end of file", count(f, vbool(true)));
-    EXPECT_EQ("", readFile(f));
-
-    writeFile(f, "2147483646\r\n");
-    EXPECT_EQ(L"Long 2147483647", count(f, vbool(true)));
-    EXPECT_EQ("2147483647\r\n", readFile(f));
-    EXPECT_EQ(failed + L"6 ...Overflow", count(f, vbool(true)));
-    EXPECT_EQ("2147483647\r\n", readFile(f)) << "the stored count stays readable and unchanged";
-    EXPECT_EQ(L"Long 2147483647", count(f));
-
-    writeFile(f, "3000000000\r\n");
-    EXPECT_EQ(failed + L"6 ...Overflow", count(f));
-
+// Calls on one counter file, at first missing: {written before (nullptr: as left), Increment True or
+// not given, result, file after}. A failure keeps the stored count readable and unchanged.
+TEST_F(Counter, ANewFileStartsAtIntegerOneThenLongsAndFailuresAreErrorTextsThatKeepTheCount) {
+    const std::wstring f = scratch(L"steps.cnt"), overflow = failed + L"6 ...Overflow";
+    DeleteFileW(f.c_str());
+    const struct { const char* before; bool increment; std::wstring result; const char* after; } steps[] = {
+        {nullptr, true, L"Integer 1", "1\r\n"},
+        {nullptr, true, L"Long 2", "2\r\n"},
+        {nullptr, false, L"Long 2", "2\r\n"},
+        {"", true, failed + L"62 ...Input past end of file", ""},
+        {"2147483646\r\n", true, L"Long 2147483647", "2147483647\r\n"},
+        {nullptr, true, overflow, "2147483647\r\n"},
+        {nullptr, false, L"Long 2147483647", "2147483647\r\n"},
+        {"3000000000\r\n", false, overflow, "3000000000\r\n"},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.result);
+        if (s.before) writeFile(f, s.before);
+        EXPECT_EQ(s.result, s.increment ? count(f, vbool(true)) : count(f));
+        EXPECT_EQ(s.after, readFile(f));
+    }
     // A missing folder, a folder, a hidden counter and the rest are in the fault table.
     EXPECT_EQ(failed + L"52 ...Bad file name or number", count(L"", vbool(true)));
 }
