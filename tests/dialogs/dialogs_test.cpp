@@ -67,9 +67,15 @@ void stepYearTo(HWND dlg, int year) {
 
 } // namespace
 
-TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogLaysOutMonthsStepsYearsAndEscapeReturnsToToday) {
-    pickDate result;
-    Caller caller([&](_FormFunctions* f) { result.call(f); });
+// The dialog opens on today; a day button chooses a date, and so does Enter on the button that has
+// the focus when it opens, day one. Closing it returns the date chosen last on its thread.
+TEST(Calendar, OpensOnTodayLaysOutMonthsStepsYearsAndTheDateIsKeptForLaterCallsOnItsThreadOnly) {
+    pickDate result, enter, closed, otherThread;
+    Caller caller([&](_FormFunctions* f) {
+        result.call(f);
+        enter.call(f);
+        closed.call(f);
+    });
     HWND dlg = dialogOf(caller.id(), L"Calendar");
     ASSERT_TRUE(dlg);
     EXPECT_EQ(0, GetWindowLongW(dlg, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
@@ -77,8 +83,7 @@ TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogLaysOutMonthsStepsYearsAndEscapeRe
     RECT client, window;
     GetClientRect(dlg, &client);
     GetWindowRect(dlg, &window);
-    EXPECT_EQ(190, client.right);
-    EXPECT_EQ(222, client.bottom);
+    EXPECT_EQ(std::make_pair(190L, 222L), std::make_pair(client.right, client.bottom));
     EXPECT_NEAR(GetSystemMetrics(SM_CXSCREEN) / 2, (window.left + window.right) / 2, 1);
 
     SYSTEMTIME t = today();
@@ -106,36 +111,25 @@ TEST(Calendar, OpensOnTodayAsAFixedOwnedDialogLaysOutMonthsStepsYearsAndEscapeRe
     chooseMonth(dlg, 3);
     stepYearTo(dlg, 1999);
     press(controlWithText(dlg, L"Button", L"5"));
-    caller.join();
-    EXPECT_EQ(S_OK, result.hr);
-    EXPECT_EQ(L"5/3/1999", result.text);
-}
-
-// Enter on the button that has the focus when the dialog opens chooses day one.
-TEST(Calendar, EnterChoosesDayOneAndTheDateIsKeptForLaterCallsOnItsThreadOnly) {
-    pickDate first, again, otherThread;
-    Caller caller([&](_FormFunctions* f) {
-        first.call(f);
-        again.call(f);
-    });
-    HWND dlg = dialogOf(caller.id(), L"Calendar");
-    ASSERT_TRUE(dlg);
-    key(focusOf(caller.id()), VK_RETURN);
     HWND second = dialogOf(caller.id(), L"Calendar", dlg);
     ASSERT_TRUE(second);
-    closeBox(second);
+    key(focusOf(caller.id()), VK_RETURN);
+    HWND third = dialogOf(caller.id(), L"Calendar", second);
+    ASSERT_TRUE(third);
+    closeBox(third);
     caller.join();
 
     Caller other([&](_FormFunctions* f) { otherThread.call(f); });
-    HWND third = dialogOf(other.id(), L"Calendar");
-    ASSERT_TRUE(third);
-    closeBox(third);
+    HWND elsewhere = dialogOf(other.id(), L"Calendar");
+    ASSERT_TRUE(elsewhere);
+    closeBox(elsewhere);
     other.join();
 
-    SYSTEMTIME t = today();
-    EXPECT_EQ(S_OK, first.hr);
-    EXPECT_EQ(L"1/" + num(t.wMonth) + L"/" + num(t.wYear), first.text);
-    EXPECT_EQ(first.text, again.text);
+    EXPECT_EQ(S_OK, result.hr);
+    EXPECT_EQ(L"5/3/1999", result.text);
+    EXPECT_EQ(S_OK, enter.hr);
+    EXPECT_EQ(L"1/" + num(t.wMonth) + L"/" + num(t.wYear), enter.text);
+    EXPECT_EQ(enter.text, closed.text);
     EXPECT_EQ(S_OK, otherThread.hr);
     EXPECT_EQ(L"", otherThread.text);
 }
