@@ -180,14 +180,9 @@ LRESULT CALLBACK recordingWindow(HWND w, UINT message, WPARAM wParam, LPARAM lPa
 // ExecuteAndWait returns when the child has ended, and not for a line that starts none.
 TEST_F(RegisteredLibrary, ExecuteAndWaitReturnsWhenTheChildHasEndedAnswersSentMessagesAndLeavesPostedOnes) {
     seen.clear();
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = recordingWindow;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"ZorExecuteAndWaitTest";
-    RegisterClassW(&windowClass);
-    zor::Window target(CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     windowClass.hInstance, nullptr));
+    zor::Window target(CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
     ASSERT_TRUE(target);
+    SetWindowLongPtrW(target.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordingWindow));
     SetTimer(target.get(), 1, 10, nullptr);
 
     auto w = make<W>(L"Win32Functions");

@@ -183,13 +183,9 @@ LRESULT CALLBACK recordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(Sleep, RunsTheCallersMessagesWhileWaiting) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = recordingProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ZorSleepTest";
-    RegisterClassW(&wc);
-    HWND hwnd = CreateWindowW(L"ZorSleepTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(hwnd);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordingProc));
 
     PostMessageW(hwnd, WM_APP + 1, 0, 0); // waiting before the call
     auto vf = various();
