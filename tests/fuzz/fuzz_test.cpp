@@ -29,11 +29,9 @@ public:
     // Characters of the given alphabet, or from anywhere (NULs, line ends, non-ANSI) when empty.
     std::wstring text(size_t n, std::wstring_view alphabet = {}) {
         static const std::wstring any = L"a Z09.,\\/:\"\t\r\n\0&H-+eE\x00E9\x00FF\x20AC\x4E2D\xD800"s;
+        const std::wstring_view from = alphabet.empty() ? std::wstring_view(any) : alphabet;
         std::wstring s;
-        for (size_t i = 0; i < n; ++i) {
-            if (alphabet.empty() && below(8) == 0) s += wchar_t(1 + below(0xFFFE));
-            else s += (alphabet.empty() ? std::wstring_view(any) : alphabet)[below((alphabet.empty() ? any.size() : alphabet.size()))];
-        }
+        for (size_t i = 0; i < n; ++i) s += alphabet.empty() && below(8) == 0 ? wchar_t(1 + below(0xFFFE)) : from[below(from.size())];
         return s;
     }
     // Text that the system ANSI code page holds: ASCII and Latin-1 letters.

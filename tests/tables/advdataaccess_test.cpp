@@ -12,10 +12,7 @@ using namespace test;
 
 namespace {
 
-std::wstring data(const std::wstring& name) {
-    const wchar_t* root = _wgetenv(L"ZOR_TESTDATA");
-    return std::wstring(root ? root : L".") + L"\\xbase\\" + name;
-}
+std::wstring data(const std::wstring& name) { return testData(L"xbase\\" + name); }
 
 std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -182,13 +179,9 @@ TEST_F(Recorded, EachMethodMakesItsOneCall) {
 
 // The result readings: a handle or True only for code 0 (and found exactly 1).
 TEST_F(Recorded, ResultCodesAndFoundValues) {
-    struct Case {
-        uint32_t code;
-        uint16_t found;
-        bool ok;
-    } cases[] = {{0, 1, true}, {0, 0, false}, {0, 2, false}, {0xFFFF, 1, false}, {1008, 1, false},
+    const struct { uint32_t code; uint16_t found; bool ok; } cases[] = {{0, 1, true}, {0, 0, false}, {0, 2, false}, {0xFFFF, 1, false}, {1008, 1, false},
                  {0xFFFFFFFF, 1, false}, {70000, 1, false}, {0x10000, 1, false}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         engine.code = c.code;
         engine.found = c.found;
         SCOPED_TRACE(c.code);
