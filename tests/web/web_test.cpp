@@ -54,32 +54,27 @@ const std::wstring failed = L"String There was an error in the GetCounter functi
 
 TEST_F(Counter, OnlyTrueIncrements) {
     std::wstring f = scratch(L"only.cnt");
-    struct Case {
-        VARIANT v;
-        bool counts;
-    } cases[] = {{vmissing(), false},      {vbool(false), false},   {vi2(1), false},
-                 {vstr(L"yes"), false},    {vtype(VT_EMPTY), false}, {vtype(VT_NULL), false},
-                 {vi2(-1), true},          {vstr(L"-1"), true},      {vbool(true), true}};
-    for (Case& c : cases) {
+    const std::pair<VARIANT, bool> cases[] = {
+        {vmissing(), false},     {vbool(false), false}, {vi2(1), false},      {vstr(L"yes"), false},
+        {vtype(VT_EMPTY), false}, {vtype(VT_NULL), false}, {vi2(-1), true}, {vstr(L"-1"), true}, {vbool(true), true}};
+    for (auto [increment, counts] : cases) {
         writeFile(f, "7 visitors\r\nsecond line\r\n");
-        EXPECT_EQ(c.counts ? L"Long 8" : L"Long 7", count(f, c.v)); // the call frees c.v
-        EXPECT_EQ(c.counts ? std::string("8\r\n") : std::string("7 visitors\r\nsecond line\r\n"), readFile(f));
+        EXPECT_EQ(counts ? L"Long 8" : L"Long 7", count(f, increment)); // the call frees increment
+        EXPECT_EQ(counts ? std::string("8\r\n") : std::string("7 visitors\r\nsecond line\r\n"), readFile(f));
     }
 }
 
 TEST_F(Counter, FirstLineIsReadByTheLeadingNumberRules) {
     std::wstring f = scratch(L"rules.cnt");
-    struct Case {
-        const char* content;
-        long value;
-    } cases[] = {{"  41 visitors\r\n", 41}, {"12.5\r\n", 12}, {"13.5\r\n", 14}, {"1 2 3\r\n", 123}, {"\t9\r\n", 9},
-                 {"&H10\r\n", 16}, {"&O17", 15}, {"-5\r\n", -5}, {"1e3\r\n", 1000}, {"abc\r\n", 0}, {"\r\n42\r\n", 0},
-                 {"42", 42}, {"4\n2\r\n", 42}, {"7\r9\r\n", 7}, {"2147483646\r\n", 2147483646}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.content);
-        writeFile(f, c.content);
-        EXPECT_EQ(L"Long " + std::to_wstring(c.value), count(f));
-        EXPECT_EQ(c.content, readFile(f)) << "reading leaves the file as it was";
+    const std::pair<const char*, long> cases[] = {
+        {"  41 visitors\r\n", 41}, {"12.5\r\n", 12}, {"13.5\r\n", 14}, {"1 2 3\r\n", 123}, {"\t9\r\n", 9},
+        {"&H10\r\n", 16}, {"&O17", 15}, {"-5\r\n", -5}, {"1e3\r\n", 1000}, {"abc\r\n", 0}, {"\r\n42\r\n", 0},
+        {"42", 42}, {"4\n2\r\n", 42}, {"7\r9\r\n", 7}, {"2147483646\r\n", 2147483646}};
+    for (auto [content, value] : cases) {
+        SCOPED_TRACE(content);
+        writeFile(f, content);
+        EXPECT_EQ(L"Long " + std::to_wstring(value), count(f));
+        EXPECT_EQ(content, readFile(f)) << "reading leaves the file as it was";
     }
 }
 
@@ -162,10 +157,7 @@ TEST_F(FileDate, LongDateOfTheLastChangeInLocalTime) {
 
 TEST_F(ReadTextFile, LinesBecomeHtmlText) {
     std::wstring f = scratch(L"page.txt");
-    struct Case {
-        const char* content;
-        const wchar_t* html;
-    } cases[] = {{"Hello\r\n\r\nWorld\r\n", L"Hello<BR><P></P>World<BR>"},
+    const std::pair<const char*, const wchar_t*> cases[] = {{"Hello\r\n\r\nWorld\r\n", L"Hello<BR><P></P>World<BR>"},
                  {"Hello\r\n\r\nWorld", L"Hello<BR><P></P>World<BR>"},
                  {"", L""},
                  {"   \r\n", L"<P></P>"},
@@ -175,10 +167,10 @@ TEST_F(ReadTextFile, LinesBecomeHtmlText) {
                  {"a\rb", L"a<BR>b<BR>"},
                  {"\t\r\n", L"\t<BR>"},
                  {"Caf\xE9\r\n", L"Caf\x00E9<BR>"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.content);
-        writeFile(f, c.content);
-        EXPECT_EQ(c.html, text(L"ReadTextFile", {vstr(f.c_str())}));
+    for (auto [content, html] : cases) {
+        SCOPED_TRACE(content);
+        writeFile(f, content);
+        EXPECT_EQ(html, text(L"ReadTextFile", {vstr(f.c_str())}));
     }
 }
 
