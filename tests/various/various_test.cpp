@@ -205,6 +205,7 @@ TEST(NullPointers, EveryMethodAnswersEPointer) {
     auto vf = various();
     auto df = create<_DateFunctions>(L"DateFunctions");
     auto ef = create<_EncryptFunctions>(L"EncryptFunctions");
+    auto ff = create<_FormFunctions>(L"FormFunctions");
     Bstr a(L"a"), b(L"b");
     double seconds = 0;
     VARIANT_BOOL flag;
@@ -218,4 +219,6 @@ TEST(NullPointers, EveryMethodAnswersEPointer) {
     EXPECT_EQ(E_POINTER, ef->EncryptString(a.get(), b.get(), nullptr));
     EXPECT_EQ(E_POINTER, ef->DecryptString(a.get(), b.get(), nullptr));
     EXPECT_EQ(E_POINTER, ef->CryptFile(a.get(), b.get(), b.get(), zor::missingArg(), nullptr));
+    EXPECT_EQ(E_POINTER, ff->GetUserDetails(nullptr, a.inout(), &flag)); // the Strings are by reference
+    EXPECT_EQ(E_POINTER, ff->GetUserDetails(a.inout(), nullptr, &flag));
 }
