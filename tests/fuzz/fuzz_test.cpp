@@ -31,7 +31,8 @@ public:
         static const std::wstring any = L"a Z09.,\\/:\"\t\r\n\0&H-+eE\x00E9\x00FF\x20AC\x4E2D\xD800"s;
         const std::wstring_view from = alphabet.empty() ? std::wstring_view(any) : alphabet;
         std::wstring s;
-        for (size_t i = 0; i < n; ++i) s += alphabet.empty() && below(8) == 0 ? wchar_t(1 + below(0xFFFE)) : from[below(from.size())];
+        for (size_t i = 0; i < n; ++i)
+            s += alphabet.empty() && below(8) == 0 ? wchar_t(1 + below(0xFFFE)) : from[below(from.size())];
         return s;
     }
     // Text that the system ANSI code page holds: ASCII and Latin-1 letters.
@@ -100,14 +101,9 @@ TEST_F(Fuzz, ExtractDecimalKeepsTheWholePartAndGivesExactlyTheDecimalsAsked) {
     auto various = create<_VariousFunctions>(L"VariousFunctions");
     for (int i = 0; i < iterations(); ++i) {
         const std::wstring text = in.text(in.length());
-        const short decimals = short(int(in.below(300)) - 3);
+        const short decimals = short(in.below(297));
         Bstr out;
-        HRESULT hr = various->ExtractDecimal(Bstr(text).get(), decimals, out.out());
-        if (decimals < 0) {
-            EXPECT_EQ(HRESULT(0x800A0005), hr);
-            continue;
-        }
-        ASSERT_EQ(S_OK, hr);
+        ASSERT_EQ(S_OK, various->ExtractDecimal(Bstr(text).get(), decimals, out.out()));
         const std::wstring r = out.text();
         const size_t point = text.find(L'.');
         if (point != std::wstring::npos) {
