@@ -150,16 +150,18 @@ TEST(Calendar, OpensOnTodayLaysOutMonthsStepsYearsAndTheDateIsKeptForLaterCallsO
 // ---- logon ---------------------------------------------------------------------------------
 
 // Enter in a text box acts as OK; backing out by Escape, Cancel, the close box or Alt+C (the
-// access key) clears the name and keeps the password.
-TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOut) {
-    enum Way { enter, escape, cancel, close, altC };
+// access key) clears the name and keeps the password. OK on a blank name is answered with a
+// message box, and the blank name is selected again: typing replaces it.
+TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOutAndABlankNameIsRefused) {
+    enum Way { enter, escape, cancel, close, altC, blank };
     struct Case { std::wstring name, password; Way way; VARIANT_BOOL ok; std::wstring wantName, wantPassword; };
     const Case cases[] = {{L"abcdefghijklm", L"1234567890123", enter, VARIANT_TRUE, L"abcdefghijkl", L"123456789012"},
                           {L" bob ", L"", enter, VARIANT_TRUE, L" bob ", L""},
                           {L"carol", L"", escape, VARIANT_FALSE, L"", L"old password"},
                           {L"carol", L"", cancel, VARIANT_FALSE, L"", L"old password"},
                           {L"carol", L"", close, VARIANT_FALSE, L"", L"old password"},
-                          {L"carol", L"", altC, VARIANT_FALSE, L"", L"old password"}};
+                          {L"carol", L"", altC, VARIANT_FALSE, L"", L"old password"},
+                          {L"   ", L"", blank, VARIANT_TRUE, L"dave", L""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "way " << c.way);
         Logon result;
@@ -185,38 +187,28 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOut) {
         if (c.way == cancel) press(controlWithText(dlg, L"Button", L"&Cancel"));
         if (c.way == close) closeBox(dlg);
         if (c.way == altC) PostMessageW(boxes[0], WM_SYSCHAR, L'c', 1 << 29);
+        if (c.way == blank) {
+            PostMessageW(controlWithText(dlg, L"Button", L"&OK"), BM_CLICK, 0, 0); // the box blocks the click
+            HWND box = dialogOf(caller.id(), L"Logon", dlg);
+            ASSERT_TRUE(box);
+            EXPECT_EQ(dlg, GetWindow(box, GW_OWNER));
+            EXPECT_TRUE(controlWithText(box, L"Static", L"Please enter your username..."));
+            std::vector<std::wstring> buttons;
+            for (HWND b : controls(box, L"Button"))
+                if (IsWindowVisible(b)) buttons.push_back(textOf(b));
+            EXPECT_EQ(std::vector<std::wstring>{L"OK"}, buttons);
+            key(focusOf(caller.id()), VK_RETURN);
+            EXPECT_TRUE(waitFor([&] { return !IsWindow(box) && focusOf(caller.id()) == boxes[0]; }));
+            EXPECT_TRUE(IsWindowVisible(dlg));
+            type(boxes[0], L"dave");
+            key(boxes[0], VK_RETURN);
+        }
         caller.join();
         EXPECT_EQ(S_OK, result.hr);
         EXPECT_EQ(c.ok, result.ok);
         EXPECT_EQ(c.wantName, result.name);
         EXPECT_EQ(c.wantPassword, result.password);
     }
-}
-
-TEST(Logon, ABlankNameIsAnsweredWithAMessageBox) {
-    Logon result;
-    Caller caller([&](_FormFunctions* f) { result.call(f); });
-    HWND dlg = dialogOf(caller.id(), L"Logon");
-    ASSERT_TRUE(dlg);
-    HWND name = controls(dlg, L"Edit")[0];
-    type(name, L"   ");
-    PostMessageW(controlWithText(dlg, L"Button", L"&OK"), BM_CLICK, 0, 0); // the box blocks the click
-    HWND box = dialogOf(caller.id(), L"Logon", dlg);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(dlg, GetWindow(box, GW_OWNER));
-    EXPECT_TRUE(controlWithText(box, L"Static", L"Please enter your username..."));
-    std::vector<std::wstring> buttons;
-    for (HWND b : controls(box, L"Button"))
-        if (IsWindowVisible(b)) buttons.push_back(textOf(b));
-    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, buttons);
-    key(focusOf(caller.id()), VK_RETURN);
-    EXPECT_TRUE(waitFor([&] { return !IsWindow(box) && focusOf(caller.id()) == name; }));
-    EXPECT_TRUE(IsWindowVisible(dlg));
-    type(name, L"dave");
-    key(name, VK_RETURN);
-    caller.join();
-    EXPECT_EQ(VARIANT_TRUE, result.ok);
-    EXPECT_EQ(L"dave", result.name); // the blank name was selected, typing replaced it
 }
 
 // ---- about boxes ---------------------------------------------------------------------------
