@@ -32,15 +32,14 @@ protected:
         if (V_VT(&r) == VT_I4) return L"Long " + std::to_wstring(V_I4(&r));
         return V_VT(&r) == VT_BSTR ? L"String " + call.text() : L"type " + std::to_wstring(V_VT(&r));
     }
-    std::wstring text(const wchar_t* method, std::vector<VARIANT> args) {
+    std::wstring text(const wchar_t* method, const Args& args) {
         Call call;
         invoke(call, asp.get(), method, args);
-        for (auto& a : args) VariantClear(&a);
         EXPECT_EQ(S_OK, call.hr);
         EXPECT_EQ(VT_BSTR, V_VT(&call.result.get()));
         return call.text();
     }
-    std::wstring combo(std::vector<VARIANT> args) { return text(L"ComboListDirectory", args); }
+    std::wstring combo(const Args& args) { return text(L"ComboListDirectory", args); }
 };
 
 using Counter = Web;
