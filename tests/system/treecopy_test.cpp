@@ -91,18 +91,20 @@ using Tree = std::map<std::wstring, std::string>;
 // Every folder under root and the files in them that pattern selects through the platform's own
 // matching, by path from root: "<folder>" or the file's bytes. Every folder, also without a
 // matching file: each level of a copy by pattern makes its destination folder.
-void listTree(const std::wstring& root, Tree& out, const std::wstring& pattern = L"*", const std::wstring& under = L"") {
+Tree listTree(const std::wstring& root, const std::wstring& pattern = L"*", const std::wstring& under = L"") {
+    Tree out;
     for (bool folders : {true, false}) {
         WIN32_FIND_DATAW f;
         HANDLE h = FindFirstFileW((root + under + (folders ? L"*" : pattern)).c_str(), &f);
         for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f)) {
             const std::wstring name = f.cFileName, path = under + name;
             if (name == L"." || name == L".." || folders != bool(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (folders) listTree(root, out, pattern, path + L"\\");
+            if (folders) out.merge(listTree(root, pattern, path + L"\\"));
             out[path] = folders ? "<folder>" : readFile(root + path);
         }
         if (h != INVALID_HANDLE_VALUE) FindClose(h);
     }
+    return out;
 }
 
 // The paths whose entries differ between two trees, empty when they are the same.
@@ -277,8 +279,7 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         const std::wstring dir = scratchDir(L"treecompare"), src = dir + L"src";
         CreateDirectoryW(src.c_str(), nullptr);
         randomTree(r, src + L"\\");
-        Tree source, copied, reference, selected, matched;
-        listTree(src + L"\\", source);
+        const Tree source = listTree(src + L"\\");
         files += source.size();
         SCOPED_TRACE("tree " + std::to_string(t) + ", " + std::to_string(source.size()) + " entries");
 
@@ -293,19 +294,16 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         theirs += Clock::now() - t1;
         ours += t1 - t0;
         ASSERT_EQ(S_OK, call.hr);
-        listTree(dir + L"ours\\", copied);
-        listTree(dir + L"theirs\\", reference);
+        const Tree reference = listTree(dir + L"theirs\\");
         EXPECT_EQ("", differences(source, reference)) << "CopyFolder itself";
-        EXPECT_EQ("", differences(reference, copied));
+        EXPECT_EQ("", differences(reference, listTree(dir + L"ours\\")));
 
         // By pattern, into a fresh folder, made beforehand or not.
         const wchar_t* pattern = patterns[t % std::size(patterns)];
         if (t % 2 == 0) CreateDirectoryW((dir + L"matched").c_str(), nullptr);
         from = src, to = dir + L"matched";
         EXPECT_EQ(-1, copyTree(from, to, -1, 0, pattern));
-        listTree(dir + L"matched\\", matched);
-        listTree(src + L"\\", selected, pattern);
-        EXPECT_EQ("", differences(selected, matched)) << pattern;
+        EXPECT_EQ("", differences(listTree(src + L"\\", pattern), listTree(dir + L"matched\\"))) << pattern;
 
         // A destination whose parent is missing: the same error, nothing made.
         Bstr from3(src), to3(dir + L"nowhere\\ours"), all(L"*.*");
@@ -326,11 +324,11 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     const std::wstring dir = scratchDir(L"treecopythreads"), here = dir + L"here", before = cwd();
     auto path = [&](const wchar_t* kind, int i, int n = 0) { return dir + kind + std::to_wstring(i) + L"-" + std::to_wstring(n); };
     Random r{7};
-    Tree source[2], relative;
+    Tree source[2];
     for (int i : {0, 1}) {
         CreateDirectoryW(path(L"src", i).c_str(), nullptr);
         randomTree(r, path(L"src", i) + L"\\", 40);
-        listTree(path(L"src", i) + L"\\", source[i]);
+        source[i] = listTree(path(L"src", i) + L"\\");
     }
     CreateDirectoryW(here.c_str(), nullptr);
     SetCurrentDirectoryW(here.c_str());
@@ -338,12 +336,10 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     short results[2][20] = {};
     auto copies = [&](int i) {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (auto w = create<_Win32Functions>(L"Win32Functions"))
-            for (int n = 0; n < 20; ++n) {
-                Bstr from(path(L"src", i)), to(path(L"dst", i, n)), all(L"*.*");
-                short subDirs = -1;
-                w->CopyFiles(from.inout(), to.inout(), &subDirs, all.inout(), &results[i][n]);
-            }
+        for (int n = 0; n < 20; ++n) {
+            std::wstring from = path(L"src", i), to = path(L"dst", i, n);
+            results[i][n] = copyTree(from, to, -1, 0, L"*.*");
+        }
         CoUninitialize();
         --copying;
     };
@@ -356,11 +352,8 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     EXPECT_EQ(0, moved) << "samples of another current directory";
     for (int i : {0, 1})
         for (int n = 0; n < 20; ++n) {
-            Tree copied;
-            listTree(path(L"dst", i, n) + L"\\", copied);
             EXPECT_EQ(-1, results[i][n]);
-            EXPECT_EQ("", differences(source[i], copied)) << i << " " << n;
+            EXPECT_EQ("", differences(source[i], listTree(path(L"dst", i, n) + L"\\"))) << i << " " << n;
         }
-    listTree(here + L"\\", relative);
-    EXPECT_EQ(static_cast<size_t>(made), relative.size());
+    EXPECT_EQ(static_cast<size_t>(made), listTree(here + L"\\").size());
 }
