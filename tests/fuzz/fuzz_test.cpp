@@ -162,8 +162,8 @@ TEST_F(Fuzz, IniValuesReadBackAsWrittenAndHostileOnesFailQuietly) {
     const std::wstring ini = scratchDir(L"fuzz_ini") + L"values.ini";
     for (int i = 0; i < iterations(); ++i) {
         const std::wstring section = L"S" + std::to_wstring(in.below(5)), key = L"k" + std::to_wstring(i);
-        std::wstring value = in.text(1 + in.below(200), L"ab Z09.,\\/:=[];\t&#%()"sv);
-        value = L"v" + value + L"v"; // no blank or quote at either end: nothing for the reader to trim
+        // No blank or quote at either end: nothing for the reader to trim.
+        const std::wstring value = L"v" + in.text(1 + in.below(200), L"ab Z09.,\\/:=[];\t&#%()"sv) + L"v";
         VARIANT_BOOL ok = 0;
         ASSERT_EQ(S_OK, tf->WriteINIFile(Bstr(ini).get(), Bstr(section).get(), Bstr(key).get(), Bstr(value).get(), &ok));
         EXPECT_EQ(VARIANT_TRUE, ok);
@@ -203,8 +203,7 @@ TEST_F(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
         }
         ASSERT_EQ(VT_I4, V_VT(&call.result.get()));
         const long count = V_I4(&call.result.get());
-        const bool plain = content.rfind(std::to_string(stored) + "\r", 0) == 0;
-        if (plain) {
+        if (content.rfind(std::to_string(stored) + "\r", 0) == 0) { // the stored count, then a line end
             EXPECT_EQ(stored + (increment ? 1 : 0), count) << content;
         }
         if (increment) {

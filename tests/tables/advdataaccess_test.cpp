@@ -274,8 +274,7 @@ TEST_F(Fixtures, HandlesLiveUntilClosedOrAnotherObjectIsMade) {
 
 TEST_F(Fixtures, BadInputFailsCleanly) {
     std::wstring scratch = scratchDir(L"tables");
-    std::string customer = readFile(data(L"CUSTOMER.DBF"));
-    writeFile(scratch + L"SHORT.DBF", customer.substr(0, 5000));
+    writeFile(scratch + L"SHORT.DBF", readFile(data(L"CUSTOMER.DBF")).substr(0, 5000));
     writeFile(scratch + L"EMPTY.DBF", "");
     std::wstring huge(1000000, L'A');
     for (const std::wstring& name : {scratch + L"SHORT.DBF", scratch + L"EMPTY.DBF", std::wstring(), huge,
