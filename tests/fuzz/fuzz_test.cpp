@@ -53,8 +53,6 @@ std::wstring call(HRESULT& hr, HRESULT (STDMETHODCALLTYPE _EncryptFunctions::*m)
     return out.text();
 }
 
-bool isUpperHex(const std::wstring& s) { return s.find_first_not_of(L"0123456789ABCDEF") == std::wstring::npos; }
-
 } // namespace
 
 class Fuzz : public testing::Test {
@@ -70,7 +68,7 @@ TEST_F(Fuzz, ScrambledStringsRoundTripAndFailOnlyAsDocumented) {
         const std::wstring scrambled = call(hr, &_EncryptFunctions::EncryptString, crypt.get(), text, password);
         ASSERT_EQ(S_OK, hr);
         ASSERT_EQ(2 * text.size(), scrambled.size());
-        ASSERT_TRUE(isUpperHex(scrambled));
+        ASSERT_EQ(std::wstring::npos, scrambled.find_first_not_of(L"0123456789ABCDEF")) << "upper-case hex";
         ASSERT_EQ(text, call(hr, &_EncryptFunctions::DecryptString, crypt.get(), scrambled, password));
         // The digits are read leniently: either case, and a blank, tab or line feed in place of a
         // leading zero reads the same.
