@@ -45,9 +45,8 @@ void expectMonth(HWND dlg, int offset, int days) {
         ++shown;
         int i = offset + std::stoi(textOf(b)) - 1;
         RECT r = placeIn(dlg, b);
-        EXPECT_EQ(lefts[i % 7] / 15, r.left) << "day " << textOf(b).c_str();
-        EXPECT_EQ((360 + 360 * (i / 7)) / 15, r.top) << "day " << textOf(b).c_str();
-        EXPECT_EQ(25, r.right - r.left);
+        EXPECT_EQ((std::vector<LONG>{lefts[i % 7] / 15, (360 + 360 * (i / 7)) / 15, 25}),
+                  (std::vector<LONG>{r.left, r.top, r.right - r.left})) << "day " << textOf(b).c_str();
         EXPECT_FALSE(isBold(b));
     }
     EXPECT_EQ(days, shown);

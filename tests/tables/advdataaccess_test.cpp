@@ -156,8 +156,7 @@ TEST_F(Recorded, EachMethodMakesItsOneCall) {
     LONG table = 7, index = 9;
     EXPECT_TRUE(t.closeIndex(index));
     EXPECT_TRUE(t.closeTable(table));
-    EXPECT_EQ(7, table); // the caller's handles are left as they were
-    EXPECT_EQ(9, index);
+    EXPECT_EQ(std::make_pair(7L, 9L), std::make_pair(table, index)); // the caller's handles are left as they were
     EXPECT_TRUE(t.closeAll());
     VARIANT_BOOL flag = VARIANT_FALSE;
     EXPECT_TRUE(t.locate(7, L"ACTIVE", flag));
