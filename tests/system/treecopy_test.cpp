@@ -28,10 +28,11 @@ std::wstring cwd() {
     return std::wstring(b, GetCurrentDirectoryW(MAX_PATH, b));
 }
 
-// CopyFiles with "*.txt"; the automation error it ends with must be `error`.
-short copyTree(std::wstring& src, std::wstring& dst, short subDirs = -1, long error = 0) {
+// CopyFiles (with "*.txt" unless told); the automation error it ends with must be `error`.
+short copyTree(std::wstring& src, std::wstring& dst, short subDirs = -1, long error = 0,
+               std::wstring pattern = L"*.txt") {
     auto w = create<W>(L"Win32Functions");
-    std::wstring before = cwd(), pattern = L"*.txt";
+    std::wstring before = cwd();
     short result = 99;
     EXPECT_EQ(error, errorOf([&] { result = call(w.get(), &W::CopyFiles, src, dst, subDirs, pattern); }));
     EXPECT_EQ(before, cwd()) << "current directory restored";
@@ -90,28 +91,29 @@ using Tree = std::map<std::wstring, std::string>;
 // Every folder under root and the files in them that pattern selects through the platform's own
 // matching, by path from root: "<folder>" or the file's bytes. Every folder, also without a
 // matching file: each level of a copy by pattern makes its destination folder.
-void listTree(const std::wstring& root, Tree& out, const std::wstring& pattern = L"*", const std::wstring& under = L"") {
+Tree listTree(const std::wstring& root, const std::wstring& pattern = L"*", const std::wstring& under = L"") {
+    Tree out;
     for (bool folders : {true, false}) {
         WIN32_FIND_DATAW f;
         HANDLE h = FindFirstFileW((root + under + (folders ? L"*" : pattern)).c_str(), &f);
         for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f)) {
             const std::wstring name = f.cFileName, path = under + name;
             if (name == L"." || name == L".." || folders != bool(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (folders) listTree(root, out, pattern, path + L"\\");
+            if (folders) out.merge(listTree(root, pattern, path + L"\\"));
             out[path] = folders ? "<folder>" : readFile(root + path);
         }
         if (h != INVALID_HANDLE_VALUE) FindClose(h);
     }
+    return out;
 }
 
 // The paths whose entries differ between two trees, empty when they are the same.
 std::string differences(const Tree& want, const Tree& got) {
-    std::set<std::wstring> paths;
-    for (auto* tree : {&want, &got})
-        for (auto& entry : *tree) paths.insert(entry.first);
     std::string out;
-    for (const std::wstring& p : paths)
-        if (!want.count(p) || !got.count(p) || want.at(p) != got.at(p)) out += std::string(p.begin(), p.end()) + "; ";
+    for (auto& [path, entry] : want)
+        if (!got.count(path) || got.at(path) != entry) out += std::string(path.begin(), path.end()) + "; ";
+    for (auto& [path, entry] : got)
+        if (!want.count(path)) out += std::string(path.begin(), path.end()) + "; ";
     return out;
 }
 
@@ -140,9 +142,7 @@ TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevelByFullOrRelativePath) {
                               {L"sub\\Deep\\d.txt", "deep"}, {L"b.log", "<missing>"}, {L"h.txt", "<missing>"},
                               {L"s.txt", "<missing>"}, {L"Hidden\\e.txt", "<missing>"}})
         EXPECT_EQ(text, readFile(root + L"dst\\" + file)) << file;
-    WIN32_FIND_DATAW made;
-    FindClose(FindFirstFileW((root + L"dst\\sub\\deep").c_str(), &made));
-    EXPECT_STREQ(L"Deep", made.cFileName); // named as listed
+    EXPECT_EQ(1u, listTree(root + L"dst\\sub\\").count(L"Deep")); // named as listed
     EXPECT_FALSE(exists(root + L"dst\\System"));
 
     // Relative paths name the same folders at every level.
@@ -246,24 +246,17 @@ TEST(TreeCopy, AFileThatCannotBeCopiedIsPassedOverAndTheResultSaysSo) {
         ASSERT_TRUE(!held || held->held());
         if (c.obstacle >= readOnly)
             writeFile(blocked, "old"), SetFileAttributesW(blocked.c_str(), c.obstacle == readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_HIDDEN);
-        short result = copyTree(src, dst);
-        bool arrived = true;
-        for (auto [file, text] : files) {
-            bool here = readFile(root + L"dst\\" + file) == text;
-            if (file == std::wstring(c.file)) arrived = here;
-            else EXPECT_TRUE(here) << file << " beside " << c.file;
-        }
-        EXPECT_FALSE(arrived) << c.file << " " << c.obstacle;
-        EXPECT_EQ(0, result) << c.file << " " << c.obstacle;
+        EXPECT_EQ(0, copyTree(src, dst)) << c.file << " " << c.obstacle;
+        for (auto [file, text] : files) // all but the blocked file arrived
+            EXPECT_EQ(file != std::wstring(c.file), readFile(root + L"dst\\" + file) == text)
+                << file << " beside " << c.file << " " << c.obstacle;
         SetFileAttributesW(blocked.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 
 TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
-    const char* trees = std::getenv("ZOR_TREES");
-    const char* seed = std::getenv("ZOR_TREE_SEED");
-    const int count = trees ? std::atoi(trees) : 10;
-    Random r{seed ? static_cast<unsigned>(std::atol(seed)) : 20261207u};
+    const int count = std::getenv("ZOR_TREES") ? std::atoi(std::getenv("ZOR_TREES")) : 10;
+    Random r{std::getenv("ZOR_TREE_SEED") ? unsigned(std::atol(std::getenv("ZOR_TREE_SEED"))) : 20261207u};
     auto w = create<_Win32Functions>(L"Win32Functions");
     CLSID fsoClass;
     ASSERT_EQ(S_OK, CLSIDFromProgID(L"Scripting.FileSystemObject", &fsoClass));
@@ -277,41 +270,35 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         const std::wstring dir = scratchDir(L"treecompare"), src = dir + L"src";
         CreateDirectoryW(src.c_str(), nullptr);
         randomTree(r, src + L"\\");
-        Tree source, copied, reference, selected, matched;
-        listTree(src + L"\\", source);
+        const Tree source = listTree(src + L"\\");
         files += source.size();
         SCOPED_TRACE("tree " + std::to_string(t) + ", " + std::to_string(source.size()) + " entries");
 
         // The whole tree, into a folder that exists or, as CopyFolder's, one that does not yet.
         if (t % 2) CreateDirectoryW((dir + L"ours").c_str(), nullptr);
-        Bstr from(src), to(dir + L"ours"), all(L"*.*");
-        short subDirs = -1, result = 0;
+        std::wstring from = src, to = dir + L"ours";
         Clock::time_point t0 = Clock::now();
-        ASSERT_EQ(S_OK, w->CopyFiles(from.inout(), to.inout(), &subDirs, all.inout(), &result));
+        EXPECT_EQ(-1, copyTree(from, to, -1, 0, L"*.*"));
         Clock::time_point t1 = Clock::now();
         Call call;
         invoke(call, fso.get(), L"CopyFolder", Args{vstr(src.c_str()), vstr((dir + L"theirs").c_str()), vbool(true)});
         theirs += Clock::now() - t1;
         ours += t1 - t0;
         ASSERT_EQ(S_OK, call.hr);
-        EXPECT_EQ(-1, result);
-        listTree(dir + L"ours\\", copied);
-        listTree(dir + L"theirs\\", reference);
+        const Tree reference = listTree(dir + L"theirs\\");
         EXPECT_EQ("", differences(source, reference)) << "CopyFolder itself";
-        EXPECT_EQ("", differences(reference, copied));
+        EXPECT_EQ("", differences(reference, listTree(dir + L"ours\\")));
 
         // By pattern, into a fresh folder, made beforehand or not.
         const wchar_t* pattern = patterns[t % std::size(patterns)];
         if (t % 2 == 0) CreateDirectoryW((dir + L"matched").c_str(), nullptr);
-        Bstr from2(src), to2(dir + L"matched"), pat(pattern);
-        ASSERT_EQ(S_OK, w->CopyFiles(from2.inout(), to2.inout(), &subDirs, pat.inout(), &result));
-        EXPECT_EQ(-1, result);
-        listTree(dir + L"matched\\", matched);
-        listTree(src + L"\\", selected, pattern);
-        EXPECT_EQ("", differences(selected, matched)) << pattern;
+        from = src, to = dir + L"matched";
+        EXPECT_EQ(-1, copyTree(from, to, -1, 0, pattern));
+        EXPECT_EQ("", differences(listTree(src + L"\\", pattern), listTree(dir + L"matched\\"))) << pattern;
 
         // A destination whose parent is missing: the same error, nothing made.
-        Bstr from3(src), to3(dir + L"nowhere\\ours");
+        Bstr from3(src), to3(dir + L"nowhere\\ours"), all(L"*.*");
+        short subDirs = -1, result = 0;
         Call nowhere;
         invoke(nowhere, fso.get(), L"CopyFolder", Args{vstr(src.c_str()), vstr((dir + L"nowhere\\theirs").c_str()), vbool(true)});
         EXPECT_EQ(nowhere.excep.scode, w->CopyFiles(from3.inout(), to3.inout(), &subDirs, all.inout(), &result));
@@ -328,11 +315,11 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     const std::wstring dir = scratchDir(L"treecopythreads"), here = dir + L"here", before = cwd();
     auto path = [&](const wchar_t* kind, int i, int n = 0) { return dir + kind + std::to_wstring(i) + L"-" + std::to_wstring(n); };
     Random r{7};
-    Tree source[2], relative;
+    Tree source[2];
     for (int i : {0, 1}) {
         CreateDirectoryW(path(L"src", i).c_str(), nullptr);
         randomTree(r, path(L"src", i) + L"\\", 40);
-        listTree(path(L"src", i) + L"\\", source[i]);
+        source[i] = listTree(path(L"src", i) + L"\\");
     }
     CreateDirectoryW(here.c_str(), nullptr);
     SetCurrentDirectoryW(here.c_str());
@@ -340,12 +327,10 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     short results[2][20] = {};
     auto copies = [&](int i) {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        if (auto w = create<_Win32Functions>(L"Win32Functions"))
-            for (int n = 0; n < 20; ++n) {
-                Bstr from(path(L"src", i)), to(path(L"dst", i, n)), all(L"*.*");
-                short subDirs = -1;
-                w->CopyFiles(from.inout(), to.inout(), &subDirs, all.inout(), &results[i][n]);
-            }
+        for (int n = 0; n < 20; ++n) {
+            std::wstring from = path(L"src", i), to = path(L"dst", i, n);
+            results[i][n] = copyTree(from, to, -1, 0, L"*.*");
+        }
         CoUninitialize();
         --copying;
     };
@@ -358,11 +343,8 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     EXPECT_EQ(0, moved) << "samples of another current directory";
     for (int i : {0, 1})
         for (int n = 0; n < 20; ++n) {
-            Tree copied;
-            listTree(path(L"dst", i, n) + L"\\", copied);
             EXPECT_EQ(-1, results[i][n]);
-            EXPECT_EQ("", differences(source[i], copied)) << i << " " << n;
+            EXPECT_EQ("", differences(source[i], listTree(path(L"dst", i, n) + L"\\"))) << i << " " << n;
         }
-    listTree(here + L"\\", relative);
-    EXPECT_EQ(static_cast<size_t>(made), relative.size());
+    EXPECT_EQ(static_cast<size_t>(made), listTree(here + L"\\").size());
 }

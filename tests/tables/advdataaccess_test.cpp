@@ -12,10 +12,7 @@ using namespace test;
 
 namespace {
 
-std::wstring data(const std::wstring& name) {
-    const wchar_t* root = _wgetenv(L"ZOR_TESTDATA");
-    return std::wstring(root ? root : L".") + L"\\xbase\\" + name;
-}
+std::wstring data(const std::wstring& name) { return testData(L"xbase\\" + name); }
 
 std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
@@ -159,8 +156,7 @@ TEST_F(Recorded, EachMethodMakesItsOneCall) {
     LONG table = 7, index = 9;
     EXPECT_TRUE(t.closeIndex(index));
     EXPECT_TRUE(t.closeTable(table));
-    EXPECT_EQ(7, table); // the caller's handles are left as they were
-    EXPECT_EQ(9, index);
+    EXPECT_EQ(std::make_pair(7L, 9L), std::make_pair(table, index)); // the caller's handles are left as they were
     EXPECT_TRUE(t.closeAll());
     VARIANT_BOOL flag = VARIANT_FALSE;
     EXPECT_TRUE(t.locate(7, L"ACTIVE", flag));
@@ -182,13 +178,9 @@ TEST_F(Recorded, EachMethodMakesItsOneCall) {
 
 // The result readings: a handle or True only for code 0 (and found exactly 1).
 TEST_F(Recorded, ResultCodesAndFoundValues) {
-    struct Case {
-        uint32_t code;
-        uint16_t found;
-        bool ok;
-    } cases[] = {{0, 1, true}, {0, 0, false}, {0, 2, false}, {0xFFFF, 1, false}, {1008, 1, false},
+    const struct { uint32_t code; uint16_t found; bool ok; } cases[] = {{0, 1, true}, {0, 0, false}, {0, 2, false}, {0xFFFF, 1, false}, {1008, 1, false},
                  {0xFFFFFFFF, 1, false}, {70000, 1, false}, {0x10000, 1, false}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         engine.code = c.code;
         engine.found = c.found;
         SCOPED_TRACE(c.code);
@@ -281,8 +273,7 @@ TEST_F(Fixtures, HandlesLiveUntilClosedOrAnotherObjectIsMade) {
 
 TEST_F(Fixtures, BadInputFailsCleanly) {
     std::wstring scratch = scratchDir(L"tables");
-    std::string customer = readFile(data(L"CUSTOMER.DBF"));
-    writeFile(scratch + L"SHORT.DBF", customer.substr(0, 5000));
+    writeFile(scratch + L"SHORT.DBF", readFile(data(L"CUSTOMER.DBF")).substr(0, 5000));
     writeFile(scratch + L"EMPTY.DBF", "");
     std::wstring huge(1000000, L'A');
     for (const std::wstring& name : {scratch + L"SHORT.DBF", scratch + L"EMPTY.DBF", std::wstring(), huge,
