@@ -15,6 +15,10 @@ namespace zor {
 
 extern std::atomic<long> g_liveObjects;
 extern std::atomic<long> g_serverLocks;
+// An object or class factory of the library goes. The trace's waiting lines are written now: a
+// page or script ends by releasing its objects, and its host may then end the process without the
+// process-end notice (a server recycling its worker; under Wine now and then).
+void objectGone() noexcept;
 
 // Per-thread start-up: sets lngIsWindowsNT from GetVersion once in each thread.
 void startThread();
@@ -53,7 +57,7 @@ public:
     explicit DispatchObject(const wchar_t* progId) : progId_(progId) { ++g_liveObjects; }
     DispatchObject(const DispatchObject&) = delete;
     DispatchObject& operator=(const DispatchObject&) = delete;
-    virtual ~DispatchObject() { --g_liveObjects; }
+    virtual ~DispatchObject() { objectGone(); }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {

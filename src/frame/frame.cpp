@@ -7,6 +7,11 @@ namespace zor {
 std::atomic<long> g_liveObjects{0};
 std::atomic<long> g_serverLocks{0};
 
+void objectGone() noexcept {
+    --g_liveObjects;
+    if (trace::state.load(std::memory_order_relaxed) == 2) trace::flushWaiting();
+}
+
 namespace {
 thread_local bool threadStarted = false;
 thread_local long lngIsWindowsNT = 0;

@@ -21,8 +21,8 @@ thread_local ThreadState threadState;
 
 namespace {
 
-// Lines wait in one buffer (a write per line costs several calls) and reach the file whole: when
-// it is full, 20 ms after its first line (a thread-pool timer), and at the process's end.
+// Lines wait in one buffer (a write per line costs several calls) and reach the file whole: when it
+// is full, 20 ms after its first line (a pool timer), when an object goes, and at the process's end.
 HANDLE file = INVALID_HANDLE_VALUE;
 PTP_TIMER timer = nullptr;
 Lock bufferLock; // the buffer, and the writes, which leave in order
@@ -32,8 +32,7 @@ std::atomic<size_t> used{0}; // published after a line's bytes: the buffer holds
 // Wine finds the end and writes in two steps, so appenders take turns: a lock on a byte far beyond
 // any content (the library's append channels hold the byte before it while open).
 void append(const char* data, size_t size) {
-    OVERLAPPED turn{};
-    turn.Offset = 1, turn.OffsetHigh = 0x7FFFFFFF;
+    OVERLAPPED turn{0, 0, {{1, 0x7FFFFFFF}}, nullptr};
     bool held; // a writer that does not let go within a second is not waited for
     for (DWORD t = GetTickCount(); !(held = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn));)
         if (GetTickCount() - t < 1000) Sleep(1); else break;
@@ -128,8 +127,7 @@ bool contains(std::wstring_view s, const wchar_t* part) {
 } // namespace
 
 bool readSwitch() noexcept {
-    static Lock reading;
-    std::lock_guard<Lock> guard(reading); // one thread reads it; the others wait for its answer
+    std::lock_guard<Lock> guard(bufferLock); // one thread reads it; the others wait for its answer
     if (state.load() != 0) return state.load() == 2;
     try { // read data too: Windows locks byte ranges only through a handle that reads or writes data
         std::wstring name = traceFileName();
@@ -210,8 +208,11 @@ void Call::finish(HRESULT hr, const VARIANT* result, const EXCEPINFO* excep) noe
     thread_->swallowed.clear();
 }
 
+// Never waits: the holder is adding or writing, or was killed holding it as the process ends.
+void flushWaiting() noexcept { std::unique_lock<Lock> guard(bufferLock, std::try_to_lock); if (guard) flush(); }
+
 void processDetach() noexcept { // no lock: the other threads are gone, perhaps in the middle of a write
-    if (size_t n = used.load()) append(buffer, n);
+    if (size_t n = used.exchange(0)) append(buffer, n); // written once, whatever is released after
 }
 
 } // namespace zor::trace

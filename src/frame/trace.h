@@ -15,6 +15,7 @@ struct ThreadState;
 extern std::atomic<int> state; // 0 not read yet, 1 off, 2 on
 bool readSwitch() noexcept;    // reads it once; true when a trace file is open
 void processDetach() noexcept; // at the process's end: the lines still waiting go to the file
+void flushWaiting() noexcept;  // the lines waiting go to the file now, unless a thread is at them
 
 // One traced call: notes the arguments and the start time, then writes the line.
 class Call {

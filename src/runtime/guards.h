@@ -44,6 +44,7 @@ public:
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
     void lock() { AcquireSRWLockExclusive(&lock_); }
+    bool try_lock() { return TryAcquireSRWLockExclusive(&lock_) != 0; }
     void unlock() { ReleaseSRWLockExclusive(&lock_); }
 
 private:

@@ -11,7 +11,7 @@ namespace {
 class ClassFactory final : public IClassFactory {
 public:
     explicit ClassFactory(const ClassEntry& entry) : entry_(entry) { ++g_liveObjects; }
-    ~ClassFactory() { --g_liveObjects; }
+    ~ClassFactory() { objectGone(); }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;

@@ -119,6 +119,21 @@ TEST(Trace, RegistrySwitchTakesAStringOrAnExpandableString) {
     RegDeleteTreeW(HKEY_CURRENT_USER, switchRoot);
 }
 
+// A host may end the process without the process-end notice once its objects are released (a
+// server recycling its worker): the lines are in the file by then.
+TEST(TraceChild, EndsWithoutNotice) {
+    if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.AnEndWithoutNoticeLosesNoLine";
+    Call ext;
+    invoke(ext, create<IDispatch>(L"TextFileFunctions").get(), L"ExtractExtension", Args{vstr(L"end.ed")});
+    TerminateProcess(GetCurrentProcess(), ext.text() == L"ed" ? 0 : 1);
+}
+
+TEST(Trace, AnEndWithoutNoticeLosesNoLine) {
+    const std::wstring dir = scratchDir(L"trace-end");
+    EXPECT_EQ(0u, runChildren(dir + L"end.log", 1, L"TraceChild.EndsWithoutNotice"));
+    EXPECT_NE(std::string::npos, readFile(dir + L"end.log").find(R"( TextFileFunctions.ExtractExtension(strInputFile=String "end.ed") -> String "ed" | )"));
+}
+
 TEST(Trace, LinesOfAFewCalls) {
     const std::wstring dir = scratchDir(L"trace");
     const int children = 2; // two processes at once on one file
