@@ -515,15 +515,10 @@ std::string str(double n, int width, int decimals) {
 }
 
 Value evaluate(const Node& e, const Record& r) {
-    Cell c = eval(e, r);
     Value v;
-    v.type = c.type;
-    if (c.type == Type::String) v.text.assign(c.s, c.len);
-    v.number = c.num;
-    v.width = printWidth(c);
-    v.decimals = c.dec;
-    v.day = c.day;
-    v.logical = c.b;
+    static_cast<Cell&>(v) = eval(e, r);
+    if (v.type == Type::String) v.text.assign(v.s, v.len);
+    v.s = nullptr, v.len = 0;
     return v;
 }
 
@@ -533,11 +528,11 @@ std::string valueText(const Value& v) {
     switch (v.type) {
     case Type::String: return v.text;
     case Type::Number: {
-        std::string s = str(v.number, 60, v.decimals);
+        std::string s = str(v.num, 60, v.dec);
         return s.substr(s.find_first_not_of(' '));
     }
     case Type::Date: return dtos(v.day);
-    default: return v.logical ? "T" : "F";
+    default: return v.b ? "T" : "F";
     }
 }
 

@@ -24,13 +24,28 @@ struct Field {
 
 enum class Type { String, Number, Date, Logical };
 
-struct Value {
+// A value while a record is evaluated. Text points into the record, a literal or a node's
+// buffer. A number is an exact integer (`whole`, also in `num`) or a double (`num`); `width` is
+// the places of its whole part and `dec` its decimals, as STR() without a width prints it.
+struct Cell {
+    double num = 0;
+    union {
+        int64_t whole = 0; // a Number's exact value when `integer`
+        int64_t day;       // a Date's Julian day number, 0 for the empty date
+    };
+    const char* s = nullptr;
+    uint32_t len = 0;
+    int width = 10, dec = 0;
     Type type = Type::Logical;
-    std::string text;       // String
-    double number = 0;      // Number
-    int width = 10, decimals = 0; // Number: as STR() without a width prints it
-    int64_t day = 0;        // Date: a Julian day number, 0 for the empty date
-    bool logical = false;   // Logical
+    bool b = false;
+    bool integer = false;
+    bool wide = false;       // an integer of the engine's long kind: past 32 bits, or a date difference
+    bool defaultDec = false; // a folded literal whose decimals are the default ones (a quotient's)
+};
+
+// An expression's result, kept past the record: a cell that owns its text.
+struct Value : Cell {
+    std::string text; // a String's bytes (the cell's own pointer is left null)
 };
 
 class Memo; // a table's memo file (files.h)

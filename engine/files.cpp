@@ -310,8 +310,8 @@ std::string Index::keyOf(const Record& r) const {
     switch (v.type) {
     case Type::String: k = v.text; break;
     case Type::Date: k = dtos(v.day); break;
-    case Type::Logical: k = v.logical ? "T" : "F"; break;
-    case Type::Number: k = numberKey(v.number); break;
+    case Type::Logical: k = v.b ? "T" : "F"; break;
+    case Type::Number: k = numberKey(v.num); break;
     }
     k.resize(keySize_, ' ');
     return k;

@@ -144,9 +144,8 @@ private:
         if (foldsByValue(*e) && std::all_of(a.begin(), a.end(), [](const Expression& x) { return x->op == Op::Literal; })) {
             Value v = evaluate(*e, Record{nullptr, nullptr, 0, false});
             Expression f = node(Op::Literal, v.type);
+            f->literal = v; // a logical, date or text: its text goes to the node
             f->text = v.text;
-            f->literal.day = v.day;
-            f->literal.b = v.logical;
             return f;
         }
         if (!std::all_of(a.begin(), a.end(), [](const Expression& x) { return x->op == Op::Literal; }) || a.empty())

@@ -22,25 +22,6 @@ enum class Op {
     Ctod, Stod, Empty, IsAlpha, IsDigit, IsUpper, IsLower,
 };
 
-// A value while a record is evaluated. Text points into the record, a literal or a node's
-// buffer. A number is an exact integer (`whole`, also in `num`) or a double (`num`); `width` is
-// the places of its whole part and `dec` its decimals, as STR() without a width prints it.
-struct Cell {
-    double num = 0;
-    union {
-        int64_t whole = 0; // a Number's exact value when `integer`
-        int64_t day;       // a Date's Julian day number, 0 for the empty date
-    };
-    const char* s = nullptr;
-    uint32_t len = 0;
-    int width = 10, dec = 0;
-    Type type = Type::Logical;
-    bool b = false;
-    bool integer = false;
-    bool wide = false;       // an integer of the engine's long kind: past 32 bits, or a date difference
-    bool defaultDec = false; // a folded literal whose decimals are the default ones (a quotient's)
-};
-
 struct Node {
     Op op;
     Type type;
