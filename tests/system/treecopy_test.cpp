@@ -51,6 +51,27 @@ std::wstring tree(const wchar_t* name, std::initializer_list<std::wstring> entri
     return root;
 }
 
+using Tree = std::map<std::wstring, std::string>;
+
+// Every folder under root and the files in them that pattern selects through the platform's own
+// matching, by path from root: "<folder>" or the file's bytes. Every folder, also without a
+// matching file: each level of a copy by pattern makes its destination folder.
+Tree listTree(const std::wstring& root, const std::wstring& pattern = L"*", const std::wstring& under = L"") {
+    Tree out;
+    for (bool folders : {true, false}) {
+        WIN32_FIND_DATAW f;
+        HANDLE h = FindFirstFileW((root + under + (folders ? L"*" : pattern)).c_str(), &f);
+        for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f)) {
+            const std::wstring name = f.cFileName, path = under + name;
+            if (name == L"." || name == L".." || folders != bool(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+            if (folders) out.merge(listTree(root, pattern, path + L"\\"));
+            out[path] = folders ? "<folder>" : readFile(root + path);
+        }
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    }
+    return out;
+}
+
 struct Random {
     unsigned state;
     unsigned operator()(unsigned n) {
@@ -67,8 +88,9 @@ std::wstring randomName(Random& r) {
     return stems[r(8)] + std::to_wstring(r(100)) + ends[r(8)];
 }
 
-// A tree of up to 6 levels, fewer than `files` files and some empty folders under root.
-void randomTree(Random& r, const std::wstring& root, unsigned files = 501) {
+// A new folder root holding up to 6 levels, fewer than `files` files and some empty folders; its listing.
+Tree randomTree(Random& r, const std::wstring& root, unsigned files = 501) {
+    CreateDirectoryW(root.c_str(), nullptr);
     std::vector<std::pair<std::wstring, int>> folders{{root, 0}};
     std::set<std::wstring> taken; // names in any case, per folder
     auto fresh = [&](const std::wstring& folder) {
@@ -90,27 +112,7 @@ void randomTree(Random& r, const std::wstring& root, unsigned files = 501) {
         for (char& c : bytes) c = static_cast<char>(r(256));
         writeFile(fresh(folders[r(static_cast<unsigned>(folders.size()))].first), bytes);
     }
-}
-
-using Tree = std::map<std::wstring, std::string>;
-
-// Every folder under root and the files in them that pattern selects through the platform's own
-// matching, by path from root: "<folder>" or the file's bytes. Every folder, also without a
-// matching file: each level of a copy by pattern makes its destination folder.
-Tree listTree(const std::wstring& root, const std::wstring& pattern = L"*", const std::wstring& under = L"") {
-    Tree out;
-    for (bool folders : {true, false}) {
-        WIN32_FIND_DATAW f;
-        HANDLE h = FindFirstFileW((root + under + (folders ? L"*" : pattern)).c_str(), &f);
-        for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f)) {
-            const std::wstring name = f.cFileName, path = under + name;
-            if (name == L"." || name == L".." || folders != bool(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-            if (folders) out.merge(listTree(root, pattern, path + L"\\"));
-            out[path] = folders ? "<folder>" : readFile(root + path);
-        }
-        if (h != INVALID_HANDLE_VALUE) FindClose(h);
-    }
-    return out;
+    return listTree(root);
 }
 
 // The paths whose entries differ between two trees, empty when they are the same.
@@ -266,9 +268,7 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
     size_t files = 0;
     for (int t = 0; t < count; ++t) {
         const std::wstring dir = scratchDir(L"treecompare"), src = dir + L"src";
-        CreateDirectoryW(src.c_str(), nullptr);
-        randomTree(r, src + L"\\");
-        const Tree source = listTree(src + L"\\");
+        const Tree source = randomTree(r, src + L"\\");
         files += source.size();
         SCOPED_TRACE("tree " + std::to_string(t) + ", " + std::to_string(source.size()) + " entries");
 
@@ -314,11 +314,7 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     auto path = [&](const wchar_t* kind, int i, int n = 0) { return dir + kind + std::to_wstring(i) + L"-" + std::to_wstring(n); };
     Random r{7};
     Tree source[2];
-    for (int i : {0, 1}) {
-        CreateDirectoryW(path(L"src", i).c_str(), nullptr);
-        randomTree(r, path(L"src", i) + L"\\", 40);
-        source[i] = listTree(path(L"src", i) + L"\\");
-    }
+    for (int i : {0, 1}) source[i] = randomTree(r, path(L"src", i) + L"\\", 40);
     CreateDirectoryW(here.c_str(), nullptr);
     SetCurrentDirectoryW(here.c_str());
     std::atomic<int> copying{2}, moved{0}, made{0};
