@@ -195,9 +195,8 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOutAndABlankNameIs
 
 TEST(About, ShowsTheCallersTextsAndClosesWithEnterEscapeOrTheCloseBox) {
     std::wstring year = num(today().wYear), huge(1000000, L'x');
-    struct Case { std::wstring app, version, wantVersion; int way; };
-    for (const Case& c : {Case{L"Demo", L"1.0", L"Version: 1.0", 0}, Case{huge, L"", L"Version: ", 1},
-                          Case{L"Demo", L"2", L"Version: 2", 2}}) {
+    struct Case { std::wstring app, version; int way; };
+    for (const Case& c : {Case{L"Demo", L"1.0", 0}, Case{huge, L"", 1}, Case{L"Demo", L"2", 2}}) {
         std::pair<HRESULT, VARIANT_BOOL> shown{E_FAIL, 7};
         Caller caller([&](_FormFunctions* f) {
             Bstr maker(L"Acme Ltd"), app(c.app), version(c.version);
@@ -205,7 +204,7 @@ TEST(About, ShowsTheCallersTextsAndClosesWithEnterEscapeOrTheCloseBox) {
         });
         HWND dlg = dialogOf(caller.id(), L"About");
         ASSERT_TRUE(dlg);
-        EXPECT_TRUE(controlWithText(dlg, L"Static", c.wantVersion));
+        EXPECT_TRUE(controlWithText(dlg, L"Static", L"Version: " + c.version));
         EXPECT_TRUE(controlWithText(dlg, L"Static", L"\u00A9 Copyright Acme Ltd " + year));
         EXPECT_EQ(L"&OK", textOf(focusOf(caller.id())));
         if (c.way == 0) {

@@ -189,7 +189,8 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
             if (fault == badName) file = dir + (isFolderSubject ? L"te<m|p>s" : L"sub<j|e>ct.txt");
             if (fault == nulInName) file = dir + std::wstring(L"cut\0.txt", 8);
             if (hasContent && !isFolderSubject) writeFile(file, content);
-            if (fault == hidden) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | (isFolderSubject ? FILE_ATTRIBUTE_DIRECTORY : 0));
+            if (fault == hidden)
+                SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | (isFolderSubject ? FILE_ATTRIBUTE_DIRECTORY : 0));
             if (fault == fullVolume) { // then a filler takes every page left
                 HANDLE h = CreateFileW((dir + L"filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
                 std::string block(4096, 'f');
@@ -219,7 +220,7 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
             const std::string seen = (changed ? "*" : "") + got;
             auto row = expected.find(subject.method);
             if (print) printed += cQuoted(seen) + (fault + 1 < faultCount ? ", " : "");
-            else if (row == expected.end() || fault >= int(row->second.size())) ADD_FAILURE() << "no expected outcome: " << cQuoted(seen);
+            else if (row == expected.end() || fault >= int(row->second.size())) ADD_FAILURE() << "no row: " << cQuoted(seen);
             else EXPECT_EQ(row->second[fault], seen) << "the file holds: " << readFile(file).substr(0, 60);
             expectRemovable(fault == nulInName ? created : file, isFolderSubject || fault == folder);
             if (fault == fullVolume) emptyFolder(dir); // the filler and whatever the case left

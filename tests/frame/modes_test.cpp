@@ -141,8 +141,9 @@ TEST(OptionalArguments, OmittedAndParamNotFoundAreTheSameEmptyAndNullAreGiven) {
     VARIANT otherError = vtype(VT_ERROR);
     V_ERROR(&otherError) = E_FAIL;
     // {the fourth argument, none when omitted} -> what the method saw
-    const std::pair<std::optional<VARIANT>, int> cases[] = {{std::nullopt, -1}, {vmissing(), -1}, {vtype(VT_EMPTY), VT_EMPTY},
-                                                            {vtype(VT_NULL), VT_NULL}, {otherError, VT_ERROR}, {vbool(false), VT_BOOL}};
+    const std::pair<std::optional<VARIANT>, int> cases[] = {{std::nullopt, -1},        {vmissing(), -1},
+                                                            {vtype(VT_EMPTY), VT_EMPTY}, {vtype(VT_NULL), VT_NULL},
+                                                            {otherError, VT_ERROR},      {vbool(false), VT_BOOL}};
     for (const auto& [given, seen] : cases) {
         Args args{vstr(L"a"), vstr(L"b"), vstr(L"c")};
         if (given) args.v.push_back(*given);

@@ -28,14 +28,16 @@ std::wstring cwd() {
     return std::wstring(b, GetCurrentDirectoryW(MAX_PATH, b));
 }
 
-// CopyFiles (with "*.txt" unless told); the automation error it ends with must be `error`.
-short copyTree(std::wstring& src, std::wstring& dst, short subDirs = -1, long error = 0,
-               std::wstring pattern = L"*.txt") {
+// CopyFiles (with "*.txt" unless told); the automation error it ends with must be `error`. paths:
+// the two paths as the call leaves them in the caller's variables.
+short copyTree(std::wstring src, std::wstring dst, short subDirs = -1, long error = 0, std::wstring pattern = L"*.txt",
+               std::pair<std::wstring, std::wstring>* paths = nullptr) {
     auto w = create<W>(L"Win32Functions");
     std::wstring before = cwd();
     short result = 99;
     EXPECT_EQ(error, errorOf([&] { result = call(w.get(), &W::CopyFiles, src, dst, subDirs, pattern); }));
     EXPECT_EQ(before, cwd()) << "current directory restored";
+    if (paths) *paths = {src, dst};
     return result;
 }
 
@@ -134,14 +136,14 @@ TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevelByFullOrRelativePath) {
     for (auto [name, attribute] : {std::pair{L"h.txt", FILE_ATTRIBUTE_HIDDEN}, {L"s.txt", FILE_ATTRIBUTE_SYSTEM},
                                    {L"Hidden", FILE_ATTRIBUTE_HIDDEN}, {L"System", FILE_ATTRIBUTE_SYSTEM}})
         SetFileAttributesW((root + L"src\\" + name).c_str(), attribute);
-    std::wstring src = root + L"src", dst = root + L"dst", upper = root;
+    std::wstring src = root + L"src", upper = root;
     CharLowerW(src.data()), CharUpperW(upper.data());
-    EXPECT_EQ(-1, copyTree(src, dst, 0)); // this level only
-    EXPECT_EQ(upper + L"SRC\\", src);     // normalised into the caller's variables
-    EXPECT_EQ(upper + L"DST\\", dst);
+    std::pair<std::wstring, std::wstring> paths;
+    EXPECT_EQ(-1, copyTree(src, root + L"dst", 0, 0, L"*.txt", &paths));    // this level only
+    EXPECT_EQ(std::make_pair(upper + L"SRC\\", upper + L"DST\\"), paths); // normalised into the caller's variables
     EXPECT_EQ("old", readFile(root + L"dst\\sub\\c.txt"));
-    EXPECT_EQ(-1, copyTree(src, dst));
-    EXPECT_EQ(upper + L"DST\\", dst);
+    EXPECT_EQ(-1, copyTree(paths.first, paths.second, -1, 0, L"*.txt", &paths));
+    EXPECT_EQ(upper + L"DST\\", paths.second);
     for (auto [file, text] : {std::pair{L"a.txt", "top"}, {L"sub\\c.txt", "new"}, {L"sub\\keep.txt", "kept"},
                               {L"sub\\Deep\\d.txt", "deep"}, {L"b.log", "<missing>"}, {L"h.txt", "<missing>"},
                               {L"s.txt", "<missing>"}, {L"Hidden\\e.txt", "<missing>"}})
@@ -150,9 +152,9 @@ TEST(TreeCopy, CopiesMatchingVisibleFilesLevelByLevelByFullOrRelativePath) {
     EXPECT_FALSE(exists(root + L"dst\\System"));
 
     // Relative paths name the same folders at every level.
-    std::wstring before = cwd(), relativeSrc = L"src", relativeDst = L"rel";
+    std::wstring before = cwd();
     SetCurrentDirectoryW(root.c_str());
-    EXPECT_EQ(-1, copyTree(relativeSrc, relativeDst));
+    EXPECT_EQ(-1, copyTree(L"src", L"rel"));
     SetCurrentDirectoryW(before.c_str());
     EXPECT_EQ("new", readFile(root + L"rel\\sub\\c.txt"));
 }
@@ -162,8 +164,7 @@ TEST(TreeCopy, AHundredSubfoldersCopyAHundredAndOneFailTheLevelAndThoseAbove) {
     for (int n : {100, 101}) {
         std::wstring root = tree(L"treecopy100", {L"src\\sub\\f.txt=f", L"src\\zz\\g.txt=g", L"dst\\"});
         for (int i = 0; i < n; ++i) CreateDirectoryW((root + L"src\\sub\\d" + std::to_wstring(i)).c_str(), nullptr);
-        std::wstring src = root + L"src", dst = root + L"dst";
-        EXPECT_EQ(n == 100 ? -1 : 0, copyTree(src, dst));
+        EXPECT_EQ(n == 100 ? -1 : 0, copyTree(root + L"src", root + L"dst"));
         EXPECT_EQ(n == 100, exists(root + L"dst\\sub\\f.txt") && exists(root + L"dst\\sub\\d99"));
         EXPECT_EQ("g", readFile(root + L"dst\\zz\\g.txt"));
     }
@@ -183,8 +184,7 @@ TEST(TreeCopy, TheDestinationIsLeftOutOfTheScanAndTheSourceItselfIsLeftAlone) {
     };
     for (const auto& c : cases) {
         std::wstring root = tree(L"treecopyinside", {L"in\\deep\\", L"a.txt=a", L"in\\b.txt=b"});
-        std::wstring src = root, dst = root + c.dst;
-        EXPECT_EQ(-1, copyTree(src, dst, c.subDirs)) << c.dst;
+        EXPECT_EQ(-1, copyTree(root, root + c.dst, c.subDirs)) << c.dst;
         for (const wchar_t* file : c.made) EXPECT_TRUE(exists(root + file)) << c.dst << " " << file;
         for (const wchar_t* file : c.notMade) EXPECT_FALSE(exists(root + file)) << c.dst << " " << file;
         EXPECT_EQ("a", readFile(root + L"a.txt")); // nothing overwritten or lost
@@ -220,8 +220,7 @@ TEST(TreeCopy, AMissingDestinationIsMadeOrFailsTheCallThatTriedIt) {
     for (const auto& c : cases) {
         std::wstring root = tree(L"treecopyblocked", {L"src\\x.txt=x", L"src\\Sub\\Deep\\y.txt=y", L"dst\\Sub\\"});
         if (c.inTheWay) RemoveDirectoryW((root + c.inTheWay).c_str()), writeFile(root + c.inTheWay, "file");
-        std::wstring src = root + L"src", dst = root + c.dst;
-        EXPECT_EQ(c.result, copyTree(src, dst, c.subDirs, c.error)) << c.dst << " " << c.subDirs;
+        EXPECT_EQ(c.result, copyTree(root + L"src", root + c.dst, c.subDirs, c.error)) << c.dst << " " << c.subDirs;
         EXPECT_EQ(c.text, readFile(root + c.file)) << c.file;
     }
 }
@@ -240,14 +239,14 @@ TEST(TreeCopy, AFileThatCannotBeCopiedIsPassedOverAndTheResultSaysSo) {
     for (const auto& c : cases) {
         std::wstring root = tree(L"treecopyrefused", {L"src\\Sub\\", L"dst\\Sub\\"});
         for (auto [file, text] : files) writeFile(root + L"src\\" + file, text);
-        std::wstring blocked = root + L"dst\\" + c.file, src = root + L"src", dst = root + L"dst";
+        const std::wstring blocked = root + L"dst\\" + c.file;
         std::optional<HeldFile> held;
         if (c.obstacle == folder) CreateDirectoryW(blocked.c_str(), nullptr);
         if (c.obstacle == heldOpen) held.emplace(blocked);
         ASSERT_TRUE(!held || held->held());
         if (c.obstacle >= readOnly)
             writeFile(blocked, "old"), SetFileAttributesW(blocked.c_str(), c.obstacle == readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_HIDDEN);
-        EXPECT_EQ(0, copyTree(src, dst)) << c.file << " " << c.obstacle;
+        EXPECT_EQ(0, copyTree(root + L"src", root + L"dst")) << c.file << " " << c.obstacle;
         for (auto [file, text] : files) // all but the blocked file arrived
             EXPECT_EQ(file != std::wstring(c.file), readFile(root + L"dst\\" + file) == text)
                 << file << " beside " << c.file << " " << c.obstacle;
@@ -274,9 +273,8 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
 
         // The whole tree, into a folder that exists or, as CopyFolder's, one that does not yet.
         if (t % 2) CreateDirectoryW((dir + L"ours").c_str(), nullptr);
-        std::wstring from = src, to = dir + L"ours";
         Clock::time_point t0 = Clock::now();
-        EXPECT_EQ(-1, copyTree(from, to, -1, 0, L"*.*"));
+        EXPECT_EQ(-1, copyTree(src, dir + L"ours", -1, 0, L"*.*"));
         Clock::time_point t1 = Clock::now();
         Call call;
         invoke(call, fso.get(), L"CopyFolder", Args{vstr(src.c_str()), vstr((dir + L"theirs").c_str()), vbool(true)});
@@ -290,16 +288,14 @@ TEST(TreeCopy, SameAsCopyFolderAndThePlatformsMatchingOnRandomTrees) {
         // By pattern, into a fresh folder, made beforehand or not.
         const wchar_t* pattern = patterns[t % std::size(patterns)];
         if (t % 2 == 0) CreateDirectoryW((dir + L"matched").c_str(), nullptr);
-        from = src, to = dir + L"matched";
-        EXPECT_EQ(-1, copyTree(from, to, -1, 0, pattern));
+        EXPECT_EQ(-1, copyTree(src, dir + L"matched", -1, 0, pattern));
         EXPECT_EQ("", differences(listTree(src + L"\\", pattern), listTree(dir + L"matched\\"))) << pattern;
 
         // A destination whose parent is missing: the same error, nothing made.
         Call nowhere;
         invoke(nowhere, fso.get(), L"CopyFolder", Args{vstr(src.c_str()), vstr((dir + L"nowhere\\theirs").c_str()), vbool(true)});
         EXPECT_EQ(HRESULT(0x800A004C), nowhere.excep.scode); // 76, Path not found
-        from = src, to = dir + L"nowhere\\ours";
-        copyTree(from, to, -1, 76, L"*.*");
+        copyTree(src, dir + L"nowhere\\ours", -1, 76, L"*.*");
         EXPECT_FALSE(exists(dir + L"nowhere"));
     }
     auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
@@ -318,13 +314,9 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     CreateDirectoryW(here.c_str(), nullptr);
     SetCurrentDirectoryW(here.c_str());
     std::atomic<int> copying{2}, moved{0}, made{0};
-    short results[2][20] = {};
     auto copies = [&](int i) {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        for (int n = 0; n < 20; ++n) {
-            std::wstring from = path(L"src", i), to = path(L"dst", i, n);
-            results[i][n] = copyTree(from, to, -1, 0, L"*.*");
-        }
+        for (int n = 0; n < 20; ++n) EXPECT_EQ(-1, copyTree(path(L"src", i), path(L"dst", i, n), -1, 0, L"*.*")) << i << " " << n;
         CoUninitialize();
         --copying;
     };
@@ -336,9 +328,6 @@ TEST(TreeCopy, CopiesOnTwoThreadsLeaveTheCurrentDirectoryToTheOtherThreads) {
     SetCurrentDirectoryW(before.c_str());
     EXPECT_EQ(0, moved) << "samples of another current directory";
     for (int i : {0, 1})
-        for (int n = 0; n < 20; ++n) {
-            EXPECT_EQ(-1, results[i][n]);
-            EXPECT_EQ("", differences(source[i], listTree(path(L"dst", i, n) + L"\\"))) << i << " " << n;
-        }
+        for (int n = 0; n < 20; ++n) EXPECT_EQ("", differences(source[i], listTree(path(L"dst", i, n) + L"\\"))) << i << " " << n;
     EXPECT_EQ(static_cast<size_t>(made), listTree(here + L"\\").size());
 }

@@ -202,5 +202,6 @@ TEST(NullPointers, EveryMethodAnswersEPointer) {
                                     df->GetLastDayInMonth(36000.0, nullptr), df->IsLeapYear(2000, nullptr),
                                     ef->EncryptString(a.get(), b.get(), nullptr), ef->DecryptString(a.get(), b.get(), nullptr),
                                     ef->CryptFile(a.get(), b.get(), b.get(), zor::missingArg(), nullptr),
-                                    ff->GetUserDetails(nullptr, a.inout(), &flag), ff->GetUserDetails(a.inout(), nullptr, &flag)}));
+                                    ff->GetUserDetails(nullptr, a.inout(), &flag),
+                                    ff->GetUserDetails(a.inout(), nullptr, &flag)}));
 }
