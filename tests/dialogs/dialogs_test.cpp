@@ -28,8 +28,7 @@ Picked pickDate(_FormFunctions* f) {
 // The day buttons: every button whose caption is a number, in index order.
 std::vector<HWND> dayButtons(HWND dlg) {
     std::vector<HWND> days;
-    for (HWND b : controls(dlg, L"Button"))
-        if (iswdigit(textOf(b)[0])) days.push_back(b);
+    for (HWND b : controls(dlg, L"Button")) if (iswdigit(textOf(b)[0])) days.push_back(b);
     return days;
 }
 
@@ -90,8 +89,7 @@ TEST(Calendar, OpensOnTodayLaysOutMonthsStepsYearsAndTheDateIsKeptForLaterCallsO
     SYSTEMTIME t = today();
     EXPECT_EQ(L"1", textOf(focusOf(caller.id())));
     std::vector<HWND> bold;
-    for (HWND b : dayButtons(dlg))
-        if (IsWindowVisible(b) && isBold(b)) bold.push_back(b);
+    for (HWND b : dayButtons(dlg)) if (IsWindowVisible(b) && isBold(b)) bold.push_back(b);
     ASSERT_EQ(1u, bold.size());
     EXPECT_EQ(num(t.wDay), textOf(bold[0]));
     EXPECT_EQ(37u, dayButtons(dlg).size());
@@ -177,8 +175,7 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOutAndABlankNameIs
             EXPECT_EQ(dlg, GetWindow(box, GW_OWNER));
             EXPECT_TRUE(controlWithText(box, L"Static", L"Please enter your username..."));
             std::vector<std::wstring> buttons;
-            for (HWND b : controls(box, L"Button"))
-                if (IsWindowVisible(b)) buttons.push_back(textOf(b));
+            for (HWND b : controls(box, L"Button")) if (IsWindowVisible(b)) buttons.push_back(textOf(b));
             EXPECT_EQ(std::vector<std::wstring>{L"OK"}, buttons);
             key(focusOf(caller.id()), VK_RETURN);
             EXPECT_TRUE(waitFor([&] { return !IsWindow(box) && focusOf(caller.id()) == boxes[0]; }));

@@ -153,25 +153,21 @@ TEST(OptionalArguments, OmittedAndParamNotFoundAreTheSameEmptyAndNullAreGiven) {
         EXPECT_EQ(seen, probe->seen);
     }
     // A script variable arrives as a reference to a Variant: it is looked through.
-    VARIANT inner = vmissing(), ref;
+    Args inner{vmissing(), vstr(L"x")};
+    VARIANT ref;
     V_VT(&ref) = VT_VARIANT | VT_BYREF;
-    V_VARIANTREF(&ref) = &inner;
+    V_VARIANTREF(&ref) = &inner.v[0];
     EXPECT_TRUE(zor::isMissing(ref));
-    VARIANT text = vstr(L"x");
-    V_VARIANTREF(&ref) = &text;
+    V_VARIANTREF(&ref) = &inner.v[1];
     EXPECT_FALSE(zor::isMissing(ref));
     EXPECT_EQ(L"x", zor::variantText(ref));
-    VariantClear(&text);
 }
 
 TEST(OptionalArguments, VariantConversionsFailWithTypeMismatch) {
-    VARIANT v = vstr(L"abc");
-    EXPECT_EQ(13, errorOf([&] { zor::variantNumber(v); }));
-    VariantClear(&v);
-    v = vbool(true);
-    EXPECT_EQ(L"True", zor::variantText(v));
-    EXPECT_EQ(-1.0, zor::variantNumber(v));
-    v = vi4(42);
-    EXPECT_EQ(L"42", zor::variantText(v));
-    EXPECT_TRUE(zor::variantBool(v));
+    Args v{vstr(L"abc"), vbool(true), vi4(42)};
+    EXPECT_EQ(13, errorOf([&] { zor::variantNumber(v.v[0]); }));
+    EXPECT_EQ(L"True", zor::variantText(v.v[1]));
+    EXPECT_EQ(-1.0, zor::variantNumber(v.v[1]));
+    EXPECT_EQ(L"42", zor::variantText(v.v[2]));
+    EXPECT_TRUE(zor::variantBool(v.v[2]));
 }

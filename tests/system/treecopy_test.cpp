@@ -172,11 +172,7 @@ TEST(TreeCopy, AHundredSubfoldersCopyAHundredAndOneFailTheLevelAndThoseAbove) {
 
 TEST(TreeCopy, TheDestinationIsLeftOutOfTheScanAndTheSourceItselfIsLeftAlone) {
     // {destination below the source, IncludeSubDirs} -> {files there after the call, folders not made}
-    const struct {
-        const wchar_t* dst;
-        short subDirs;
-        std::vector<const wchar_t*> made, notMade;
-    } cases[] = {
+    const struct { const wchar_t* dst; short subDirs; std::vector<const wchar_t*> made, notMade; } cases[] = {
         {L"", -1, {}, {L"in\\a.txt", L"in\\in"}},
         {L"in", 0, {L"in\\a.txt"}, {L"in\\in"}},
         {L"in\\..\\in\\", -1, {L"in\\a.txt"}, {L"in\\in"}},

@@ -18,8 +18,7 @@ struct Json {
     std::vector<std::pair<std::string, Json>> members;
 
     const Json& operator[](const std::string& key) const {
-        for (auto& [k, v] : members)
-            if (k == key) return v;
+        for (auto& [k, v] : members) if (k == key) return v;
         ADD_FAILURE() << "no member " << key;
         static const Json none;
         return none;

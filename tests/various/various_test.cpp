@@ -33,8 +33,9 @@ TEST(DataExists, IsTrueWhenAnythingButSpacesIsLeft) {
             << (in ? in : L"NULL");
 }
 
-// The cases of tests/data/cases/decimals.tsv (the script tests run them too).
-TEST(ExtractDecimal, ImpliedDecimalPlaces) {
+// The cases of tests/data/cases/decimals.tsv (the script tests run them too); a negative number of
+// decimals is an invalid argument.
+TEST(ExtractDecimal, ImpliedDecimalPlacesAndNegativeDecimalsAreAnInvalidArgument) {
     auto vf = various();
     const auto rows = caseRows(L"decimals");
     ASSERT_GT(rows.size(), 15u);
@@ -43,10 +44,6 @@ TEST(ExtractDecimal, ImpliedDecimalPlaces) {
         EXPECT_EQ(c.at(2), zor::str(V_BSTR(&answer(vf.get(), L"ExtractDecimal", args, VT_BSTR).get())))
             << "[" << c[0] << "] " << c[1];
     }
-}
-
-TEST(ExtractDecimal, NegativeDecimalsAreAnInvalidArgument) {
-    auto vf = various();
     Bstr out;
     EXPECT_EQ(HRESULT(0x800A0005), vf->ExtractDecimal(Bstr(L"1.5").get(), -1, out.out()));
     EXPECT_EQ(L"Invalid procedure call or argument", errorInfoDescription());
@@ -94,11 +91,7 @@ TEST(Sleep, ReturnsFalseAndLeavesSecondsAndAQuitMessageAlone) {
 // The in-process copy with a recorder: its Sleep reads the recorder's fake clock. Each step
 // blocks for the rest of the time, a second at most: no spinning; a tiny wait is one millisecond.
 TEST_F(InProcessLibrary, SleepBlocksBetweenStepsUntilTheDeadlineAcrossMidnight) {
-    const struct {
-        double start, seconds;
-        std::vector<DWORD> waits;
-        double end;
-    } cases[] = {
+    const struct { double start, seconds; std::vector<DWORD> waits; double end; } cases[] = {
         {36000.0, 2.5, {1000, 1000, 500}, 36002.5}, {86399.0, 2.0, {1000, 1000}, 1.0},
         {86399.75, 0.5, {500}, 0.25},               {100.0, 0.0, {}, 100.0},
         {100.0, -5.0, {}, 100.0},                   {100.0, 0.0001, {1}, 100.001},
@@ -169,18 +162,17 @@ LRESULT CALLBACK recordingProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(Sleep, RunsTheCallersMessagesWhileWaiting) {
-    HWND hwnd = CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(hwnd);
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordingProc));
+    zor::Window window(CreateWindowW(L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(window);
+    SetWindowLongPtrW(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordingProc));
 
-    PostMessageW(hwnd, WM_APP + 1, 0, 0); // waiting before the call
+    PostMessageW(window.get(), WM_APP + 1, 0, 0); // waiting before the call
     auto vf = various();
     double seconds = 1.0;
     VARIANT_BOOL result = VARIANT_TRUE;
     g_sleeping = true;
     HRESULT hr = vf->Sleep(&seconds, &result);
     g_sleeping = false;
-    DestroyWindow(hwnd);
     EXPECT_EQ(S_OK, hr);
     EXPECT_EQ((std::vector<std::pair<UINT, bool>>{{WM_APP + 1, true}, {WM_APP + 2, true}}), g_seen);
 }
