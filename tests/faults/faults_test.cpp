@@ -12,6 +12,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <regex>
 
 using namespace test;
@@ -146,12 +147,8 @@ std::string cQuoted(const std::string& text) {
 void expectRemovable(const std::wstring& file, bool isFolder) {
     if (!exists(file)) return;
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (isFolder) {
-        emptyFolder(file + L"\\");
-        EXPECT_TRUE(RemoveDirectoryW(file.c_str())) << GetLastError();
-    } else {
-        EXPECT_TRUE(DeleteFileW(file.c_str())) << "still open: error " << GetLastError();
-    }
+    if (isFolder) emptyFolder(file + L"\\");
+    EXPECT_TRUE(isFolder ? RemoveDirectoryW(file.c_str()) : DeleteFileW(file.c_str())) << "still open: error " << GetLastError();
 }
 
 } // namespace
@@ -201,11 +198,9 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
             }
             Call call;
             {
-                std::unique_ptr<HeldFile> holder;
-                if (fault == held && !isFolderSubject) {
-                    holder = std::make_unique<HeldFile>(file);
-                    ASSERT_TRUE(holder->held());
-                }
+                std::optional<HeldFile> holder;
+                if (fault == held && !isFolderSubject) holder.emplace(file);
+                ASSERT_TRUE(!holder || holder->held());
                 subject.call(call, file, fault == nullArgument);
             }
             std::string got = normalised(outcome(call), dir);
