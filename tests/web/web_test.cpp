@@ -151,16 +151,12 @@ TEST_F(FileDate, LongDateOfTheLastChangeInLocalTime) {
 
 TEST_F(ReadTextFile, LinesBecomeHtmlText) {
     std::wstring f = scratch(L"page.txt");
-    const std::pair<const char*, const wchar_t*> cases[] = {{"Hello\r\n\r\nWorld\r\n", L"Hello<BR><P></P>World<BR>"},
-                 {"Hello\r\n\r\nWorld", L"Hello<BR><P></P>World<BR>"},
-                 {"", L""},
-                 {"   \r\n", L"<P></P>"},
-                 {"  x  \r\n", L"  x  <BR>"},
-                 {"<b>&amp;</b>\r\n", L"<b>&amp;</b><BR>"},
-                 {"a\nb\r\n", L"a\nb<BR>"},
-                 {"a\rb", L"a<BR>b<BR>"},
-                 {"\t\r\n", L"\t<BR>"},
-                 {"Caf\xE9\r\n", L"Caf\x00E9<BR>"}};
+    const std::pair<const char*, const wchar_t*> cases[] = {
+        {"Hello\r\n\r\nWorld\r\n", L"Hello<BR><P></P>World<BR>"}, {"Hello\r\n\r\nWorld", L"Hello<BR><P></P>World<BR>"},
+        {"", L""},                                                {"   \r\n", L"<P></P>"},
+        {"  x  \r\n", L"  x  <BR>"},                              {"<b>&amp;</b>\r\n", L"<b>&amp;</b><BR>"},
+        {"a\nb\r\n", L"a\nb<BR>"},                                {"a\rb", L"a<BR>b<BR>"},
+        {"\t\r\n", L"\t<BR>"},                                    {"Caf\xE9\r\n", L"Caf\x00E9<BR>"}};
     for (auto [content, html] : cases) {
         SCOPED_TRACE(content);
         writeFile(f, content);
