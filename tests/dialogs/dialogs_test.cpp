@@ -17,22 +17,18 @@ SYSTEMTIME today() {
 }
 std::wstring num(long n) { return std::to_wstring(n); }
 
-// A client's call of GetCalDate; the text it returned.
-struct pickDate {
-    HRESULT hr = E_FAIL;
-    std::wstring text;
-    void call(_FormFunctions* f) {
-        Bstr b;
-        hr = f->GetCalDate(b.out());
-        text = b.text();
-    }
-};
+// A client's call of GetCalDate: what it answered and the text it returned.
+using Picked = std::pair<HRESULT, std::wstring>;
+Picked pickDate(_FormFunctions* f) {
+    Bstr b;
+    HRESULT hr = f->GetCalDate(b.out());
+    return {hr, b.text()};
+}
 
 // The day buttons: every button whose caption is a number, in index order.
 std::vector<HWND> dayButtons(HWND dlg) {
     std::vector<HWND> days;
-    for (HWND b : controls(dlg, L"Button"))
-        if (iswdigit(textOf(b)[0])) days.push_back(b);
+    for (HWND b : controls(dlg, L"Button")) if (iswdigit(textOf(b)[0])) days.push_back(b);
     return days;
 }
 
@@ -64,30 +60,22 @@ void stepYearTo(HWND dlg, int year) {
     for (int y = std::stoi(textOf(label)); y != year; y = std::stoi(textOf(label))) press(y > year ? back : on);
 }
 
-// A client's call of GetUserDetails with its two Strings by reference.
-struct Logon {
-    HRESULT hr = E_FAIL;
+// A client's call of GetUserDetails with its two Strings by reference: what it answered and returned.
+using Details = std::tuple<HRESULT, VARIANT_BOOL, std::wstring, std::wstring>;
+Details logon(_FormFunctions* f) {
+    Bstr name(L"old name"), password(L"old password");
     VARIANT_BOOL ok = 7;
-    std::wstring name = L"old name", password = L"old password";
-    void call(_FormFunctions* f) {
-        Bstr n(name), p(password);
-        hr = f->GetUserDetails(n.inout(), p.inout(), &ok);
-        name = n.text();
-        password = p.text();
-    }
-};
+    HRESULT hr = f->GetUserDetails(name.inout(), password.inout(), &ok);
+    return {hr, ok, name.text(), password.text()};
+}
 
 } // namespace
 
 // The dialog opens on today; a day button chooses a date, and so does Enter on the button that has
 // the focus when it opens, day one. Closing it returns the date chosen last on its thread.
 TEST(Calendar, OpensOnTodayLaysOutMonthsStepsYearsAndTheDateIsKeptForLaterCallsOnItsThreadOnly) {
-    pickDate result, enter, closed, otherThread;
-    Caller caller([&](_FormFunctions* f) {
-        result.call(f);
-        enter.call(f);
-        closed.call(f);
-    });
+    std::vector<Picked> picked; // three calls on the dialog's thread, then one on another thread
+    Caller caller([&](_FormFunctions* f) { for (int call = 0; call < 3; ++call) picked.push_back(pickDate(f)); });
     HWND dlg = dialogOf(caller.id(), L"Calendar");
     ASSERT_TRUE(dlg);
     EXPECT_EQ(0, GetWindowLongW(dlg, GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
@@ -101,8 +89,7 @@ TEST(Calendar, OpensOnTodayLaysOutMonthsStepsYearsAndTheDateIsKeptForLaterCallsO
     SYSTEMTIME t = today();
     EXPECT_EQ(L"1", textOf(focusOf(caller.id())));
     std::vector<HWND> bold;
-    for (HWND b : dayButtons(dlg))
-        if (IsWindowVisible(b) && isBold(b)) bold.push_back(b);
+    for (HWND b : dayButtons(dlg)) if (IsWindowVisible(b) && isBold(b)) bold.push_back(b);
     ASSERT_EQ(1u, bold.size());
     EXPECT_EQ(num(t.wDay), textOf(bold[0]));
     EXPECT_EQ(37u, dayButtons(dlg).size());
@@ -131,19 +118,14 @@ TEST(Calendar, OpensOnTodayLaysOutMonthsStepsYearsAndTheDateIsKeptForLaterCallsO
     closeBox(third);
     caller.join();
 
-    Caller other([&](_FormFunctions* f) { otherThread.call(f); });
+    Caller other([&](_FormFunctions* f) { picked.push_back(pickDate(f)); });
     HWND elsewhere = dialogOf(other.id(), L"Calendar");
     ASSERT_TRUE(elsewhere);
     closeBox(elsewhere);
     other.join();
 
-    EXPECT_EQ(S_OK, result.hr);
-    EXPECT_EQ(L"5/3/1999", result.text);
-    EXPECT_EQ(S_OK, enter.hr);
-    EXPECT_EQ(L"1/" + num(t.wMonth) + L"/" + num(t.wYear), enter.text);
-    EXPECT_EQ(enter.text, closed.text);
-    EXPECT_EQ(S_OK, otherThread.hr);
-    EXPECT_EQ(L"", otherThread.text);
+    const std::wstring dayOne = L"1/" + num(t.wMonth) + L"/" + num(t.wYear);
+    EXPECT_EQ((std::vector<Picked>{{S_OK, L"5/3/1999"}, {S_OK, dayOne}, {S_OK, dayOne}, {S_OK, L""}}), picked);
 }
 
 // ---- logon ---------------------------------------------------------------------------------
@@ -163,8 +145,8 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOutAndABlankNameIs
                           {L"   ", L"", blank, VARIANT_TRUE, L"dave", L""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "way " << c.way);
-        Logon result;
-        Caller caller([&](_FormFunctions* f) { result.call(f); });
+        Details result;
+        Caller caller([&](_FormFunctions* f) { result = logon(f); });
         HWND dlg = dialogOf(caller.id(), L"Logon");
         ASSERT_TRUE(dlg);
         std::vector<HWND> boxes = controls(dlg, L"Edit");
@@ -193,8 +175,7 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOutAndABlankNameIs
             EXPECT_EQ(dlg, GetWindow(box, GW_OWNER));
             EXPECT_TRUE(controlWithText(box, L"Static", L"Please enter your username..."));
             std::vector<std::wstring> buttons;
-            for (HWND b : controls(box, L"Button"))
-                if (IsWindowVisible(b)) buttons.push_back(textOf(b));
+            for (HWND b : controls(box, L"Button")) if (IsWindowVisible(b)) buttons.push_back(textOf(b));
             EXPECT_EQ(std::vector<std::wstring>{L"OK"}, buttons);
             key(focusOf(caller.id()), VK_RETURN);
             EXPECT_TRUE(waitFor([&] { return !IsWindow(box) && focusOf(caller.id()) == boxes[0]; }));
@@ -203,10 +184,7 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOutAndABlankNameIs
             key(boxes[0], VK_RETURN);
         }
         caller.join();
-        EXPECT_EQ(S_OK, result.hr);
-        EXPECT_EQ(c.ok, result.ok);
-        EXPECT_EQ(c.wantName, result.name);
-        EXPECT_EQ(c.wantPassword, result.password);
+        EXPECT_EQ(Details(S_OK, c.ok, c.wantName, c.wantPassword), result);
     }
 }
 
@@ -214,9 +192,8 @@ TEST(Logon, ReturnsWhatWasTypedAndNoThirteenthCharacterOrBacksOutAndABlankNameIs
 
 TEST(About, ShowsTheCallersTextsAndClosesWithEnterEscapeOrTheCloseBox) {
     std::wstring year = num(today().wYear), huge(1000000, L'x');
-    struct Case { std::wstring app, version, wantVersion; int way; };
-    for (const Case& c : {Case{L"Demo", L"1.0", L"Version: 1.0", 0}, Case{huge, L"", L"Version: ", 1},
-                          Case{L"Demo", L"2", L"Version: 2", 2}}) {
+    struct Case { std::wstring app, version; int way; };
+    for (const Case& c : {Case{L"Demo", L"1.0", 0}, Case{huge, L"", 1}, Case{L"Demo", L"2", 2}}) {
         std::pair<HRESULT, VARIANT_BOOL> shown{E_FAIL, 7};
         Caller caller([&](_FormFunctions* f) {
             Bstr maker(L"Acme Ltd"), app(c.app), version(c.version);
@@ -224,7 +201,7 @@ TEST(About, ShowsTheCallersTextsAndClosesWithEnterEscapeOrTheCloseBox) {
         });
         HWND dlg = dialogOf(caller.id(), L"About");
         ASSERT_TRUE(dlg);
-        EXPECT_TRUE(controlWithText(dlg, L"Static", c.wantVersion));
+        EXPECT_TRUE(controlWithText(dlg, L"Static", L"Version: " + c.version));
         EXPECT_TRUE(controlWithText(dlg, L"Static", L"\u00A9 Copyright Acme Ltd " + year));
         EXPECT_EQ(L"&OK", textOf(focusOf(caller.id())));
         if (c.way == 0) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <regex>
 
 using namespace test;
@@ -44,16 +45,6 @@ struct Subject {
     std::string content;                                                   // what the file holds beforehand
     std::function<void(Call&, const std::wstring& file, bool null)> call; // the method, given the file
 };
-
-// Deletes the files a full-volume case left in the volume's root.
-void clearFolder(const std::wstring& dir) {
-    WIN32_FIND_DATAW f;
-    HANDLE h = FindFirstFileW((dir + L"*").c_str(), &f);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do DeleteFileW((dir + f.cFileName).c_str());
-    while (FindNextFileW(h, &f));
-    FindClose(h);
-}
 
 // Only a volume of a few kilobytes is filled: never the machine's own disk.
 bool smallVolume(const wchar_t* root) {
@@ -156,12 +147,8 @@ std::string cQuoted(const std::string& text) {
 void expectRemovable(const std::wstring& file, bool isFolder) {
     if (!exists(file)) return;
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (isFolder) {
-        clearFolder(file + L"\\");
-        EXPECT_TRUE(RemoveDirectoryW(file.c_str())) << GetLastError();
-    } else {
-        EXPECT_TRUE(DeleteFileW(file.c_str())) << "still open: error " << GetLastError();
-    }
+    if (isFolder) emptyFolder(file + L"\\");
+    EXPECT_TRUE(isFolder ? RemoveDirectoryW(file.c_str()) : DeleteFileW(file.c_str())) << "still open: error " << GetLastError();
 }
 
 } // namespace
@@ -189,41 +176,31 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
             // Where a call that should create nothing would leave something.
             std::wstring created = fault == nulInName ? dir + L"cut" : file;
             const bool hasContent = fault == held || fault == fullVolume || fault == hidden;
-            std::wstring filler = dir + L"filler";
             std::string content = subject.content;
-            if (fault == fullVolume) {
-                // The subject first, filling its last page so that any growth needs another, then
-                // a filler that takes every page left.
+            if (fault == fullVolume) { // the subject fills its last page, so that any growth needs another
+                emptyFolder(dir);
                 content += std::string(4096 - (content.size() + 2) % 4096, 'x') + "\r\n";
-                DeleteFileW(filler.c_str());
-                if (isFolderSubject) CreateDirectoryW(file.c_str(), nullptr);
-                else writeFile(file, content);
-                HANDLE h = CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            }
+            if (fault == missingFolder) file = dir + L"no such folder\\" + leaf;
+            if (fault == folder || (hasContent && isFolderSubject)) CreateDirectoryW(file.c_str(), nullptr);
+            if (fault == badName) file = dir + (isFolderSubject ? L"te<m|p>s" : L"sub<j|e>ct.txt");
+            if (fault == nulInName) file = dir + std::wstring(L"cut\0.txt", 8);
+            if (hasContent && !isFolderSubject) writeFile(file, content);
+            if (fault == hidden)
+                SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | (isFolderSubject ? FILE_ATTRIBUTE_DIRECTORY : 0));
+            if (fault == fullVolume) { // then a filler takes every page left
+                HANDLE h = CreateFileW((dir + L"filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
                 std::string block(4096, 'f');
                 DWORD written = 1;
                 while (written > 0 && WriteFile(h, block.data(), 4096, &written, nullptr)) {}
                 for (written = 1; written > 0 && WriteFile(h, block.data(), 1, &written, nullptr);) {}
                 CloseHandle(h);
-            } else if (fault == missingFolder) {
-                file = dir + L"no such folder\\" + leaf;
-            } else if (fault == folder) {
-                CreateDirectoryW(file.c_str(), nullptr);
-            } else if (fault == badName) {
-                file = dir + (isFolderSubject ? L"te<m|p>s" : L"sub<j|e>ct.txt");
-            } else if (fault == nulInName) {
-                file = dir + std::wstring(L"cut\0.txt", 8);
-            } else if (hasContent) {
-                if (isFolderSubject) CreateDirectoryW(file.c_str(), nullptr);
-                else writeFile(file, content);
-                if (fault == hidden) SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | (isFolderSubject ? FILE_ATTRIBUTE_DIRECTORY : 0));
             }
             Call call;
             {
-                std::unique_ptr<HeldFile> holder;
-                if (fault == held && !isFolderSubject) {
-                    holder = std::make_unique<HeldFile>(file);
-                    ASSERT_TRUE(holder->held());
-                }
+                std::optional<HeldFile> holder;
+                if (fault == held && !isFolderSubject) holder.emplace(file);
+                ASSERT_TRUE(!holder || holder->held());
                 subject.call(call, file, fault == nullArgument);
             }
             std::string got = normalised(outcome(call), dir);
@@ -233,24 +210,15 @@ TEST(Faults, EveryFileMethodAgainstEveryFault) {
                 invoke(closeAll, create<IDispatch>(L"AdvDataAccess").get(), L"CloseAllACEConnections");
             }
             if ((fault == missingFile || fault == nulInName || fault == nullArgument) && exists(created)) got += " (created)";
+            // "*": the call changed what the file held, as it should (or, unexpected, as it should not).
             const bool changed = hasContent && !isFolderSubject && content != readFile(file);
+            const std::string seen = (changed ? "*" : "") + got;
             auto row = expected.find(subject.method);
-            const char* want = row != expected.end() && fault < int(row->second.size()) ? row->second[fault] : nullptr;
-            if (print) {
-                printed += cQuoted((changed ? "*" : "") + got) + (fault + 1 < faultCount ? ", " : "");
-            } else if (!want) {
-                ADD_FAILURE() << "no expected outcome; this call gives " << cQuoted((changed ? "*" : "") + got);
-            } else {
-                // "*" marks a call that changes the file as it should.
-                const bool changes = want[0] == '*';
-                EXPECT_EQ(std::string(want).substr(changes), got);
-                if (!changes) { EXPECT_FALSE(changed) << "the file lost what it held: " << readFile(file).substr(0, 60); }
-            }
+            if (print) printed += cQuoted(seen) + (fault + 1 < faultCount ? ", " : "");
+            else if (row == expected.end() || fault >= int(row->second.size())) ADD_FAILURE() << "no row: " << cQuoted(seen);
+            else EXPECT_EQ(row->second[fault], seen) << "the file holds: " << readFile(file).substr(0, 60);
             expectRemovable(fault == nulInName ? created : file, isFolderSubject || fault == folder);
-            if (fault == fullVolume) {
-                DeleteFileW(filler.c_str());
-                clearFolder(dir);
-            }
+            if (fault == fullVolume) emptyFolder(dir); // the filler and whatever the case left
         }
         if (print) std::cout << printed << "}},\n";
     }

@@ -110,10 +110,7 @@ TEST_F(FormUtilities, AMissingMemberEndsTheCallWhereItStands) {
 }
 
 TEST_F(FormUtilities, CentringMovesTheFormToTheMiddleOfTheScreen) {
-    struct {
-        double screenW, screenH, width, height;
-        const char* move;
-    } cases[] = {
+    const struct { double screenW, screenH, width, height; const char* move; } cases[] = {
         {960, 720, 480, 360, "Move(3:240, 3:180)"},
         {960, 720, 1260, 1021, "Move(3:-150, 3:-150)"}, // -300 \ 2, and -301 \ 2 toward zero
         {960, 720, 481, 360.5, "Move(3:239, 3:180)"},   // 359.5 rounds to 360 before the division

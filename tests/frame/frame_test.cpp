@@ -43,12 +43,10 @@ TEST(Frame, TypeLibraryHoldsEachInterfaceAheadOfItsCoclass) {
     ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_ZorUtility, 1, 0, 0, lib.out()));
     TLIBATTR* attr = nullptr;
     ASSERT_EQ(S_OK, lib->GetLibAttr(&attr));
-    EXPECT_EQ(1, attr->wMajorVerNum);
-    EXPECT_EQ(0, attr->wMinorVerNum);
-    EXPECT_EQ(sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32, attr->syskind); // the build's own platform
-    EXPECT_EQ(0u, attr->lcid);
-    // Only the "has a disk image" flag that every compiled type library carries.
-    EXPECT_EQ(LIBFLAG_FHASDISKIMAGE, attr->wLibFlags);
+    // Version 1.0, the build's own platform, neutral, and only the "has a disk image" flag that
+    // every compiled type library carries.
+    EXPECT_EQ((std::vector<long>{1, 0, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32, 0, LIBFLAG_FHASDISKIMAGE}),
+              (std::vector<long>{attr->wMajorVerNum, attr->wMinorVerNum, attr->syskind, long(attr->lcid), attr->wLibFlags}));
     lib->ReleaseTLibAttr(attr);
     const auto& cat = typeLibraryClasses();
     ASSERT_EQ(2 * cat.size(), lib->GetTypeInfoCount());
@@ -137,11 +135,9 @@ TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
         HRSRC res = FindResourceW(dll, MAKEINTRESOURCEW(1), type.c_str());
         ASSERT_NE(nullptr, res) << "missing resource";
         ASSERT_EQ(20u, SizeofResource(dll, res));
-        const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(dll, res)));
-        DWORD length;
-        memcpy(&length, data, 4);
-        EXPECT_EQ(16u, length);
-        EXPECT_EQ(0, memcmp(data + 4, &c.iid, 16));
+        // The length 16, then the IID.
+        const std::string want = std::string("\x10\0\0\0", 4) + std::string(reinterpret_cast<const char*>(&c.iid), 16);
+        EXPECT_EQ(want, std::string(static_cast<const char*>(LockResource(LoadResource(dll, res))), 20));
     }
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(dll, path, MAX_PATH);
@@ -152,12 +148,9 @@ TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT len = 0;
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
-    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0x00000004u, fixed->dwFileVersionLS);
-    EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
-    EXPECT_EQ(0x00000004u, fixed->dwProductVersionLS);
-    EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS);
-    EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
+    EXPECT_EQ((std::vector<DWORD>{0x00010000, 0x00000004, 0x00010000, 0x00000004, VOS__WINDOWS32, VFT_DLL}),
+              (std::vector<DWORD>{fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                                  fixed->dwProductVersionLS, fixed->dwFileOS, fixed->dwFileType}));
     wchar_t* text = nullptr;
     for (auto [name, want] : {std::pair{L"FileVersion", L"1.00.0004"}, {L"ProductVersion", L"1.00.0004"},
                               {L"OLESelfRegister", L""}}) {
@@ -168,17 +161,14 @@ TEST(Frame, ResourcesHoldTheVersionAndOneInterfaceIdPerClass) {
 }
 
 TEST(Frame, RegistrationNamesTheDllAsApartmentThreadedInprocServer) {
-    wchar_t key[128];
-    wchar_t clsid[40];
+    wchar_t key[128], clsid[40], value[MAX_PATH], expected[MAX_PATH];
     StringFromGUID2(__uuidof(TextFileFunctions), clsid, 40);
     swprintf(key, 128, L"CLSID\\%ls\\InprocServer32", clsid);
-    wchar_t value[MAX_PATH];
     DWORD size = sizeof(value);
     ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, key, L"ThreadingModel", RRF_RT_REG_SZ, nullptr, value, &size));
     EXPECT_STREQ(L"Apartment", value);
     size = sizeof(value);
     ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, value, &size));
-    wchar_t expected[MAX_PATH];
     GetEnvironmentVariableW(L"ZOR_DLL", expected, MAX_PATH);
     EXPECT_EQ(0, _wcsicmp(expected, value));
 }

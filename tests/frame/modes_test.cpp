@@ -3,6 +3,7 @@
 #include "client.h"
 #include "scratch.h"
 #include "frame/dispatch.h"
+#include <optional>
 
 using namespace test;
 using zor::Error;
@@ -77,23 +78,19 @@ ComPtr<IDispatch> make(T*& raw) {
 TEST(ErrorModes, UntrappedFailureGivesControlHresultWithErrorInfo) {
     ModeProbe* probe;
     auto d = make(probe);
-    struct Case {
-        long number;
-        const wchar_t* description;
-    } cases[] = {{53, L"File not found"}, {76, L"Path not found"}, {62, L"Input past end of file"}, {6, L"Overflow"}};
-    for (const Case& c : cases) {
+    for (auto [number, description] : {std::pair<long, std::wstring>{53, L"File not found"}, {76, L"Path not found"},
+                                       {62, L"Input past end of file"}, {6, L"Overflow"}}) {
         // Through the vtable: the HRESULT itself and IErrorInfo.
-        Bstr arg(std::to_wstring(c.number));
         VARIANT_BOOL r = 1;
         SetErrorInfo(0, nullptr);
-        EXPECT_EQ(static_cast<HRESULT>(0x800A0000 + c.number), probe->DataExists(arg.get(), &r));
-        EXPECT_EQ(c.description, errorInfoDescription());
+        EXPECT_EQ(static_cast<HRESULT>(0x800A0000 + number), probe->DataExists(Bstr(std::to_wstring(number)).get(), &r));
+        EXPECT_EQ(description, errorInfoDescription());
         // Through Invoke: DISP_E_EXCEPTION with EXCEPINFO carrying the same.
         Call call;
-        invoke(call, d.get(), L"DataExists", Args{vstr(std::to_wstring(c.number))});
+        invoke(call, d.get(), L"DataExists", Args{vstr(std::to_wstring(number))});
         EXPECT_EQ(DISP_E_EXCEPTION, call.hr);
-        EXPECT_EQ(static_cast<HRESULT>(0x800A0000 + c.number), call.excep.scode);
-        EXPECT_EQ(std::wstring(c.description), zor::str(call.excep.bstrDescription));
+        EXPECT_EQ(static_cast<HRESULT>(0x800A0000 + number), call.excep.scode);
+        EXPECT_EQ(description, zor::str(call.excep.bstrDescription));
         EXPECT_EQ(L"ZorUtility.ModeProbe", zor::str(call.excep.bstrSource));
     }
     Call ok;
@@ -141,44 +138,36 @@ TEST(ErrorModes, ErrorTextForEveryCatalogueNumberHasADescription) {
 TEST(OptionalArguments, OmittedAndParamNotFoundAreTheSameEmptyAndNullAreGiven) {
     OptionalProbe* probe;
     auto d = make(probe);
-    Call omitted;
-    invoke(omitted, d.get(), L"CryptFile", Args{vstr(L"a"), vstr(L"b"), vstr(L"c")});
-    EXPECT_EQ(S_OK, omitted.hr);
-    EXPECT_EQ(-1, probe->seen);
-
     VARIANT otherError = vtype(VT_ERROR);
     V_ERROR(&otherError) = E_FAIL;
-    struct Case {
-        VARIANT v;
-        int seen;
-    } cases[] = {{vmissing(), -1}, {vtype(VT_EMPTY), VT_EMPTY}, {vtype(VT_NULL), VT_NULL}, {otherError, VT_ERROR},
-                 {vbool(false), VT_BOOL}};
-    for (const Case& c : cases) {
+    // {the fourth argument, none when omitted} -> what the method saw
+    const std::pair<std::optional<VARIANT>, int> cases[] = {{std::nullopt, -1},        {vmissing(), -1},
+                                                            {vtype(VT_EMPTY), VT_EMPTY}, {vtype(VT_NULL), VT_NULL},
+                                                            {otherError, VT_ERROR},      {vbool(false), VT_BOOL}};
+    for (const auto& [given, seen] : cases) {
+        Args args{vstr(L"a"), vstr(L"b"), vstr(L"c")};
+        if (given) args.v.push_back(*given);
         Call call;
-        invoke(call, d.get(), L"CryptFile", Args{vstr(L"a"), vstr(L"b"), vstr(L"c"), c.v});
+        invoke(call, d.get(), L"CryptFile", args);
         EXPECT_EQ(S_OK, call.hr);
-        EXPECT_EQ(c.seen, probe->seen);
+        EXPECT_EQ(seen, probe->seen);
     }
     // A script variable arrives as a reference to a Variant: it is looked through.
-    VARIANT inner = vmissing(), ref;
+    Args inner{vmissing(), vstr(L"x")};
+    VARIANT ref;
     V_VT(&ref) = VT_VARIANT | VT_BYREF;
-    V_VARIANTREF(&ref) = &inner;
+    V_VARIANTREF(&ref) = &inner.v[0];
     EXPECT_TRUE(zor::isMissing(ref));
-    VARIANT text = vstr(L"x");
-    V_VARIANTREF(&ref) = &text;
+    V_VARIANTREF(&ref) = &inner.v[1];
     EXPECT_FALSE(zor::isMissing(ref));
     EXPECT_EQ(L"x", zor::variantText(ref));
-    VariantClear(&text);
 }
 
 TEST(OptionalArguments, VariantConversionsFailWithTypeMismatch) {
-    VARIANT v = vstr(L"abc");
-    EXPECT_EQ(13, errorOf([&] { zor::variantNumber(v); }));
-    VariantClear(&v);
-    v = vbool(true);
-    EXPECT_EQ(L"True", zor::variantText(v));
-    EXPECT_EQ(-1.0, zor::variantNumber(v));
-    v = vi4(42);
-    EXPECT_EQ(L"42", zor::variantText(v));
-    EXPECT_TRUE(zor::variantBool(v));
+    Args v{vstr(L"abc"), vbool(true), vi4(42)};
+    EXPECT_EQ(13, errorOf([&] { zor::variantNumber(v.v[0]); }));
+    EXPECT_EQ(L"True", zor::variantText(v.v[1]));
+    EXPECT_EQ(-1.0, zor::variantNumber(v.v[1]));
+    EXPECT_EQ(L"42", zor::variantText(v.v[2]));
+    EXPECT_TRUE(zor::variantBool(v.v[2]));
 }

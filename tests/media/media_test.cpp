@@ -124,15 +124,11 @@ TEST_F(InProcessLibrary, EveryCommandIsExact) {
         recorder.volume = c.volume;
         CallerObject frame(true); // a script object as the form's frame
         frame.hwnd = static_cast<long>(c.volume);
-        Variant file, frameArg;
-        std::vector<VARIANT> args;
-        if (c.file) {
-            V_VT(&file) = VT_BSTR, V_BSTR(&file.get()) = SysAllocStringLen(c.file->data(), c.file->size());
-            args.push_back(file.get());
-        }
+        Args args{};
+        if (c.file) args.v.push_back(vstr(*c.file)); // all of it, NULs too
         if (wcscmp(c.method, L"PlayAVIFile") == 0) {
-            V_VT(&frameArg) = VT_DISPATCH, V_DISPATCH(&frameArg.get()) = &frame;
-            args.push_back(frameArg.get());
+            args.v.push_back(vtype(VT_DISPATCH));
+            V_DISPATCH(&args.v.back()) = &frame; // its Release at the end does nothing
         }
         Call call;
         invoke(call, m.get(), c.method, args);

@@ -18,8 +18,7 @@ struct Json {
     std::vector<std::pair<std::string, Json>> members;
 
     const Json& operator[](const std::string& key) const {
-        for (auto& [k, v] : members)
-            if (k == key) return v;
+        for (auto& [k, v] : members) if (k == key) return v;
         ADD_FAILURE() << "no member " << key;
         static const Json none;
         return none;
@@ -41,16 +40,11 @@ private:
         char c = s[p];
         if (c == '{' || c == '[') {
             j.kind = c == '{' ? Object : Array;
-            ++p;
-            for (space(s, p); s.at(p) != (c == '{' ? '}' : ']'); space(s, p)) {
-                if (c == '{') {
-                    std::string key = value(s, p).text;
-                    space(s, p);
-                    ++p; // :
-                    j.members.emplace_back(key, value(s, p));
-                } else {
-                    j.items.push_back(value(s, p));
-                }
+            for (space(s, ++p); s.at(p) != (c == '{' ? '}' : ']'); space(s, p)) {
+                Json item = value(s, p); // in an object, the key
+                space(s, p);
+                if (c == '{') j.members.emplace_back(item.text, value(s, ++p)); // its value after the ':'
+                else j.items.push_back(std::move(item));
                 space(s, p);
                 if (s.at(p) == ',') ++p;
             }
