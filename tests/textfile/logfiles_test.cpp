@@ -61,8 +61,9 @@ void expectEveryEntryOnce(const std::wstring& file) {
 
 } // namespace
 
-TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesAtOnce) {
-    std::wstring dir = scratchDir(L"append-processes"), log = dir + L"shared.log", go = dir + L"go";
+// Four appending processes at once, then four threads of this one on the log made empty again.
+TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesOrThreadsAtOnce) {
+    std::wstring dir = scratchDir(L"append"), log = dir + L"shared.log", go = dir + L"go";
     writeFile(log, "");
     std::vector<std::wstring> args;
     for (int p = 0; p < 4; ++p) args.push_back(L"\"" + log + L"\" 300 p" + std::to_wstring(p) + L" \"" + go + L"\"");
@@ -73,10 +74,6 @@ TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesAtOnce) {
     EXPECT_EQ(std::vector<DWORD>(4, 10), runScripts(L"append_log.vbs", args)) << "an entry was refused or a script died";
     starter.join();
     expectEveryEntryOnce(log);
-}
-
-TEST_F(TextFiles, UpdateLogFileTakesFourAppendingThreadsAtOnce) {
-    std::wstring log = scratchDir(L"append-threads") + L"shared.log";
     writeFile(log, "");
     std::atomic<int> refused{0};
     onThreads(4, [&](int p) {
