@@ -240,7 +240,6 @@ TEST(CryptFile, InPlaceKeepsTheHiddenAndSystemMarks) {
         // archive mark when only the others are set; Wine always reports it).
         EXPECT_EQ(before | FILE_ATTRIBUTE_ARCHIVE, GetFileAttributesW(file.c_str())) << marks;
     }
-    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // A missing input creates nothing and leaves an existing output alone.

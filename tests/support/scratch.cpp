@@ -149,13 +149,10 @@ std::wstring yyyymmdd(const SYSTEMTIME& t) {
 }
 
 namespace {
-struct ThreadStart {
-    const std::function<void(int)>* body;
-    int index;
-};
+using ThreadStart = std::pair<const std::function<void(int)>*, int>; // the body and the thread's index
 DWORD WINAPI threadStart(void* p) {
     auto* start = static_cast<ThreadStart*>(p);
-    (*start->body)(start->index);
+    (*start->first)(start->second);
     return 0;
 }
 } // namespace

@@ -286,8 +286,7 @@ TEST_F(WholeFiles, ShellTextFileOpensWithTheAssociatedProgramOrGivesTheError) {
     CallerObject form(false);
     form.hwnd = 0;
     LONG r = 0;
-    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zorshell").get(), &r);
-    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(S_OK, tf->ShellTextFile(&form, Bstr(dir + L"note.zorshell").get(), &r));
     EXPECT_GT(r, 32);
     EXPECT_EQ(1, form.hwndReads);
     EXPECT_EQ("opened\r\n", waitForFile(dir + L"note.zorshell.ran"));
@@ -300,8 +299,6 @@ TEST_F(WholeFiles, ShellTextFileOpensWithTheAssociatedProgramOrGivesTheError) {
         EXPECT_EQ(code, r);
     }
     form.hasHwnd = false;
-    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r);
-    EXPECT_EQ(ctlError(438), hr);
-    hr = tf->ShellTextFile(nullptr, Bstr(dir + L"note.zornoassoc").get(), &r);
-    EXPECT_EQ(ctlError(424), hr);
+    EXPECT_EQ(ctlError(438), tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r));
+    EXPECT_EQ(ctlError(424), tf->ShellTextFile(nullptr, Bstr(dir + L"note.zornoassoc").get(), &r));
 }
