@@ -10,7 +10,6 @@ using namespace test;
 using zor::FileChannel;
 using zor::OpenMode;
 
-
 TEST(FileChannel, OpenErrorsFollowTheCatalogue) {
     std::wstring dir = scratchDir(L"channel-errors");
     writeFile(dir + L"held.txt", "x");
@@ -44,8 +43,8 @@ TEST(FileChannel, OpenErrorsFollowTheCatalogue) {
     EXPECT_EQ("keep me", readFile(dir + L"hidden.txt"));
 }
 
-// Update writes over an existing file's bytes without emptying it.
-TEST(FileChannel, OutputCreatesOrEmptiesAndWritesCrLfLines) {
+// Update writes over an existing file's bytes without emptying it; Append writes at the end.
+TEST(FileChannel, OutputEmptiesAndWritesCrLfLinesUpdateWritesOverAppendAtTheEnd) {
     std::wstring dir = scratchDir(L"channel-output");
     std::wstring path = dir + L"out.txt";
     writeFile(path, "old content that must go");
@@ -65,13 +64,9 @@ TEST(FileChannel, OutputCreatesOrEmptiesAndWritesCrLfLines) {
         f.writeBytes("F");
     }
     EXPECT_EQ("First\r\nsecond\r\n\r\n", readFile(path));
-}
-
-TEST(FileChannel, AppendWritesAtTheEnd) {
-    std::wstring dir = scratchDir(L"channel-append");
-    writeFile(dir + L"log.txt", "a\r\n");
+    writeFile(path, "a\r\n");
     {
-        FileChannel f(dir + L"log.txt", OpenMode::Append);
+        FileChannel f(path, OpenMode::Append);
         f.writeLine(L"b");
         // The handle may read (Windows locks the appenders' turn only through a handle with
         // read or write data access); writes still go to the end.
@@ -80,7 +75,7 @@ TEST(FileChannel, AppendWritesAtTheEnd) {
         EXPECT_EQ("a\r\nb\r\n", std::string(back, f.readBytes(back, sizeof back)));
         f.writeText(L"c");
     }
-    EXPECT_EQ("a\r\nb\r\nc", readFile(dir + L"log.txt"));
+    EXPECT_EQ("a\r\nb\r\nc", readFile(path));
 }
 
 TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
@@ -111,29 +106,23 @@ TEST(FileChannel, BinaryReadsAndWritesBlocksAtAPosition) {
     EXPECT_EQ(bytes, readFile(path));
 }
 
-TEST(FileChannel, OutputAppendAndBinaryCreateAMissingFile) {
+// Output, Append and Binary create a missing file; no mode leaves the file open once the channel goes.
+TEST(FileChannel, WritingModesCreateAMissingFileAndNothingStaysOpenAfterAChannelGoes) {
     std::wstring dir = scratchDir(L"channel-new");
-    for (OpenMode mode : {OpenMode::Output, OpenMode::Append, OpenMode::Binary}) {
-        const std::wstring path = dir + std::to_wstring(int(mode)) + L".txt";
-        {
-            FileChannel f(path, mode);
-            EXPECT_EQ(0u, f.size()) << int(mode);
-            f.writeLine(L"z");
-        }
-        EXPECT_EQ("z\r\n", readFile(path)) << int(mode);
-    }
-}
-
-TEST(FileChannel, NothingStaysOpenAfterAChannelGoes) {
-    std::wstring dir = scratchDir(L"channel-close");
-    std::wstring path = dir + L"f.txt";
-    writeFile(path, "abc");
     for (OpenMode mode : {OpenMode::Input, OpenMode::Output, OpenMode::Append, OpenMode::Binary}) {
+        SCOPED_TRACE(testing::Message() << "mode " << int(mode));
+        const std::wstring path = dir + std::to_wstring(int(mode)) + L".txt";
+        if (mode == OpenMode::Input) writeFile(path, "z\r\n");
         {
             FileChannel f(path, mode);
             EXPECT_FALSE(canOpenExclusively(path));
+            if (mode != OpenMode::Input) {
+                EXPECT_EQ(0u, f.size());
+                f.writeLine(L"z");
+            }
         }
-        EXPECT_TRUE(canOpenExclusively(path)) << "mode " << int(mode);
+        EXPECT_TRUE(canOpenExclusively(path));
+        EXPECT_EQ("z\r\n", readFile(path));
     }
 }
 
@@ -141,7 +130,7 @@ TEST(FileChannel, RecognisesTheSameFileUnderAnotherName) {
     const std::wstring dir = scratchDir(L"channel-same"), path = dir + L"same.bin";
     FileChannel f(path, OpenMode::Output);
     std::wstring upper = path;
-    for (auto& c : upper) c = static_cast<wchar_t>(towupper(c));
+    CharUpperW(upper.data());
     EXPECT_TRUE(f.isSameFileAs(path));
     EXPECT_TRUE(f.isSameFileAs(upper));
     EXPECT_TRUE(f.isSameFileAs(dir + L".\\same.bin"));
@@ -167,28 +156,19 @@ TEST(FileReplacement, InOneStepOrNotAtAll) {
     EXPECT_EQ("newer", readFile(source));
 }
 
+// Every byte one character of the system code page (the test prefix runs with 1252).
 TEST(ReadTextFile, ReadsTheWholeFileInTheAnsiCodePage) {
     std::wstring dir = scratchDir(L"read-text");
-    std::string bytes = "caf\xe9\r\nline two\r";
-    writeFile(dir + L"t.txt", bytes);
-    std::wstring expected = zor::fromAnsi(bytes);
-    EXPECT_EQ(expected, zor::readTextFile(dir + L"t.txt"));
-    EXPECT_EQ(bytes.size(), expected.size()); // one UTF-16 unit per byte in a single-byte code page
-    if (GetACP() == 1252) {
-        EXPECT_EQ(L'\u00e9', expected[3]);
+    std::string big;
+    for (int i = 0; i < 100000; ++i) big += "line " + std::to_string(i) + ", some text to make it longer\r\n";
+    ASSERT_GT(big.size(), 4000000u);
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"caf\xe9\r\nline two\r", L"caf\u00e9\r\nline two\r"}, {"", L""}, {big, std::wstring(big.begin(), big.end())}};
+    for (const auto& [bytes, text] : cases) {
+        writeFile(dir + L"t.txt", bytes);
+        EXPECT_TRUE(text == zor::readTextFile(dir + L"t.txt")) << bytes.size() << " bytes";
     }
-    EXPECT_EQ(L"", zor::readTextFile((writeFile(dir + L"empty.txt", ""), dir + L"empty.txt")));
     EXPECT_EQ(53, errorOf([&] { zor::readTextFile(dir + L"none.txt"); }));
-}
-
-TEST(ReadTextFile, ReadsSeveralMegabytesExactly) {
-    std::wstring dir = scratchDir(L"read-big");
-    std::string bytes;
-    for (int i = 0; i < 100000; ++i) bytes += "line " + std::to_string(i) + ", some text to make it longer\r\n";
-    ASSERT_GT(bytes.size(), 4000000u);
-    writeFile(dir + L"big.txt", bytes);
-    std::wstring text = zor::readTextFile(dir + L"big.txt");
-    EXPECT_EQ(std::wstring(bytes.begin(), bytes.end()), text);
 }
 
 TEST(FileOperations, DeleteAndRenameReportCatalogueErrors) {

@@ -20,7 +20,7 @@ Names names(const std::wstring& pattern, unsigned mask) {
 
 } // namespace
 
-TEST(DirListing, TheMaskChoosesTheEntries) {
+TEST(DirListing, TheMaskChoosesTheEntriesWithTheirAttributesSizeAndTime) {
     std::wstring dir = existenceTree(L"listing");
     EXPECT_EQ((Names{L"a.txt", L"b.log", L"r.txt"}), names(dir + L"*", zor::listNormal));
     EXPECT_EQ((Names{L"a.txt", L"b.log", L"r.txt", L"h.txt", L".dotfile"}), names(dir + L"*", zor::listHidden));
@@ -29,10 +29,7 @@ TEST(DirListing, TheMaskChoosesTheEntries) {
     EXPECT_EQ((Names{L"a.txt", L"r.txt"}), names(dir + L"*.txt", zor::listNormal));
     EXPECT_EQ((Names{L"a.txt", L"r.txt"}), names(dir + L"?.tx?", zor::listNormal));
     EXPECT_EQ((Names{L"inner.txt"}), names(dir + L"sub\\", zor::listNormal));
-}
-
-TEST(DirListing, EntriesCarryAttributesSizeAndTime) {
-    std::wstring dir = existenceTree(L"listing");
+    // An entry carries its attributes, size and time.
     zor::DirListing listing(dir + L"r.txt", zor::listNormal);
     zor::DirEntry e;
     ASSERT_TRUE(listing.next(e));

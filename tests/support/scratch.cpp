@@ -1,6 +1,7 @@
 #include "scratch.h"
 #include "runtime/errors.h"
 #include <objbase.h>
+#include <oleauto.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cwchar>
@@ -131,18 +132,14 @@ void setLocalWriteTime(const std::wstring& path, SYSTEMTIME local) {
 }
 
 SYSTEMTIME localDaysAgo(int days) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    now.wHour = 12;
-    now.wMinute = now.wSecond = now.wMilliseconds = 0;
-    FILETIME ft;
-    SystemTimeToFileTime(&now, &ft);
-    ULARGE_INTEGER n{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    n.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ULL;
-    ft = {n.LowPart, n.HighPart};
-    SYSTEMTIME out;
-    FileTimeToSystemTime(&ft, &out);
-    return out;
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    t.wHour = 12;
+    t.wMinute = t.wSecond = t.wMilliseconds = 0;
+    DATE d = 0;
+    SystemTimeToVariantTime(&t, &d);
+    VariantTimeToSystemTime(d - days, &t);
+    return t;
 }
 
 std::wstring yyyymmdd(const SYSTEMTIME& t) {
@@ -152,13 +149,10 @@ std::wstring yyyymmdd(const SYSTEMTIME& t) {
 }
 
 namespace {
-struct ThreadStart {
-    const std::function<void(int)>* body;
-    int index;
-};
+using ThreadStart = std::pair<const std::function<void(int)>*, int>; // the body and the thread's index
 DWORD WINAPI threadStart(void* p) {
     auto* start = static_cast<ThreadStart*>(p);
-    (*start->body)(start->index);
+    (*start->first)(start->second);
     return 0;
 }
 } // namespace
@@ -214,13 +208,12 @@ int CountingWindow::count() const { return static_cast<int>(GetWindowLongPtrW(hw
 
 namespace {
 // Starts one script host; ZOR_STARTED names the file its script makes as its first step.
-HANDLE startScript(const std::wstring& command, const std::wstring& marker) {
+HANDLE startScript(std::wstring command, const std::wstring& marker) {
     DeleteFileW(marker.c_str());
     SetEnvironmentVariableW(L"ZOR_STARTED", marker.c_str());
-    std::wstring cmd = command;
     STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
-    BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    BOOL ok = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
     SetEnvironmentVariableW(L"ZOR_STARTED", nullptr);
     if (!ok) return nullptr;
     CloseHandle(pi.hThread);
@@ -229,6 +222,7 @@ HANDLE startScript(const std::wstring& command, const std::wstring& marker) {
 
 DWORD exitCode(HANDLE p) {
     DWORD code = 9;
+    if (!p) return code;
     WaitForSingleObject(p, INFINITE);
     GetExitCodeProcess(p, &code);
     CloseHandle(p);
@@ -239,26 +233,25 @@ DWORD exitCode(HANDLE p) {
 std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstring>& arguments) {
     wchar_t temp[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, temp);
-    std::vector<std::wstring> commands, markers;
+    auto marker = [&](size_t i) {
+        return std::wstring(temp) + L"zor-started-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(i);
+    };
+    auto start = [&](size_t i) {
+        return startScript(L"cscript.exe //nologo \"" + testData(script) + L"\" " + arguments[i], marker(i));
+    };
     std::vector<HANDLE> running;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        commands.push_back(L"cscript.exe //nologo \"" + testData(script) + L"\" " + arguments[i]);
-        markers.push_back(std::wstring(temp) + L"zor-started-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(i));
-        running.push_back(startScript(commands[i], markers[i]));
-    }
+    for (size_t i = 0; i < arguments.size(); ++i) running.push_back(start(i));
     std::vector<DWORD> codes;
     for (size_t i = 0; i < running.size(); ++i) {
-        DWORD code = running[i] ? exitCode(running[i]) : 9;
+        DWORD code = exitCode(running[i]);
         // Under load Wine's script host now and then ends with 0 before its script's first
         // step. Only such a host is started again, alone; one whose script started and then
         // died keeps its 0 and fails the test.
-        if (code == 0 && GetFileAttributesW(markers[i].c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (code == 0 && !exists(marker(i))) {
             printf("script host %zu ended before its script started: started again\n", i);
-            HANDLE again = startScript(commands[i], markers[i]);
-            code = again ? exitCode(again) : 9;
+            code = exitCode(start(i));
         }
-        DeleteFileW(markers[i].c_str());
+        DeleteFileW(marker(i).c_str());
         codes.push_back(code);
     }
     return codes;
@@ -266,18 +259,15 @@ std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstr
 
 HeldFile::HeldFile(const std::wstring& path, Holder how) {
     static int counter = 0;
-    wchar_t base[64];
-    swprintf(base, 64, L"zor-held-%lu-%d", GetCurrentProcessId(), ++counter);
-    std::wstring readyName = std::wstring(base) + L"-ready", releaseName = std::wstring(base) + L"-release";
+    const std::wstring base = L"zor-held-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    const std::wstring readyName = base + L"-ready", releaseName = base + L"-release";
     ready_ = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
     release_ = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
     wchar_t helper[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"ZOR_HOLDFILE", helper, MAX_PATH);
+    const wchar_t* const modes[] = {L"", L" shared", L" reading", L" lock"}; // in the order of Holder
     std::wstring command = L"\"" + std::wstring(helper) + L"\" \"" + path + L"\" " + readyName + L" " + releaseName +
-                          (how == Holder::readerSharingAll       ? L" shared"
-                           : how == Holder::readerSharingReading ? L" reading"
-                           : how == Holder::lockedStart          ? L" lock"
-                                                                 : L"");
+                          modes[static_cast<int>(how)];
     STARTUPINFOW si{sizeof si};
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(helper, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;

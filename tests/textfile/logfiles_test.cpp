@@ -10,8 +10,8 @@ using namespace test;
 
 // ---- CreateLogFile ---------------------------------------------------------------------------
 
-// An existing log (old.log) is left alone.
-TEST_F(TextFiles, CreateLogFileWritesTheHeaderLineOrNothing) {
+// An existing log (old.log) is left alone. UpdateLogFile appends exactly the entry and CR LF.
+TEST_F(TextFiles, CreateLogFileWritesTheHeaderLineOrNothingAndUpdateLogFileAppends) {
     std::wstring dir = scratchDir(L"create-log");
     writeFile(dir + L"old.log", "old\r\nlines");
     struct Case {
@@ -32,21 +32,12 @@ TEST_F(TextFiles, CreateLogFileWritesTheHeaderLineOrNothing) {
         EXPECT_EQ(S_OK, hr);
         EXPECT_EQ(c.bytes, readFile(dir + c.name));
     }
-}
-
-// ---- UpdateLogFile ---------------------------------------------------------------------------
-
-TEST_F(TextFiles, UpdateLogFileAppendsExactlyTheEntryAndCrLf) {
-    std::wstring dir = scratchDir(L"update-log");
-    Arg header(vstr(L"Started"));
-    ASSERT_TRUE(createLog(dir + L"app.log", header));
-    EXPECT_TRUE(updateLog(dir + L"app.log", L"a"));
-    EXPECT_TRUE(updateLog(dir + L"app.log", L"b"));
-    EXPECT_TRUE(updateLog(dir + L"app.log", L""));
-    EXPECT_TRUE(updateLog(dir + L"app.log", L"caf\u00e9, \"quoted\""));
-    EXPECT_EQ(S_OK, hr);
+    for (const wchar_t* details : {L"a", L"b", L"", L"caf\u00e9, \"quoted\""}) {
+        EXPECT_TRUE(updateLog(dir + L"started.log", details));
+        EXPECT_EQ(S_OK, hr);
+    }
     // The last entry's "é" is one byte in the system code page, whatever that page is.
-    EXPECT_EQ("Started\r\na\r\nb\r\n\r\ncaf" + zor::toAnsi(L"\u00e9") + ", \"quoted\"\r\n", readFile(dir + L"app.log"));
+    EXPECT_EQ("Started\r\na\r\nb\r\n\r\ncaf" + zor::toAnsi(L"\u00e9") + ", \"quoted\"\r\n", readFile(dir + L"started.log"));
 }
 
 namespace {
@@ -70,8 +61,9 @@ void expectEveryEntryOnce(const std::wstring& file) {
 
 } // namespace
 
-TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesAtOnce) {
-    std::wstring dir = scratchDir(L"append-processes"), log = dir + L"shared.log", go = dir + L"go";
+// Four appending processes at once, then four threads of this one on the log made empty again.
+TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesOrThreadsAtOnce) {
+    std::wstring dir = scratchDir(L"append"), log = dir + L"shared.log", go = dir + L"go";
     writeFile(log, "");
     std::vector<std::wstring> args;
     for (int p = 0; p < 4; ++p) args.push_back(L"\"" + log + L"\" 300 p" + std::to_wstring(p) + L" \"" + go + L"\"");
@@ -82,25 +74,15 @@ TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesAtOnce) {
     EXPECT_EQ(std::vector<DWORD>(4, 10), runScripts(L"append_log.vbs", args)) << "an entry was refused or a script died";
     starter.join();
     expectEveryEntryOnce(log);
-}
-
-TEST_F(TextFiles, UpdateLogFileTakesFourAppendingThreadsAtOnce) {
-    std::wstring log = scratchDir(L"append-threads") + L"shared.log";
     writeFile(log, "");
     std::atomic<int> refused{0};
-    std::vector<std::thread> threads;
-    for (int p = 0; p < 4; ++p)
-        threads.emplace_back([&, p] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            auto files = create<_TextFileFunctions>(L"TextFileFunctions");
-            for (int i = 1; i <= 300; ++i) {
-                VARIANT_BOOL ok = 0;
-                refused += files->UpdateLogFile(Bstr(log).get(), Bstr(zor::fromAnsi(entry(p, i))).get(), &ok) != S_OK || !ok;
-            }
-            files.out();
-            CoUninitialize();
-        });
-    for (auto& t : threads) t.join();
+    onThreads(4, [&](int p) {
+        auto files = create<_TextFileFunctions>(L"TextFileFunctions");
+        for (int i = 1; i <= 300; ++i) {
+            VARIANT_BOOL ok = 0;
+            refused += files->UpdateLogFile(Bstr(log).get(), Bstr(zor::fromAnsi(entry(p, i))).get(), &ok) != S_OK || !ok;
+        }
+    });
     EXPECT_EQ(0, refused.load());
     expectEveryEntryOnce(log);
 }

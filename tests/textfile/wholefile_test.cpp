@@ -20,25 +20,18 @@ struct WholeFiles : TextFiles {
         hr = tf->ReadTextFileString(Bstr(f).get(), r.out());
         return r.text();
     }
-    // The lines of ReadTextFileVariant, or {"<Null>"}; the array's shape is checked on the way.
+    // The lines of ReadTextFileVariant, or {"<Null>"}; a wrong shape or element gives a line no case expects.
     std::vector<std::wstring> readLines(const std::wstring& f) {
         Variant v;
         hr = tf->ReadTextFileVariant(Bstr(f).get(), &v.get());
         if (V_VT(&v.get()) == VT_NULL) return {L"<Null>"};
-        EXPECT_EQ(VT_ARRAY | VT_VARIANT, V_VT(&v.get()));
         if (V_VT(&v.get()) != (VT_ARRAY | VT_VARIANT)) return {L"<not an array>"};
-        SAFEARRAY* a = V_ARRAY(&v.get());
-        LONG lo = -1, hi = -1;
-        EXPECT_EQ(1u, SafeArrayGetDim(a));
-        SafeArrayGetLBound(a, 1, &lo);
-        SafeArrayGetUBound(a, 1, &hi);
-        EXPECT_EQ(0, lo);
+        const SAFEARRAY* a = V_ARRAY(&v.get());
+        if (a->cDims != 1 || a->rgsabound[0].lLbound != 0) return {L"<not one dimension from 0>"};
         std::vector<std::wstring> out;
-        for (LONG i = lo; i <= hi; ++i) {
-            Variant e;
-            SafeArrayGetElement(a, &i, &e.get());
-            EXPECT_EQ(VT_BSTR, V_VT(&e.get()));
-            out.push_back(zor::str(V_BSTR(&e.get())));
+        for (ULONG i = 0; i < a->rgsabound[0].cElements; ++i) {
+            const VARIANT& e = static_cast<const VARIANT*>(a->pvData)[i];
+            out.push_back(V_VT(&e) == VT_BSTR ? zor::str(V_BSTR(&e)) : L"<not a string>");
         }
         return out;
     }
@@ -57,8 +50,9 @@ using Lines = std::vector<std::wstring>;
 
 // ---- FileExists, DirExists -------------------------------------------------------------------
 
-// The cases of tests/data/cases/exists.tsv (the script tests run them too).
-TEST_F(WholeFiles, ExistenceTestsTellFilesFromDirectoriesAndSkipHiddenEntries) {
+// The cases of tests/data/cases/exists.tsv (the script tests run them too), bare names, and a file
+// held by another process.
+TEST_F(WholeFiles, ExistenceTestsTellFilesFromDirectoriesSkipHiddenEntriesAndTakeBareNames) {
     const std::wstring dir = existenceTree(L"exists");
     const auto rows = caseRows(L"exists");
     ASSERT_GT(rows.size(), 25u);
@@ -69,19 +63,12 @@ TEST_F(WholeFiles, ExistenceTestsTellFilesFromDirectoriesAndSkipHiddenEntries) {
         EXPECT_EQ(c.at(2) == L"True", dirExists(name)) << testing::PrintToString(name);
         EXPECT_EQ(S_OK, hr);
     }
-}
-
-TEST_F(WholeFiles, ExistenceTestsTakeBareNamesAndFilesHeldByOthers) {
-    std::wstring dir = existenceTree(L"exists-bare");
     wchar_t old[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, old);
     SetCurrentDirectoryW(dir.c_str());
-    bool file = fileExists(L"a.txt"), sub = dirExists(L"sub"), subAsFile = fileExists(L"sub"), none = fileExists(L"zz.txt");
+    const std::vector<bool> bare{fileExists(L"a.txt"), dirExists(L"sub"), fileExists(L"sub"), fileExists(L"zz.txt")};
     SetCurrentDirectoryW(old);
-    EXPECT_TRUE(file);
-    EXPECT_TRUE(sub);
-    EXPECT_FALSE(subAsFile);
-    EXPECT_FALSE(none);
+    EXPECT_EQ((std::vector<bool>{true, true, false, false}), bare) << "a.txt, sub, sub as a file, zz.txt";
     HeldFile held(dir + L"b.log");
     ASSERT_TRUE(held.held());
     EXPECT_TRUE(fileExists(dir + L"b.log"));
@@ -127,7 +114,8 @@ TEST_F(WholeFiles, ReadTextFileStringJoinsTheFieldsAndVariantGivesOneElementPerL
     }
 }
 
-TEST_F(WholeFiles, ReadTextFileStringAndVariantReadSeveralMegabytes) {
+// The loops over lines and fields let the caller's windows run.
+TEST_F(WholeFiles, ReadTextFileStringVariantAndIsInLogFileReadSeveralMegabytesWithMessagesFlowing) {
     std::wstring f = scratchDir(L"read-big") + L"big.txt";
     std::string bytes;
     std::wstring expected;
@@ -138,43 +126,30 @@ TEST_F(WholeFiles, ReadTextFileStringAndVariantReadSeveralMegabytes) {
     }
     ASSERT_GT(bytes.size(), 2000000u);
     writeFile(f, bytes);
+    CountingWindow w;
+    w.post();
     EXPECT_EQ(expected, readString(f));
+    EXPECT_EQ(1, w.count()) << "ReadTextFileString";
+    w.post();
     Lines lines = readLines(f);
+    EXPECT_EQ(2, w.count()) << "ReadTextFileVariant";
     ASSERT_EQ(100000u, lines.size());
     EXPECT_EQ(L"line 0,\"quoted 0\"", lines.front());
     EXPECT_EQ(L"line 99999,\"quoted 99999\"", lines.back());
-}
-
-// The loops over lines and fields let the caller's windows run.
-TEST_F(WholeFiles, FileLoopsProcessTheCallersMessages) {
-    std::wstring f = scratchDir(L"pumping") + L"f.txt";
-    writeFile(f, "one\r\ntwo\r\n");
-    CountingWindow w;
     w.post();
-    EXPECT_FALSE(isInLog(f, L"zzz"));
-    EXPECT_EQ(1, w.count()) << "IsInLogFile";
-    w.post();
-    EXPECT_EQ(L"onetwo", readString(f));
-    EXPECT_EQ(2, w.count()) << "ReadTextFileString";
-    w.post();
-    EXPECT_EQ((Lines{L"one", L"two"}), readLines(f));
-    EXPECT_EQ(3, w.count()) << "ReadTextFileVariant";
+    EXPECT_TRUE(isInLog(f, L"quoted 99999"));
+    EXPECT_EQ(3, w.count()) << "IsInLogFile";
 }
 
 // ---- SetFileDate -----------------------------------------------------------------------------
 
 namespace {
-FILETIME lastWrite(const std::wstring& f) {
-    WIN32_FILE_ATTRIBUTE_DATA d{};
-    GetFileAttributesExW(f.c_str(), GetFileExInfoStandard, &d);
-    return d.ftLastWriteTime;
-}
-bool sameTime(FILETIME a, FILETIME b) { return CompareFileTime(&a, &b) == 0; }
 // The last-write time in UTC: year, month, day, hour, minute, second, millisecond.
 std::vector<int> utcParts(const std::wstring& f) {
-    FILETIME ft = lastWrite(f);
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    GetFileAttributesExW(f.c_str(), GetFileExInfoStandard, &d);
     SYSTEMTIME s;
-    FileTimeToSystemTime(&ft, &s);
+    FileTimeToSystemTime(&d.ftLastWriteTime, &s);
     return {s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute, s.wSecond, s.wMilliseconds};
 }
 DATE oleDate(int y, int mo, int d, int h, int mi, int s) {
@@ -186,17 +161,12 @@ DATE oleDate(int y, int mo, int d, int h, int mi, int s) {
 }
 } // namespace
 
-// The date's seconds are rounded (23:59:59.6 is midnight); the file's milliseconds stay.
-TEST_F(WholeFiles, SetFileDateSetsTheLastWriteTimeAsUtcAndKeepsTheMilliseconds) {
+// The date's seconds are rounded (23:59:59.6 is midnight); the file's milliseconds stay. Before
+// the file system's first day, or on a file held by another process: false, the time kept.
+TEST_F(WholeFiles, SetFileDateSetsTheLastWriteTimeAsUtcKeepingTheMillisecondsOrFailsKeepingTheTime) {
     std::wstring f = scratchDir(L"set-date") + L"f.txt";
     writeFile(f, "x");
-    // a known last-write time with milliseconds
-    HANDLE h = CreateFileW(f.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    SYSTEMTIME before{2020, 5, 0, 17, 8, 9, 10, 456};
-    FILETIME ft;
-    SystemTimeToFileTime(&before, &ft);
-    SetFileTime(h, nullptr, nullptr, &ft);
-    CloseHandle(h);
+    setLocalWriteTime(f, {2020, 5, 0, 17, 8, 9, 10, 456}); // a known time with milliseconds
     const struct {
         DATE date;
         std::vector<int> parts;
@@ -211,31 +181,24 @@ TEST_F(WholeFiles, SetFileDateSetsTheLastWriteTimeAsUtcAndKeepsTheMilliseconds) 
     }
     // (Wine reports the inode change time as the creation time, so that one cannot be compared.)
     EXPECT_EQ("x", readFile(f));
-}
 
-// Before the file system's first day, or on a file held by another process: false, time kept.
-TEST_F(WholeFiles, SetFileDateThatFailsKeepsTheTime) {
-    std::wstring f = scratchDir(L"set-date-fail") + L"held.txt";
-    writeFile(f, "x");
-    const FILETIME old = lastWrite(f);
+    const std::vector<int> old = utcParts(f);
     EXPECT_FALSE(setFileDate(f, oleDate(1500, 1, 1, 0, 0, 0)));
     EXPECT_EQ(S_OK, hr);
-    EXPECT_TRUE(sameTime(old, lastWrite(f)));
     EXPECT_TRUE(canOpenExclusively(f));
     {
         HeldFile held(f);
         ASSERT_TRUE(held.held());
-        EXPECT_FALSE(setFileDate(f, oleDate(1998, 12, 9, 0, 0, 0)));
+        EXPECT_FALSE(setFileDate(f, oleDate(2001, 12, 9, 0, 0, 0)));
         EXPECT_EQ(S_OK, hr);
     }
     EXPECT_TRUE(canOpenExclusively(f));
-    EXPECT_TRUE(sameTime(old, lastWrite(f)));
     // A holder that lets others write but not read: the old time is read through the handle,
     // which Windows allows only with read access, so the file is not opened.
     HANDLE writer = CreateFileW(f.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(setFileDate(f, oleDate(1998, 12, 9, 0, 0, 0)));
+    EXPECT_FALSE(setFileDate(f, oleDate(2001, 12, 9, 0, 0, 0)));
     CloseHandle(writer);
-    EXPECT_TRUE(sameTime(old, lastWrite(f)));
+    EXPECT_EQ(old, utcParts(f));
 }
 
 // ---- GetShortName ----------------------------------------------------------------------------
@@ -248,8 +211,9 @@ std::wstring platformShortName(const std::wstring& f) {
 }
 } // namespace
 
-// A plain, a hidden and a held file: the platform's short name, the file kept as it was.
-TEST_F(WholeFiles, GetShortNameOfAnExistingFileKeepsIt) {
+// A plain, a hidden and a held file: the platform's short name, the file kept as it was. A file
+// in a folder that does not exist yet: the name it would have there; empty for what cannot be made.
+TEST_F(WholeFiles, GetShortNameOfAnExistingFileOrOneInAFolderThatDoesNotExistYet) {
     std::wstring dir = scratchDir(L"short-name");
     const struct {
         const wchar_t* name;
@@ -274,30 +238,23 @@ TEST_F(WholeFiles, GetShortNameOfAnExistingFileKeepsIt) {
         held.reset();
         EXPECT_EQ("keep", readFile(f));
     }
-    EXPECT_TRUE(exists(dir)); // the existing folder stays
-}
 
-// The name a file would have in a folder that does not exist yet; empty for what cannot be made.
-TEST_F(WholeFiles, GetShortNameOfAFileInAFolderThatDoesNotExistYet) {
-    std::wstring dir = scratchDir(L"short-name-new");
-    std::wstring folder = dir + L"a new long folder";
-    std::wstring f = folder + L"\\another long file name.text";
     // The expected form, from the platform, on a copy made and removed here.
+    std::wstring folder = dir + L"a new long folder", f = folder + L"\\another long file name.text";
     CreateDirectoryW(folder.c_str(), nullptr);
     writeFile(f, "");
     std::wstring expected = platformShortName(f);
     DeleteFileW(f.c_str());
     RemoveDirectoryW(folder.c_str());
     ASSERT_FALSE(expected.empty());
-
     EXPECT_EQ(expected, shortName(f));
     EXPECT_EQ(S_OK, hr);
-    EXPECT_FALSE(exists(f));
     EXPECT_FALSE(exists(folder));
     EXPECT_EQ(L"", shortName(dir + L"two\\levels\\name.txt"));
     EXPECT_EQ(S_OK, hr);
     EXPECT_FALSE(exists(dir + L"two"));
     EXPECT_EQ(L"", shortName(L""));
+    EXPECT_TRUE(exists(dir)); // the existing folder stays
 }
 
 // ---- ShellTextFile ---------------------------------------------------------------------------
@@ -306,15 +263,11 @@ namespace {
 
 // The test prefix opens ".zorshell" files by copying them to "<name>.ran".
 void registerAssociation() {
-    HKEY key;
-    RegCreateKeyExW(HKEY_CLASSES_ROOT, L".zorshell", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"ZorTest.Shell"), 28);
-    RegCloseKey(key);
-    RegCreateKeyExW(HKEY_CLASSES_ROOT, L"ZorTest.Shell\\shell\\open\\command", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    std::wstring command = L"C:\\windows\\system32\\cmd.exe /c copy /y \"%1\" \"%1.ran\"";
-    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    auto setDefault = [](const wchar_t* key, const std::wstring& value) {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, key, nullptr, REG_SZ, value.c_str(), DWORD((value.size() + 1) * sizeof(wchar_t)));
+    };
+    setDefault(L".zorshell", L"ZorTest.Shell");
+    setDefault(L"ZorTest.Shell\\shell\\open\\command", L"C:\\windows\\system32\\cmd.exe /c copy /y \"%1\" \"%1.ran\"");
 }
 
 // The associated program runs on its own; wait for its result.
@@ -333,24 +286,19 @@ TEST_F(WholeFiles, ShellTextFileOpensWithTheAssociatedProgramOrGivesTheError) {
     CallerObject form(false);
     form.hwnd = 0;
     LONG r = 0;
-    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zorshell").get(), &r);
-    EXPECT_EQ(S_OK, hr);
+    EXPECT_EQ(S_OK, tf->ShellTextFile(&form, Bstr(dir + L"note.zorshell").get(), &r));
     EXPECT_GT(r, 32);
     EXPECT_EQ(1, form.hwndReads);
     EXPECT_EQ("opened\r\n", waitForFile(dir + L"note.zorshell.ran"));
 
     // The platform's error codes as results; errors for a form without hWnd and for no form.
     writeFile(dir + L"note.zornoassoc", "x");
-    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r);
-    EXPECT_EQ(S_OK, hr);
-    EXPECT_EQ(SE_ERR_NOASSOC, r);
-    hr = tf->ShellTextFile(&form, Bstr(dir + L"missing.txt").get(), &r);
-    EXPECT_EQ(S_OK, hr);
-    EXPECT_EQ(SE_ERR_FNF, r);
-
+    const std::pair<const wchar_t*, LONG> errors[] = {{L"note.zornoassoc", SE_ERR_NOASSOC}, {L"missing.txt", SE_ERR_FNF}};
+    for (const auto& [name, code] : errors) {
+        EXPECT_EQ(S_OK, tf->ShellTextFile(&form, Bstr(dir + name).get(), &r));
+        EXPECT_EQ(code, r);
+    }
     form.hasHwnd = false;
-    hr = tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r);
-    EXPECT_EQ(ctlError(438), hr);
-    hr = tf->ShellTextFile(nullptr, Bstr(dir + L"note.zornoassoc").get(), &r);
-    EXPECT_EQ(ctlError(424), hr);
+    EXPECT_EQ(ctlError(438), tf->ShellTextFile(&form, Bstr(dir + L"note.zornoassoc").get(), &r));
+    EXPECT_EQ(ctlError(424), tf->ShellTextFile(nullptr, Bstr(dir + L"note.zornoassoc").get(), &r));
 }
