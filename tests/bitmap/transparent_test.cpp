@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 #include "library.h"
+#include "scratch.h"
 
 using namespace test;
 
@@ -34,14 +35,6 @@ struct Image {
 
 constexpr LONG magenta = RGB(255, 0, 255);
 COLORREF pattern(int x, int y) { return RGB(x * 9, y * 7, (x ^ y) * 5 + 1); } // never magenta
-
-// Live GDI objects. Wine answers GetGuiResources with 0, but finds a handle by its index alone.
-long gdiObjects() {
-    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(n);
-    long n = 0;
-    for (uintptr_t i = 1; i < 0x10000; ++i) n += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
-    return n;
-}
 
 struct TransparentBit : RegisteredLibrary {
     ComPtr<_BitmapFunctions> bf = make<_BitmapFunctions>(L"BitmapFunctions");
@@ -135,7 +128,7 @@ TEST_F(TransparentBit, FailuresDrawNothingAndNoCallLeaks) {
                                      {d, 0, 0, 16, 16, 0, 0, 0, magenta},
                                      {d, 0, 0, 16, 16, bad, 0, 0, magenta},
                                      {d, 0, 0, 100000, 100000, s, 0, 0, magenta}}; // masks too large to make
-    long objects = gdiObjects();
+    long objects = liveGdiObjects();
     for (int i = 0; i < 200; ++i) {
         for (const auto& t : failing) ASSERT_EQ(VARIANT_FALSE, draw(t));
         ASSERT_EQ(pattern(3, 3), dest.at(3, 3));
@@ -143,7 +136,7 @@ TEST_F(TransparentBit, FailuresDrawNothingAndNoCallLeaks) {
         draw({d, 15, 15, -8, -8, s, 8, 8, magenta}); // whatever GDI makes of it, nothing stays
     }
     ASSERT_EQ(VARIANT_TRUE, draw({d, 2, 2, 12, 12, s, 1, 1, magenta}));
-    EXPECT_EQ(objects, gdiObjects());
+    EXPECT_EQ(objects, liveGdiObjects());
     EXPECT_GT(objects, 4) << "the count sees this test's own objects";
     VARIANT_BOOL r;
     LONG v = 0;

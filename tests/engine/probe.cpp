@@ -35,10 +35,10 @@ std::string eval(ENGINE_HANDLE h, const std::string& expression) {
     return code ? "error " + std::to_string(code) : std::string(buffer, length);
 }
 
-// The current record number and whether the table is at its end.
 std::string place(ENGINE_HANDLE h) { return eval(h, "RECNO()") + "\t" + eval(h, "EOF()"); }
 
-std::string found(uint32_t code, uint16_t f, ENGINE_HANDLE h) {
+// f by reference: read after the call that sets it.
+std::string found(uint32_t code, const uint16_t& f, ENGINE_HANDLE h) {
     return std::to_string(code) + "\t" + std::to_string(f) + "\t" + place(h);
 }
 
@@ -73,17 +73,14 @@ int main() {
         } else if (c == "exit") {
             out = std::to_string(AdsApplicationExit());
         } else if (c == "seek") {
-            uint32_t code = AdsSeek(h, a[2].c_str(), uint16_t(std::atoi(a[3].c_str())), 2,
-                                    uint16_t(std::atoi(a[4].c_str())), &f);
-            out = found(code, f, h);
+            out = found(AdsSeek(h, a[2].c_str(), uint16_t(std::atoi(a[3].c_str())), 2, uint16_t(std::atoi(a[4].c_str())), &f),
+                        f, h);
         } else if (c == "filter") {
             out = std::to_string(AdsSetFilter(h, a[2].c_str()));
         } else if (c == "locate") {
-            uint32_t code = AdsLocate(h, a[2].c_str(), 1, &f);
-            out = found(code, f, h);
+            out = found(AdsLocate(h, a[2].c_str(), 1, &f), f, h);
         } else if (c == "continue") {
-            uint32_t code = AdsContinue(h, &f);
-            out = found(code, f, h);
+            out = found(AdsContinue(h, &f), f, h);
         } else if (c == "all" || c == "rows") {
             uint32_t code = AdsLocate(h, c == "all" ? a[2].c_str() : ".T.", 1, &f);
             out = std::to_string(code) + "\t";

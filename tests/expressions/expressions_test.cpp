@@ -2,7 +2,7 @@
 // products of products.tsv: each counts the records that the independent engine counted, and its
 // refusals are refused here too.
 #include <sstream>
-#include "client.h"
+#include <tuple>
 #include "library.h"
 #include "scratch.h"
 #include "tables/AdvDataAccess.h"
@@ -11,10 +11,7 @@ using namespace test;
 
 namespace {
 
-std::wstring data(const std::wstring& name) {
-    const wchar_t* root = _wgetenv(L"ZOR_TESTDATA");
-    return std::wstring(root ? root : L".") + L"\\xbase\\" + name;
-}
+std::wstring data(const std::wstring& name) { return testData(L"xbase\\" + name); }
 
 class Expressions : public RegisteredLibrary {
 protected:
@@ -89,11 +86,7 @@ TEST_F(Expressions, HostileExpressionsEndInAnAnswerOrTheExpressionError) {
         for (int i = 0; i < n; ++i) e += L".NOT. ";
         return e + L"EOF()"; // not a literal, which the parser would fold away
     };
-    struct Case {
-        std::wstring expression;
-        bool taken;
-        int shown;
-    } cases[] = {
+    const std::tuple<std::wstring, bool, int> cases[] = { // the expression, whether taken, the records shown
         {nots(99), true, 500},
         {nots(100), false, 500},
         {L"LEN(REPLICATE(NAME, 2000000000)) > 0", true, 0},
@@ -102,9 +95,9 @@ TEST_F(Expressions, HostileExpressionsEndInAnAnswerOrTheExpressionError) {
          L"SUBSTR(NAME, -2000000000, 2000000000) + STUFF(NAME, -7, -7, \"\")) = 296",
          true, 500},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.taken, filter(c.expression)) << c.expression.size();
-        EXPECT_EQ(c.shown, found(L".T.")) << c.expression.size();
+    for (const auto& [expression, taken, shown] : cases) {
+        EXPECT_EQ(taken, filter(expression)) << expression.size();
+        EXPECT_EQ(shown, found(L".T.")) << expression.size();
         EXPECT_TRUE(filter(L""));
     }
 }

@@ -58,7 +58,6 @@ void collectNames(ITypeInfo* info, std::vector<std::vector<std::wstring>>& out) 
     }
 }
 
-// Asks both look-ups and compares the HRESULT and every DISPID.
 void same(const Interface& itf, const std::vector<const wchar_t*>& names, LCID lcid = LOCALE_USER_DEFAULT) {
     std::vector<LPOLESTR> n;
     for (const wchar_t* s : names) n.push_back(const_cast<LPOLESTR>(s));

@@ -2,6 +2,7 @@
 // short-lived threads leave the registered DLL's memory and handle count where they were.
 #define PSAPI_VERSION 2
 #include "client.h"
+#include "scratch.h"
 #include <psapi.h>
 
 using namespace test;
@@ -53,11 +54,9 @@ TEST(ThreadChurn, ShortLivedThreadsLeaveNoMemoryOrHandleBehind) {
         ASSERT_EQ(S_OK, CoGetClassObject(*built[i], CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factories[i].outVoid()));
     EXPECT_EQ(0, runThreads(496)); // the first threads settle the heaps and caches
     const SIZE_T bytes = privateBytes();
-    DWORD handles = 0, handlesAfter = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    const DWORD handles = liveHandles();
     EXPECT_EQ(0, runThreads(20000));
-    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
     EXPECT_LT(privateBytes(), bytes + 512 * 1024) << "before: " << bytes;
-    EXPECT_LE(handlesAfter, handles + 10);
+    EXPECT_LE(liveHandles(), handles + 10);
     for (auto& f : factories) f.out();
 }

@@ -3,7 +3,6 @@
 // cannot be made changes no result.
 #include "client.h"
 #include "scratch.h"
-#include <algorithm>
 #include <regex>
 #include <set>
 
@@ -13,8 +12,40 @@ namespace {
 
 const int threadCalls = 2000; // enough for lines to be queued while others are written
 
-// The child's calls; their results are the same whether tracing is on, off or failing.
-void childCalls() {
+// Runs `count` children at once on one trace file (an empty name leaves the variable unset: the
+// per-user switch decides); their exit codes or-ed (0: all passed).
+DWORD runChildren(const std::wstring& traceFile, int count = 1, const wchar_t* child = L"TraceChild.Calls") {
+    wchar_t self[MAX_PATH];
+    const std::wstring command =
+        L"\"" + std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)) + L"\" --gtest_filter=" + child;
+    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.empty() ? nullptr : traceFile.c_str());
+    SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", L"1");
+    std::vector<PROCESS_INFORMATION> children(count);
+    DWORD result = 0;
+    for (auto& pi : children) {
+        STARTUPINFOW si{sizeof si};
+        std::wstring cmd = command;
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) result = 99;
+    }
+    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", nullptr);
+    SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr);
+    for (auto& pi : children) {
+        if (!pi.hProcess) continue;
+        DWORD code = 99;
+        WaitForSingleObject(pi.hProcess, 120000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        result |= code;
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(TraceChild, Calls) {
+    if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.LinesOfAFewCalls";
+    // The child's calls; their results are the same whether tracing is on, off or failing.
     auto tf = create<IDispatch>(L"TextFileFunctions");
     auto es = create<IDispatch>(L"EncryptFunctions");
     Call ext, name, log, enc, dec;
@@ -37,42 +68,6 @@ void childCalls() {
             EXPECT_EQ(L"y", c.text());
         }
     });
-}
-
-// Runs `count` children at once on one trace file (an empty name leaves the variable unset: the
-// per-user switch decides); their exit codes or-ed (0: all passed).
-DWORD runChildren(const std::wstring& traceFile, int count = 1, const wchar_t* child = L"TraceChild.Calls") {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", traceFile.empty() ? nullptr : traceFile.c_str());
-    SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", L"1");
-    std::vector<PROCESS_INFORMATION> children;
-    DWORD result = 0;
-    for (int i = 0; i < count; ++i) {
-        std::wstring cmd = L"\"" + std::wstring(self) + L"\" --gtest_filter=" + child;
-        STARTUPINFOW si{sizeof si};
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) children.push_back(pi);
-        else result = 99;
-    }
-    SetEnvironmentVariableW(L"ZORUTILITY_TRACE", nullptr);
-    SetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr);
-    for (auto& pi : children) {
-        DWORD code = 99;
-        WaitForSingleObject(pi.hProcess, 120000);
-        GetExitCodeProcess(pi.hProcess, &code);
-        result |= code;
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    return result;
-}
-
-} // namespace
-
-TEST(TraceChild, Calls) {
-    if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.LinesOfAFewCalls";
-    childCalls();
     // Every line is in the file while the process still runs, with no later call to bring it.
     wchar_t file[MAX_PATH] = {};
     GetEnvironmentVariableW(L"ZORUTILITY_TRACE", file, MAX_PATH);
@@ -97,9 +92,8 @@ TEST(TraceChild, ThroughTheRegistry) {
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, switchRoot, 0, KEY_ALL_ACCESS, &root));
     ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, root));
     RegCloseKey(root);
-    auto tf = create<IDispatch>(L"TextFileFunctions");
     Call ext;
-    invoke(ext, tf.get(), L"ExtractExtension", Args{vstr(L"r.eg")});
+    invoke(ext, create<IDispatch>(L"TextFileFunctions").get(), L"ExtractExtension", Args{vstr(L"r.eg")});
     EXPECT_EQ(L"eg", ext.text());
 }
 
@@ -122,16 +116,10 @@ TEST(Trace, RegistrySwitchTakesAStringOrAnExpandableString) {
 // A host may end the process without the process-end notice once its objects are released (a
 // server recycling its worker): the lines are in the file by then.
 TEST(TraceChild, EndsWithoutNotice) {
-    if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.AnEndWithoutNoticeLosesNoLine";
+    if (!GetEnvironmentVariableW(L"ZOR_TRACE_CHILD", nullptr, 0)) GTEST_SKIP() << "run by Trace.AnEndWithoutNotice...";
     Call ext;
     invoke(ext, create<IDispatch>(L"TextFileFunctions").get(), L"ExtractExtension", Args{vstr(L"end.ed")});
     TerminateProcess(GetCurrentProcess(), ext.text() == L"ed" ? 0 : 1);
-}
-
-TEST(Trace, AnEndWithoutNoticeLosesNoLine) {
-    const std::wstring dir = scratchDir(L"trace-end");
-    EXPECT_EQ(0u, runChildren(dir + L"end.log", 1, L"TraceChild.EndsWithoutNotice"));
-    EXPECT_NE(std::string::npos, readFile(dir + L"end.log").find(R"( TextFileFunctions.ExtractExtension(strInputFile=String "end.ed") -> String "ed" | )"));
 }
 
 TEST(Trace, LinesOfAFewCalls) {
@@ -147,23 +135,18 @@ TEST(Trace, LinesOfAFewCalls) {
     // Every line whole: time, process, thread, class.method(arguments) -> result, microseconds.
     const std::regex whole(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} pid \d+ tid \d+ \w+\.\w+\(.*\) -> .* \| \d+ us)");
     for (const auto& l : lines) EXPECT_TRUE(std::regex_match(l, whole)) << l;
-    auto has = [&](const std::string& part) {
-        for (const auto& l : lines)
-            if (l.find(part) != std::string::npos) return true;
-        ADD_FAILURE() << text.substr(0, 2000);
-        return false;
-    };
-    EXPECT_TRUE(has(R"( TextFileFunctions.ExtractExtension(strInputFile=String "C:\\a\\b.txt") -> String "txt" | )"));
-    EXPECT_TRUE(has(R"( TextFileFunctions.ExtractFilename(strInputFile=String "\x09\"quoted\"\x01)" + std::string(70, 'y') +
-                    R"("... (110 characters)) -> String "\x09\"quoted\"\x01)"));
-    // A trapped failure: the result, and the cause that the method swallowed.
-    EXPECT_TRUE(has(R"( TextFileFunctions.CreateLogFile(strFilename=String "C:\\zor-no-such-folder\\x.log") )"
-                    R"(-> Boolean False | swallowed: 76 Path not found | )"));
-    // Passwords and scrambled text never appear.
-    EXPECT_TRUE(has(R"( EncryptFunctions.EncryptString(strStringIn=String ***, strPassword=String ***) -> String *** | )"));
-    EXPECT_TRUE(has(R"( EncryptFunctions.DecryptString(strStringIn=String ***, strPassword=String ***) -> String *** | )"));
-    EXPECT_EQ(std::string::npos, text.find("plain")) << text;
-    EXPECT_EQ(std::string::npos, text.find("pw1234")) << text;
+    const std::string parts[] = {
+        R"( TextFileFunctions.ExtractExtension(strInputFile=String "C:\\a\\b.txt") -> String "txt" | )",
+        R"( TextFileFunctions.ExtractFilename(strInputFile=String "\x09\"quoted\"\x01)" + std::string(70, 'y') +
+            R"("... (110 characters)) -> String "\x09\"quoted\"\x01)",
+        // A trapped failure: the result, and the cause that the method swallowed.
+        R"( TextFileFunctions.CreateLogFile(strFilename=String "C:\\zor-no-such-folder\\x.log") )"
+        R"(-> Boolean False | swallowed: 76 Path not found | )",
+        // Passwords and scrambled text never appear.
+        R"( EncryptFunctions.EncryptString(strStringIn=String ***, strPassword=String ***) -> String *** | )",
+        R"( EncryptFunctions.DecryptString(strStringIn=String ***, strPassword=String ***) -> String *** | )"};
+    for (const std::string& part : parts) EXPECT_NE(std::string::npos, text.find(part)) << part; // no part spans a line
+    for (const char* secret : {"plain", "pw1234"}) EXPECT_EQ(std::string::npos, text.find(secret)) << text;
     // Each child's two threads' lines, each whole.
     std::set<std::string> threads;
     const std::regex threadCall(R"(.* tid (\d+) TextFileFunctions\.ExtractExtension\(strInputFile=String "x\.y"\) -> String "y" \| \d+ us)");
@@ -173,8 +156,10 @@ TEST(Trace, LinesOfAFewCalls) {
     EXPECT_EQ(2u * children, threads.size());
 }
 
-TEST(Trace, AMissingFolderForTheFileChangesNoResult) {
-    const std::wstring dir = scratchDir(L"trace-missing");
+TEST(Trace, AnEndWithoutNoticeLosesNoLineAndAMissingFolderForTheFileChangesNoResult) {
+    const std::wstring dir = scratchDir(L"trace-end");
+    EXPECT_EQ(0u, runChildren(dir + L"end.log", 1, L"TraceChild.EndsWithoutNotice"));
+    EXPECT_NE(std::string::npos, readFile(dir + L"end.log").find(R"( TextFileFunctions.ExtractExtension(strInputFile=String "end.ed") -> String "ed" | )"));
     EXPECT_EQ(0u, runChildren(dir + L"no-such-folder\\calls.log"));
     EXPECT_FALSE(exists(dir + L"no-such-folder"));
 }

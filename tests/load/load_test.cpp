@@ -2,7 +2,6 @@
 // lost increment. (Appends from processes and from threads: the text-file tests.)
 #include "client.h"
 #include "scratch.h"
-#include "runtime/text.h"
 #include <atomic>
 
 using namespace test;

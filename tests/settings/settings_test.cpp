@@ -1,6 +1,7 @@
 // The per-user settings store through the registered DLL, checked against the registry itself.
 #include <cstdio>
 #include <map>
+#include <tuple>
 #include "library.h"
 
 using namespace test;
@@ -86,20 +87,17 @@ TEST_F(SettingsStore, StepsOnTheStore) {
 // The 255-character limit holds for each level of a "\"-separated name, in all four methods.
 TEST_F(SettingsStore, EachLevelOfANameHoldsUpTo255Characters) {
     const std::wstring a255(255, L'a'), s255(255, L's');
-    const struct {
-        std::wstring app, section;
-        bool works;
-    } cases[] = {{L"ZorTest\\" + a255, s255 + L"\\" + s255, true},
-                 {L"ZorTest\\" + a255 + L"a", L"Main", false},
-                 {L"ZorTest", L"Main\\" + s255 + L"s", false}};
-    for (const auto& c : cases) {
-        Bstr app(c.app), section(c.section), key(L"k"), value(L"v");
+    const std::tuple<std::wstring, std::wstring, bool> cases[] = {{L"ZorTest\\" + a255, s255 + L"\\" + s255, true},
+                                                                  {L"ZorTest\\" + a255 + L"a", L"Main", false},
+                                                                  {L"ZorTest", L"Main\\" + s255 + L"s", false}};
+    for (const auto& [appName, sectionName, works] : cases) {
+        Bstr app(appName), section(sectionName), key(L"k"), value(L"v");
         VARIANT_BOOL done = 0;
         Variant read, listed, deleted, gone;
         rf->SaveRegSetting(app.get(), section.get(), key.get(), value.get(), &done);
         HKEY stored = nullptr; // the registry itself holds the value under the whole path
-        const std::wstring path = root + c.app + L"\\" + c.section;
-        EXPECT_EQ(c.works, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &stored) == ERROR_SUCCESS);
+        const std::wstring path = root + appName + L"\\" + sectionName;
+        EXPECT_EQ(works, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &stored) == ERROR_SUCCESS);
         if (stored) RegCloseKey(stored);
         rf->GetRegSetting(app.get(), section.get(), key.get(), &read);
         rf->GetAllRegSettings(app.get(), section.get(), &listed);
@@ -107,9 +105,9 @@ TEST_F(SettingsStore, EachLevelOfANameHoldsUpTo255Characters) {
         rf->GetRegSetting(app.get(), section.get(), key.get(), &deleted);
         rf->DeleteRegSetting(app.get(), section.get(), nullptr, &done);
         rf->GetAllRegSettings(app.get(), section.get(), &gone);
-        EXPECT_EQ(c.works ? L"v" : L"<Empty>", V_VT(&read.get()) == VT_BSTR ? zor::str(V_BSTR(&read.get())) : L"<Empty>");
-        EXPECT_EQ(c.works ? VT_ARRAY | VT_VARIANT : VT_EMPTY, V_VT(&listed.get()));
-        EXPECT_EQ(c.works ? VT_BSTR : VT_EMPTY, V_VT(&deleted.get()));
+        EXPECT_EQ(works ? L"v" : L"<Empty>", V_VT(&read.get()) == VT_BSTR ? zor::str(V_BSTR(&read.get())) : L"<Empty>");
+        EXPECT_EQ(works ? VT_ARRAY | VT_VARIANT : VT_EMPTY, V_VT(&listed.get()));
+        EXPECT_EQ(works ? VT_BSTR : VT_EMPTY, V_VT(&deleted.get()));
         EXPECT_EQ(VT_EMPTY, V_VT(&gone.get()));
     }
 }

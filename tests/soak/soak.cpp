@@ -11,51 +11,10 @@
 
 namespace test {
 
-namespace {
-
-long liveGdiObjects() {
-    // Wine answers GetGuiResources with 0, but finds a handle by its index alone.
-    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(n);
-    long n = 0;
-    for (uintptr_t i = 1; i < 0x10000; ++i) n += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
-    return n;
-}
-
-VARIANT varray() {
+static VARIANT varray() {
     VARIANT v = vtype(VT_ARRAY | VT_VARIANT);
     V_ARRAY(&v) = SafeArrayCreateVector(VT_VARIANT, 0, 3);
     return v;
-}
-
-enum Pool { text, i2, i4, r8, date, boolean, variant, object, poolCount };
-
-Pool poolOf(VARTYPE vt) {
-    switch (vt) {
-    case VT_BSTR: return text;
-    case VT_I2: return i2;
-    case VT_I4: return i4;
-    case VT_R8: return r8;
-    case VT_DATE: return date;
-    case VT_BOOL: return boolean;
-    case VT_DISPATCH: return object;
-    default: return variant;
-    }
-}
-
-// The folder's fixtures, made afresh before each round: a file with content, a folder tree.
-void makeFixtures(const std::wstring& dir) {
-    writeFile(dir + L"file.txt", "line one\r\n\"quoted, field\",2\r\n[Section]\r\nKey=Value\r\n");
-    CreateDirectoryW((dir + L"tree").c_str(), nullptr);
-    writeFile(dir + L"tree\\a.txt", "a\r\n");
-}
-
-} // namespace
-
-// Live kernel handles. Wine answers GetProcessHandleCount with 0, but knows a handle by its value.
-DWORD liveHandles() {
-    DWORD n = 0, flags;
-    for (uintptr_t h = 4; h < 0x10000; h += 4) n += GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags) != 0;
-    return n;
 }
 
 Resources measure() {
@@ -65,12 +24,9 @@ Resources measure() {
     PROCESS_MEMORY_COUNTERS_EX m{};
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m);
     r.privateBytes = m.PrivateUsage ? m.PrivateUsage : m.PagefileUsage; // Wine fills only the latter
-    if (HMODULE dll = GetModuleHandleW(L"ZorUtility.dll")) {
-        auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll, "DllCanUnloadNow"));
-        if (canUnload) r.canUnload = canUnload();
-    } else {
-        r.canUnload = S_OK; // not loaded: nothing of it lives
-    }
+    HMODULE dll = GetModuleHandleW(L"ZorUtility.dll");
+    auto canUnload = dll ? reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(dll, "DllCanUnloadNow")) : nullptr;
+    r.canUnload = !dll ? S_OK : canUnload ? canUnload() : S_FALSE; // not loaded: nothing of it lives
     return r;
 }
 
@@ -79,19 +35,18 @@ std::ostream& operator<<(std::ostream& out, const Resources& r) {
                << " KB private, DllCanUnloadNow " << (r.canUnload == S_OK ? "S_OK" : "S_FALSE");
 }
 
-Soak::Soak(const std::wstring& folderName) : dir_(scratchDir(folderName)), pools_(poolCount) {
-    const std::wstring dir = dir_;
-    pools_[text] = {vstr(dir + L"file.txt"), vstr(dir + L"missing\\x.txt"), vstr(dir + L"tree"), vstr(L""),
-                    vstr(std::wstring(100000, L'x')), vstr(L"CON"), vstr(dir + std::wstring(L"file.txt\0tail", 13)),
-                    vstr(dir + L"a<b>|?*.txt"), vtype(VT_NULL), varray(), vstr(dir + L"new.txt"), vstr(L"*.txt")};
-    pools_[i2] = {vi2(0), vi2(1), vi2(-1), vi2(32767), vstr(L"x"), vi2(7)};
-    pools_[i4] = {vi4(0), vi4(1), vi4(-1), vi4(0x7FFFFFFF), vi4(1000), vstr(L"x")};
-    pools_[r8] = {vr8(0), vr8(0.001), vr8(-1), vstr(L"abc")};
-    pools_[date] = {vdate(36526.5), vdate(-700000), vdate(2958465.9), vstr(L"x"), vdate(1e12)};
-    pools_[boolean] = {vbool(true), vbool(false), vstr(L"maybe")};
-    pools_[variant] = {vmissing(), vtype(VT_NULL), vtype(VT_EMPTY), vstr(L"Header text"), vi4(5), vr8(1e300),
-                       varray(), vstr(dir + L"tree")};
-    pools_[object] = {vtype(VT_DISPATCH), vi4(5)};
+Soak::Soak(const std::wstring& folderName) : dir_(scratchDir(folderName)) {
+    pools_[VT_BSTR] = {vstr(dir_ + L"file.txt"), vstr(dir_ + L"missing\\x.txt"), vstr(dir_ + L"tree"), vstr(L""),
+                       vstr(std::wstring(100000, L'x')), vstr(L"CON"), vstr(dir_ + std::wstring(L"file.txt\0tail", 13)),
+                       vstr(dir_ + L"a<b>|?*.txt"), vtype(VT_NULL), varray(), vstr(dir_ + L"new.txt"), vstr(L"*.txt")};
+    pools_[VT_I2] = {vi2(0), vi2(1), vi2(-1), vi2(32767), vstr(L"x"), vi2(7)};
+    pools_[VT_I4] = {vi4(0), vi4(1), vi4(-1), vi4(0x7FFFFFFF), vi4(1000), vstr(L"x")};
+    pools_[VT_R8] = {vr8(0), vr8(0.001), vr8(-1), vstr(L"abc")};
+    pools_[VT_DATE] = {vdate(36526.5), vdate(-700000), vdate(2958465.9), vstr(L"x"), vdate(1e12)};
+    pools_[VT_BOOL] = {vbool(true), vbool(false), vstr(L"maybe")};
+    pools_[VT_VARIANT] = {vmissing(), vtype(VT_NULL), vtype(VT_EMPTY), vstr(L"Header text"), vi4(5), vr8(1e300),
+                          varray(), vstr(dir_ + L"tree")}; // also for every type without a pool of its own
+    pools_[VT_DISPATCH] = {vtype(VT_DISPATCH), vi4(5)};
 
     for (LibClass c : typeLibraryClasses()) {
         for (size_t i = c.members.size(); i-- > 0;) {
@@ -104,7 +59,7 @@ Soak::Soak(const std::wstring& folderName) : dir_(scratchDir(folderName)), pools
 }
 
 Soak::~Soak() {
-    for (auto& pool : pools_)
+    for (auto& [type, pool] : pools_)
         for (VARIANT& v : pool) VariantClear(&v);
     emptyFolder(dir_);
 }
@@ -114,8 +69,10 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const Li
     const bool trace = std::getenv("ZOR_SOAK_TRACE") != nullptr; // each call before it is made
     const char* only = std::getenv("ZOR_SOAK_ONLY"); // one class or Class.Method, while looking into it
     for (int round = 0; round < rounds; ++round) {
-        emptyFolder(dir_);
-        makeFixtures(dir_);
+        emptyFolder(dir_); // the fixtures afresh each round: a file with content, a folder tree
+        writeFile(dir_ + L"file.txt", "line one\r\n\"quoted, field\",2\r\n[Section]\r\nKey=Value\r\n");
+        CreateDirectoryW((dir_ + L"tree").c_str(), nullptr);
+        writeFile(dir_ + L"tree\\a.txt", "a\r\n");
         for (const LibClass& c : classes) {
             if (only && std::string(only).rfind(zor::toAnsi(c.name), 0) != 0) continue;
             ComPtr<IDispatch> own;
@@ -132,20 +89,11 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const Li
                 // Each parameter walks its pool at its own pace, so the combinations vary.
                 Args args{};
                 for (size_t p = 0; p < c.params[i].size(); ++p) {
-                    const auto& pool = pools_[poolOf(c.params[i][p])];
+                    const auto& pool = pools_.count(c.params[i][p]) ? pools_[c.params[i][p]] : pools_[VT_VARIANT];
                     args.v.push_back(vtype(VT_EMPTY));
                     VariantCopy(&args.v[p], const_cast<VARIANT*>(&pool[(round * (p + 1) + round / 7 + p) % pool.size()]));
                 }
-                if (trace) {
-                    std::string line = zor::toAnsi(method) + "(";
-                    for (VARIANT& a : args.v) {
-                        Variant text;
-                        bool isText = VariantChangeType(&text, &a, 0, VT_BSTR) == S_OK;
-                        line += (isText ? "'" + zor::toAnsi(zor::str(V_BSTR(&text.get()))).substr(0, 80) + "'" : "vt " + std::to_string(V_VT(&a))) + ", ";
-                    }
-                    fprintf(stderr, "%d %s)\n", round, line.c_str());
-                    fflush(stderr);
-                }
+                if (trace) fprintf(stderr, "%d %s\n", round, zor::toAnsi(method).c_str()); // the round gives the arguments
                 std::vector<VARIANT> reversed(args.v.rbegin(), args.v.rend());
                 DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
                 Call call;
@@ -158,11 +106,9 @@ long Soak::run(int rounds, long& failed, const std::function<IDispatch*(const Li
                 const bool errorNumber = call.hr == DISP_E_EXCEPTION && HRESULT_FACILITY(call.excep.scode) == FACILITY_CONTROL;
                 const bool refused = call.hr == DISP_E_TYPEMISMATCH || call.hr == DISP_E_OVERFLOW ||
                                      call.hr == DISP_E_BADVARTYPE || call.hr == DISP_E_PARAMNOTOPTIONAL;
-                if (call.hr != S_OK && !errorNumber && !refused) {
-                    if (++failed <= 10)
-                        ADD_FAILURE() << zor::toAnsi(method) << " round " << round
-                                      << ": 0x" << std::hex << call.hr << " scode 0x" << call.excep.scode;
-                }
+                if (call.hr != S_OK && !errorNumber && !refused && ++failed <= 10)
+                    ADD_FAILURE() << zor::toAnsi(method) << " round " << round << ": 0x" << std::hex << call.hr
+                                  << " scode 0x" << call.excep.scode;
             }
         }
     }

@@ -4,6 +4,7 @@
 #pragma once
 #include "client.h"
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,7 @@ std::ostream& operator<<(std::ostream& out, const Resources& r);
 inline const wchar_t* const unsoaked[] = {L"WindowsExit", L"ShellTextFile", L"GetUserDetails", L"DisplayAbout",
                                           L"DisplayZORAbout", L"GetCalDate"};
 
-// Argument pools over files in a folder of its own; the classes and methods of the type library
-// except those that end the session, start a program or show a modal dialog.
+// Argument pools over files in a folder of its own, and the classes and methods to soak.
 class Soak {
 public:
     explicit Soak(const std::wstring& folderName);
@@ -41,7 +41,7 @@ public:
 
 private:
     std::wstring dir_;
-    std::vector<std::vector<VARIANT>> pools_;
+    std::map<VARTYPE, std::vector<VARIANT>> pools_; // the arguments for a parameter of each type
 };
 
 } // namespace test

@@ -11,10 +11,7 @@ using namespace test;
 
 namespace {
 
-int rounds() {
-    const char* r = std::getenv("ZOR_SOAK_ROUNDS");
-    return r ? std::atoi(r) : 10;
-}
+const int rounds = std::getenv("ZOR_SOAK_ROUNDS") ? std::atoi(std::getenv("ZOR_SOAK_ROUNDS")) : 10;
 
 // Wine frees some state of an ended thread lazily, when a later thread ends, so two threads that
 // do nothing end first.
@@ -89,7 +86,7 @@ TEST(Soak, EveryMethodOfEveryClassLeavesNothingBehind) {
         EXPECT_EQ(all - std::size(unsoaked), methods);
         soak.run(3, failed);
         before = settled();
-        calls = soak.run(rounds(), failed);
+        calls = soak.run(rounds, failed);
     }
     expectNothingLeft(before, settled(), calls, failed);
 }
@@ -107,7 +104,7 @@ TEST(Soak, SeveralApartmentThreadsAtOnce) {
     CoFreeUnusedLibrariesEx(0, 0);
     onThreads(3, [&](int t) { body(t, 1); });
     const Resources before = settled();
-    onThreads(3, [&](int t) { body(t, rounds() / 2); });
+    onThreads(3, [&](int t) { body(t, rounds / 2); });
     expectNothingLeft(before, settled(), calls, failed);
 }
 
@@ -117,13 +114,12 @@ TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
     long failed = 0, calls = 0;
     auto soakThroughProxies = [&](int n) {
         Soak soak(L"soak-marshalled");
-        std::vector<IStream*> streams;
-        std::vector<ComPtr<IDispatch>> objects;
-        for (const LibClass& c : soak.classes) {
-            objects.emplace_back();
-            streams.push_back(nullptr);
-            EXPECT_EQ(S_OK, CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, objects.back().outVoid()));
-            EXPECT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(IID_IDispatch, objects.back().get(), &streams.back()));
+        std::vector<IStream*> streams(soak.classes.size());
+        std::vector<ComPtr<IDispatch>> objects(soak.classes.size());
+        for (size_t i = 0; i < objects.size(); ++i) {
+            EXPECT_EQ(S_OK,
+                      CoCreateInstance(soak.classes[i].clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, objects[i].outVoid()));
+            EXPECT_EQ(S_OK, CoMarshalInterThreadInterfaceInStream(IID_IDispatch, objects[i].get(), &streams[i]));
         }
         onThreads(1, [&](int) {
             std::vector<ComPtr<IDispatch>> proxies(streams.size());
@@ -135,7 +131,7 @@ TEST(Soak, MarshalledInterfacesFromAnotherThreadOfTheApartmentsProcess) {
     soakThroughProxies(1);
     const Resources before = settled();
     calls = 0;
-    soakThroughProxies(rounds() / 2);
+    soakThroughProxies(rounds / 2);
     expectNothingLeft(before, settled(), calls, failed);
 }
 

@@ -18,13 +18,10 @@ public:
     int invokeExCalls = 0;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
-            (scriptClass_ && IsEqualIID(riid, __uuidof(IDispatchEx)))) {
-            *ppv = this;
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        const bool mine = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+                          (scriptClass_ && IsEqualIID(riid, __uuidof(IDispatchEx)));
+        *ppv = mine ? this : nullptr;
+        return mine ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -62,8 +59,7 @@ private:
     HRESULT call(DISPID id, WORD flags, DISPPARAMS* p, VARIANT* r, EXCEPINFO* e) {
         if (id == 1 && (flags & DISPATCH_PROPERTYGET)) {
             ++hwndReads;
-            V_VT(r) = VT_I4;
-            V_I4(r) = hwnd;
+            zor::variantOf(hwnd).detachTo(r);
             return S_OK;
         }
         if (id == 1 && (flags & DISPATCH_PROPERTYPUT) && p->cArgs == 1 && p->cNamedArgs == 1 &&
@@ -72,9 +68,7 @@ private:
             return S_OK;
         }
         if (id == 2 && (flags & DISPATCH_METHOD) && p->cArgs == 2) {
-            // arguments arrive last first
-            V_VT(r) = VT_I4;
-            V_I4(r) = zor::variantLong(p->rgvarg[1]) * 2 + zor::variantLong(p->rgvarg[0]);
+            zor::variantOf(zor::variantLong(p->rgvarg[1]) * 2 + zor::variantLong(p->rgvarg[0])).detachTo(r); // last first
             return S_OK;
         }
         if (id == 3) {

@@ -26,49 +26,6 @@ void invoke(Call& call, IDispatch* d, const wchar_t* name, std::vector<VARIANT> 
                         &call.excep, &call.argErr);
 }
 
-VARIANT vtype(VARTYPE t) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = t;
-    return v;
-}
-VARIANT vstr(const wchar_t* s) {
-    VARIANT v = vtype(VT_BSTR);
-    V_BSTR(&v) = s ? SysAllocString(s) : nullptr;
-    return v;
-}
-VARIANT vstr(const std::wstring& s) {
-    VARIANT v = vtype(VT_BSTR);
-    V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-    return v;
-}
-VARIANT vi4(long n) {
-    VARIANT v = vtype(VT_I4);
-    V_I4(&v) = n;
-    return v;
-}
-VARIANT vi2(short n) {
-    VARIANT v = vtype(VT_I2);
-    V_I2(&v) = n;
-    return v;
-}
-VARIANT vr8(double d) {
-    VARIANT v = vtype(VT_R8);
-    V_R8(&v) = d;
-    return v;
-}
-VARIANT vbool(bool b) {
-    VARIANT v = vtype(VT_BOOL);
-    V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-VARIANT vdate(DATE d) {
-    VARIANT v = vtype(VT_DATE);
-    V_DATE(&v) = d;
-    return v;
-}
-VARIANT vmissing() { return zor::missingArg(); }
-
 std::wstring errorInfoDescription() {
     ComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, info.out()) != S_OK || !info) return L"<none>";

@@ -30,8 +30,7 @@ F libraryExport(const char* name) {
 template <class Itf>
 ComPtr<Itf> create(const wchar_t* name) {
     CLSID clsid;
-    std::wstring progId = std::wstring(L"ZorUtility.") + name;
-    EXPECT_EQ(S_OK, CLSIDFromProgID(progId.c_str(), &clsid)) << "ProgID not registered";
+    EXPECT_EQ(S_OK, CLSIDFromProgID((std::wstring(L"ZorUtility.") + name).c_str(), &clsid)) << "ProgID not registered";
     ComPtr<Itf> p;
     EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(Itf), p.outVoid()));
     return p;
@@ -55,15 +54,28 @@ DISPID dispid(IDispatch* d, const wchar_t* name);
 // An argument may be a VT_BYREF variant for an in-out parameter.
 void invoke(Call& call, IDispatch* d, const wchar_t* name, std::vector<VARIANT> args = {});
 
-VARIANT vstr(const wchar_t* s); // caller frees through VariantClear (tests use Args below)
-VARIANT vstr(const std::wstring& s); // all of it, embedded NULs too
-VARIANT vi4(long n);
-VARIANT vi2(short n);
-VARIANT vr8(double d);
-VARIANT vtype(VARTYPE t); // a bare type: VT_NULL, VT_EMPTY, ...
-VARIANT vbool(bool b);
-VARIANT vdate(DATE d);
-VARIANT vmissing();
+// Argument variants; the caller frees them through VariantClear (tests use Args below).
+inline VARIANT vtype(VARTYPE t) { // a bare type, its value zero: VT_NULL, VT_EMPTY, ...
+    VARIANT v{};
+    V_VT(&v) = t;
+    return v;
+}
+template <class Set>
+VARIANT filled(VARTYPE t, Set set) { // a variant of type t whose value `set` writes
+    VARIANT v = vtype(t);
+    set(v);
+    return v;
+}
+inline VARIANT vstr(const std::wstring& s) { // all of it, embedded NULs too
+    return filled(VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); });
+}
+inline VARIANT vstr(const wchar_t* s) { return s ? vstr(std::wstring(s)) : vtype(VT_BSTR); } // a null BSTR for a null
+inline VARIANT vi4(long n) { return filled(VT_I4, [&](VARIANT& v) { V_I4(&v) = n; }); }
+inline VARIANT vi2(short n) { return filled(VT_I2, [&](VARIANT& v) { V_I2(&v) = n; }); }
+inline VARIANT vr8(double d) { return filled(VT_R8, [&](VARIANT& v) { V_R8(&v) = d; }); }
+inline VARIANT vbool(bool b) { return filled(VT_BOOL, [&](VARIANT& v) { V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE; }); }
+inline VARIANT vdate(DATE d) { return filled(VT_DATE, [&](VARIANT& v) { V_DATE(&v) = d; }); }
+inline VARIANT vmissing() { return zor::missingArg(); }
 
 // Keeps argument variants alive and frees them at the end of a test.
 struct Args {

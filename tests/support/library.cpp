@@ -55,12 +55,9 @@ MCIERROR WINAPI fakeMciSendStringA(LPCSTR command, LPSTR reply, UINT replyLength
     record("mciSendStringA(" + quoted(command) + ", " + num(replyLength) + ", " +
            num(reinterpret_cast<intptr_t>(callback)) + ")");
     if (reply && replyLength) {
-        std::string r;
-        if (!rec().mciReplies.empty()) {
-            r = rec().mciReplies.front();
-            rec().mciReplies.pop_front();
-        }
-        r = r.substr(0, replyLength - 1);
+        auto& replies = rec().mciReplies;
+        const std::string r = replies.empty() ? "" : replies.front().substr(0, replyLength - 1);
+        if (!replies.empty()) replies.pop_front();
         memcpy(reply, r.c_str(), r.size() + 1);
     }
     return rec().mciResult;
@@ -102,12 +99,10 @@ PlatformRecorder::PlatformRecorder() : saved_(zor::platform()) {
     installed = this;
     zor::platform() = {
         &fakeClock, &fakeWait,
-        &fakeExitWindowsEx, &fakeOpenProcessToken, &fakeLookupPrivilegeValueA, &fakeAdjustTokenPrivileges,
-        &fakeCloseHandle,
+        &fakeExitWindowsEx, &fakeOpenProcessToken, &fakeLookupPrivilegeValueA, &fakeAdjustTokenPrivileges, &fakeCloseHandle,
         &fakeMciSendStringA, &fakeMciGetDeviceIDA, &fakeMciSendCommandA,
         &fakeWaveOutGetVolume, &fakeWaveOutSetVolume, &fakeMidiOutGetVolume, &fakeMidiOutSetVolume,
-        &fakeShellNotifyIconA,
-        &fakeScreenSizeInTwips,
+        &fakeShellNotifyIconA, &fakeScreenSizeInTwips,
     };
 }
 

@@ -183,6 +183,19 @@ void onThreads(int n, const std::function<void(int)>& body) {
     });
 }
 
+long liveGdiObjects() {
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(n);
+    long n = 0;
+    for (uintptr_t i = 1; i < 0x10000; ++i) n += GetObjectType(reinterpret_cast<HGDIOBJ>(i)) != 0;
+    return n;
+}
+
+DWORD liveHandles() {
+    DWORD n = 0, flags;
+    for (uintptr_t h = 4; h < 0x10000; h += 4) n += GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags) != 0;
+    return n;
+}
+
 namespace {
 LRESULT CALLBACK countingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_USER) {

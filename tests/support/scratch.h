@@ -48,6 +48,11 @@ std::vector<DWORD> runScripts(const wchar_t* script, const std::vector<std::wstr
 void runThreads(int n, const std::function<void(int)>& body);
 void onThreads(int n, const std::function<void(int)>& body);
 
+// Live GDI objects and kernel handles of this process. Wine answers GetGuiResources and
+// GetProcessHandleCount with 0, but finds a handle by its index or value alone.
+long liveGdiObjects();
+DWORD liveHandles();
+
 // A message-only window of the calling thread that counts the WM_USER messages it receives.
 class CountingWindow {
 public:
