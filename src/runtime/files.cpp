@@ -115,12 +115,22 @@ FileChannel::FileChannel(std::wstring_view path, OpenMode mode, OpenOptions opti
 }
 
 void FileChannel::takeTurn(DWORD waitMs) {
-    bool taken = retrying(waitMs, [&] {
+    auto attempt = [&] {
         OVERLAPPED at{};
         at.OffsetHigh = turnOffsetHigh;
         return LockFileEx(h_.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
-    });
-    if (!taken) throw Error::lastWin32();
+    };
+    // Turns are not queued: on a busy machine others may take them for longer than waitMs. While
+    // the file grows they are writing, and the wait goes on (up to a minute); a holder that keeps
+    // the turn for waitMs without the file growing is in the way, and the channel gives up.
+    const DWORD start = GetTickCount();
+    for (std::uint64_t seen = size();;) {
+        if (retrying(waitMs, attempt)) return;
+        const DWORD code = GetLastError();
+        const std::uint64_t now = size();
+        if (now == seen || GetTickCount() - start >= 60000) throw Error::fromWin32(code);
+        seen = now;
+    }
 }
 
 void FileChannel::close() {

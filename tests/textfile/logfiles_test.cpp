@@ -87,6 +87,33 @@ TEST_F(TextFiles, UpdateLogFileTakesFourAppendingProcessesOrThreadsAtOnce) {
     expectEveryEntryOnce(log);
 }
 
+// The turn held past a second by a writer: the entry waits while the log grows. Held by one that
+// writes nothing, it is refused (error 70) after a second.
+TEST_F(TextFiles, UpdateLogFileWaitsForAWritingHolderOfTheTurnButNotForAnIdleOne) {
+    std::wstring log = scratchDir(L"append-turn") + L"turn.log";
+    writeFile(log, "");
+    for (bool writes : {true, false}) {
+        zor::Handle h(CreateFileW(log.c_str(), FILE_APPEND_DATA | FILE_READ_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        OVERLAPPED turn{0, 0, {{0, 0x7FFFFFFF}}, nullptr}; // the byte the library's appenders take turns on
+        ASSERT_TRUE(LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn));
+        std::thread holder([&] {
+            for (int i = 0; i < 15; ++i) {
+                ::Sleep(100);
+                DWORD n = 0;
+                if (writes) WriteFile(h.get(), "held\r\n", 6, &n, nullptr);
+            }
+            UnlockFileEx(h.get(), 0, 1, 0, &turn);
+        });
+        EXPECT_EQ(writes, updateLog(log, L"mine"));
+        EXPECT_EQ(writes ? S_OK : HRESULT(0x800A0046), hr);
+        holder.join();
+    }
+    std::string held;
+    for (int i = 0; i < 15; ++i) held += "held\r\n";
+    EXPECT_EQ(held + "mine\r\n", readFile(log));
+}
+
 // ---- IsInLogFile -----------------------------------------------------------------------------
 
 TEST_F(TextFiles, IsInLogFileSearchesOneFieldAtATimeAndNothingInAnEmptyLog) {
