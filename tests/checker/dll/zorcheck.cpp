@@ -14,6 +14,7 @@
 #include <cwctype>
 #include <cwchar>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,10 @@ template <class Value>
 struct PerHandle {
     SRWLOCK lock = SRWLOCK_INIT;
     std::map<void*, Value> map;
-    bool find(void* h, Value& value) {
+    std::optional<Value> find(void* h) {
         Hold hold(lock);
         auto it = map.find(h);
-        if (it == map.end()) return false;
-        value = it->second;
-        return true;
+        return it == map.end() ? std::nullopt : std::optional<Value>(it->second);
     }
     void set(void* h, const Value& value) {
         Hold hold(lock);
@@ -369,13 +368,11 @@ bool skipShortNameMatches(HANDLE h, const std::wstring& wildcard, WIN32_FIND_DAT
 // goes to HKEY_CURRENT_USER\Software\Classes when the key exists there. Wine has no merged view.
 PerHandle<std::wstring> classKeys; // keys opened below HKEY_CLASSES_ROOT, by path
 
-bool classPath(HKEY key, const wchar_t* sub, std::wstring& path) {
-    if (key == HKEY_CLASSES_ROOT)
-        path.clear();
-    else if (!classKeys.find(key, path))
-        return false;
-    if (sub && *sub) path += (path.empty() ? L"" : L"\\") + std::wstring(sub);
-    return true;
+// The path below HKEY_CLASSES_ROOT of key\sub; none when key is not known to be there.
+std::optional<std::wstring> classPath(HKEY key, const wchar_t* sub) {
+    auto path = key == HKEY_CLASSES_ROOT ? std::optional<std::wstring>(L"") : classKeys.find(key);
+    if (path && sub && *sub) *path += (path->empty() ? L"" : L"\\") + std::wstring(sub);
+    return path;
 }
 
 bool userClassExists(const std::wstring& path) {
@@ -387,17 +384,17 @@ bool userClassExists(const std::wstring& path) {
 }
 
 void checkClassWrite(HKEY key, const wchar_t* sub, const wchar_t* function, const wchar_t* value = nullptr) {
-    std::wstring path;
-    if (!classPath(key, sub, path) || path.empty() || !userClassExists(path)) return;
+    const auto path = classPath(key, sub);
+    if (!path || path->empty() || !userClassExists(*path)) return;
     record(fault, L"write through HKEY_CLASSES_ROOT", keepError,
-           L"%ls(HKCR\\%ls%ls%ls) writes the user's HKCU\\Software\\Classes copy on Windows", function, path.c_str(),
+           L"%ls(HKCR\\%ls%ls%ls) writes the user's HKCU\\Software\\Classes copy on Windows", function, path->c_str(),
            value ? L" value " : L"", value ? value : L"");
 }
 
 // An open's or a create's status; a key it opened below HKEY_CLASSES_ROOT is kept with its path.
 LSTATUS trackClassKey(LSTATUS status, HKEY parent, const wchar_t* sub, const HKEY* result) {
-    std::wstring path;
-    if (status == ERROR_SUCCESS && result && classPath(parent, sub, path)) classKeys.set(*result, path);
+    const auto path = classPath(parent, sub);
+    if (status == ERROR_SUCCESS && result && path) classKeys.set(*result, *path);
     return status;
 }
 
@@ -493,8 +490,7 @@ WRAP(HANDLE, CreateFileMappingA, (HANDLE f, LPSECURITY_ATTRIBUTES sa, DWORD prot
 // MapViewOfFile documentation: FILE_MAP_WRITE needs a PAGE_READWRITE mapping, FILE_MAP_READ a
 // readable one (ERROR_ACCESS_DENIED).
 bool viewRefused(HANDLE m, DWORD access) {
-    DWORD protect = 0;
-    mappingProtection.find(m, protect);
+    const DWORD protect = mappingProtection.find(m).value_or(0);
     const bool writable = protect == PAGE_READWRITE || protect == PAGE_EXECUTE_READWRITE;
     if (!protect || (access & FILE_MAP_COPY) || !(access & FILE_MAP_WRITE) || writable) return false;
     return record(fault, L"handle access", ERROR_ACCESS_DENIED, L"MapViewOfFile(mapping %p protection 0x%lx, access 0x%08lx)", m,
@@ -572,8 +568,8 @@ WRAP(HANDLE, FindFirstFileExW, (LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOI
 
 extern "C" BOOL WINAPI chk_FindNextFileW(HANDLE h, LPWIN32_FIND_DATAW data) {
     if (!FindNextFileW(h, data)) return FALSE;
-    std::wstring wildcard;
-    if (!findWildcards.find(h, wildcard) || skipShortNameMatches(h, wildcard, data)) return TRUE;
+    const auto wildcard = findWildcards.find(h);
+    if (!wildcard || skipShortNameMatches(h, *wildcard, data)) return TRUE;
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
 }
