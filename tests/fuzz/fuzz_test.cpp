@@ -53,6 +53,7 @@ std::wstring call(HRESULT& hr, HRESULT (STDMETHODCALLTYPE _EncryptFunctions::*m)
 class Fuzz : public testing::Test {
 protected:
     Input in;
+    ComPtr<_TextFileFunctions> tf = create<_TextFileFunctions>(L"TextFileFunctions");
     const int iterations = std::getenv("ZOR_FUZZ_ITERATIONS") ? std::atoi(std::getenv("ZOR_FUZZ_ITERATIONS")) : 150;
 };
 
@@ -111,7 +112,6 @@ TEST_F(Fuzz, ExtractDecimalKeepsTheWholePartAndGivesExactlyTheDecimalsAsked) {
 }
 
 TEST_F(Fuzz, PathPartsPutTogetherGiveThePathAgain) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     auto text = [&](HRESULT (STDMETHODCALLTYPE _TextFileFunctions::*m)(BSTR, BSTR*), const std::wstring& p) {
         Bstr out;
         EXPECT_EQ(S_OK, (tf.get()->*m)(Bstr(p).get(), out.out()));
@@ -152,7 +152,6 @@ TEST_F(Fuzz, PathPartsPutTogetherGiveThePathAgain) {
 }
 
 TEST_F(Fuzz, IniValuesReadBackAsWrittenAndHostileOnesFailQuietly) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     const std::wstring ini = scratchDir(L"fuzz_ini") + L"values.ini";
     for (int i = 0; i < iterations; ++i) {
         const std::wstring section = L"S" + std::to_wstring(in.below(5)), key = L"k" + std::to_wstring(i);
@@ -207,7 +206,6 @@ TEST_F(Fuzz, CounterFilesOfAnyContentGiveACountOrTheErrorText) {
 }
 
 TEST_F(Fuzz, LogLinesAreStoredAsWrittenAndFoundAgain) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     const std::wstring log = scratchDir(L"fuzz_log") + L"app.log";
     writeFile(log, "");
     std::string expected;
@@ -238,7 +236,6 @@ TEST_F(Fuzz, LogLinesAreStoredAsWrittenAndFoundAgain) {
 }
 
 TEST_F(Fuzz, FilesOfLinesReadBackLineForLine) {
-    auto tf = create<_TextFileFunctions>(L"TextFileFunctions");
     const std::wstring file = scratchDir(L"fuzz_lines") + L"lines.txt";
     for (int i = 0; i < iterations; ++i) {
         // Lines of any ANSI text but CR, ended by CR LF or a lone CR, the last one maybe by nothing.

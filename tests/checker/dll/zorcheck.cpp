@@ -210,10 +210,10 @@ BOOL addLock(BOOL ok, HANDLE h, ULONGLONG offset, ULONGLONG length, bool exclusi
     return ok;
 }
 
-// This process's locks through h: the first on [offset,+length) (an unlock), or all of them
-// (the handle is closed).
-void removeLocks(HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0) {
-    if (!table || table->count == 0) return;
+// The unlock's or the close's answer `ok`; then this process's locks through h leave the table:
+// the first on [offset,+length) (an unlock), or all of them (the handle is closed).
+BOOL removeLocks(BOOL ok, HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0) {
+    if (!ok || !table || table->count == 0) return ok;
     TableGuard g;
     const DWORD pid = GetCurrentProcessId();
     for (LONG i = 0; i < table->count;) {
@@ -221,15 +221,11 @@ void removeLocks(HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0)
         const bool range = all || (e.offset == offset && e.length == length);
         if (e.pid == pid && e.handle == reinterpret_cast<ULONG_PTR>(h) && range) {
             removeAt(i);
-            if (!all) return;
+            if (!all) return ok;
         } else {
             ++i;
         }
     }
-}
-// The unlock call's answer `ok`; the lock it ended leaves the table.
-BOOL removeLock(BOOL ok, HANDLE h, ULONGLONG offset, ULONGLONG length) {
-    if (ok) removeLocks(h, false, offset, length);
     return ok;
 }
 
@@ -461,9 +457,9 @@ WRAP(BOOL, LockFileEx, (HANDLE h, DWORD flags, DWORD reserved, DWORD lenLow, DWO
      lockRefused(h, function), FALSE, addLock(LockFileEx(h, flags, reserved, lenLow, lenHigh, o), h, at(o), join(lenHigh, lenLow),
              flags & LOCKFILE_EXCLUSIVE_LOCK))
 WRAP(BOOL, UnlockFile, (HANDLE h, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh), lockRefused(h, function), FALSE,
-     removeLock(UnlockFile(h, offLow, offHigh, lenLow, lenHigh), h, join(offHigh, offLow), join(lenHigh, lenLow)))
+     removeLocks(UnlockFile(h, offLow, offHigh, lenLow, lenHigh), h, false, join(offHigh, offLow), join(lenHigh, lenLow)))
 WRAP(BOOL, UnlockFileEx, (HANDLE h, DWORD reserved, DWORD lenLow, DWORD lenHigh, LPOVERLAPPED o), lockRefused(h, function), FALSE,
-     removeLock(UnlockFileEx(h, reserved, lenLow, lenHigh, o), h, at(o), join(lenHigh, lenLow)))
+     removeLocks(UnlockFileEx(h, reserved, lenLow, lenHigh, o), h, false, at(o), join(lenHigh, lenLow)))
 
 // The access each call needs on its handle. SetEndOfFile documentation: GENERIC_WRITE
 // (ReactOS: FILE_WRITE_DATA). SetFileTime documentation: FILE_WRITE_ATTRIBUTES.
@@ -523,7 +519,7 @@ WRAP(BOOL, CopyFileExW, (LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, 
      copyRefused(from, to, flags & COPY_FILE_FAIL_IF_EXISTS, function), FALSE,
      CopyFileExW(from, to, progress, data, cancel, flags))
 
-// Named kernel objects: the name's length rule.
+// A kernel object's wrapper: its parameter `name` under the length rule.
 #define NAMED(fn, params, args) WRAP(HANDLE, fn, params, nameTooLong(Wide(name), function), nullptr, fn args)
 NAMED(CreateMutexW, (LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCWSTR name), (sa, owner, name))
 NAMED(CreateMutexA, (LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCSTR name), (sa, owner, name))
@@ -633,7 +629,7 @@ WRAP(LSTATUS, RegDeleteValueW, (HKEY key, LPCWSTR name), (checkClassWrite(key, n
 WRAP(LSTATUS, RegDeleteTreeW, (HKEY key, LPCWSTR sub), (checkClassWrite(key, sub, function), false), 0, RegDeleteTreeW(key, sub))
 
 // A handle's locks and what is kept about it end with it.
-WRAP(BOOL, CloseHandle, (HANDLE h), (removeLocks(h, true), mappingProtection.erase(h), false), FALSE, CloseHandle(h))
+WRAP(BOOL, CloseHandle, (HANDLE h), (removeLocks(TRUE, h, true), mappingProtection.erase(h), false), FALSE, CloseHandle(h))
 WRAP(BOOL, FindClose, (HANDLE h), (findWildcards.erase(h), false), FALSE, FindClose(h))
 WRAP(LSTATUS, RegCloseKey, (HKEY key), (classKeys.erase(key), false), 0, RegCloseKey(key))
 
