@@ -41,13 +41,6 @@ private:
     std::mt19937 rng_;
 };
 
-std::wstring call(HRESULT& hr, HRESULT (STDMETHODCALLTYPE _EncryptFunctions::*m)(BSTR, BSTR, BSTR*), _EncryptFunctions* c,
-                  const std::wstring& a, const std::wstring& b) {
-    Bstr out;
-    hr = (c->*m)(Bstr(a).get(), Bstr(b).get(), out.out());
-    return out.text();
-}
-
 } // namespace
 
 class Fuzz : public testing::Test {
@@ -59,14 +52,19 @@ protected:
 
 TEST_F(Fuzz, ScrambledStringsRoundTripAndFailOnlyAsDocumented) {
     auto crypt = create<_EncryptFunctions>(L"EncryptFunctions");
+    HRESULT hr;
+    auto call = [&](auto method, const std::wstring& text, const std::wstring& password) {
+        Bstr out;
+        hr = (crypt.get()->*method)(Bstr(text).get(), Bstr(password).get(), out.out());
+        return out.text();
+    };
     for (int i = 0; i < iterations; ++i) {
         const std::wstring text = in.ansi(std::min<size_t>(in.length(), 16383)), password = in.ansi(1 + in.below(20));
-        HRESULT hr;
-        const std::wstring scrambled = call(hr, &_EncryptFunctions::EncryptString, crypt.get(), text, password);
+        const std::wstring scrambled = call(&_EncryptFunctions::EncryptString, text, password);
         ASSERT_EQ(S_OK, hr);
         ASSERT_EQ(2 * text.size(), scrambled.size());
         ASSERT_EQ(std::wstring::npos, scrambled.find_first_not_of(L"0123456789ABCDEF")) << "upper-case hex";
-        ASSERT_EQ(text, call(hr, &_EncryptFunctions::DecryptString, crypt.get(), scrambled, password));
+        ASSERT_EQ(text, call(&_EncryptFunctions::DecryptString, scrambled, password));
         // The digits are read leniently: either case, and a blank, tab or line feed in place of a
         // leading zero reads the same.
         std::wstring lenient = scrambled;
@@ -78,14 +76,14 @@ TEST_F(Fuzz, ScrambledStringsRoundTripAndFailOnlyAsDocumented) {
             if (in.below(2)) lenient[k] = blank; // " X"
             else lenient[k] = std::exchange(lenient[k + 1], blank); // "X "
         }
-        ASSERT_EQ(text, call(hr, &_EncryptFunctions::DecryptString, crypt.get(), lenient, password));
+        ASSERT_EQ(text, call(&_EncryptFunctions::DecryptString, lenient, password));
 
         // Damaged or foreign scrambled strings and passwords: text of half the length, or error 5
         // (empty password) or 6 (beyond the 16-bit counters).
         std::wstring damaged = in.below(2) ? scrambled : in.text(in.length());
         for (size_t k = in.below(4); k-- && !damaged.empty();) damaged[in.below(damaged.size())] = in.text(1)[0];
         const std::wstring key = in.below(10) ? in.text(in.below(3) ? 1 + in.below(20) : in.length()) : L"";
-        const std::wstring plain = call(hr, &_EncryptFunctions::DecryptString, crypt.get(), damaged, key);
+        const std::wstring plain = call(&_EncryptFunctions::DecryptString, damaged, key);
         if (hr == S_OK) EXPECT_EQ((damaged.size() + 1) / 2, plain.size());
         else if (hr == HRESULT(0x800A0005)) EXPECT_TRUE(key.empty() && !damaged.empty());
         else EXPECT_EQ(HRESULT(0x800A0006), hr) << "input " << damaged.size() << ", password " << key.size();

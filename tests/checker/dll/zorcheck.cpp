@@ -112,14 +112,12 @@ ULONGLONG join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 
 ULONGLONG at(const OVERLAPPED* o) { return o ? join(o->OffsetHigh, o->Offset) : 0; }
 
 // ---- handle access ----------------------------------------------------------------------------
-// The access a handle was granted (NtQueryObject, ObjectBasicInformation); false when the
+// The access a handle was granted (NtQueryObject, ObjectBasicInformation); none when the
 // handle is no kernel object handle (pseudo handles, console).
-bool grantedAccess(HANDLE h, ACCESS_MASK& granted) {
-    if (!h || h == INVALID_HANDLE_VALUE) return false;
+std::optional<ACCESS_MASK> grantedAccess(HANDLE h) {
     PUBLIC_OBJECT_BASIC_INFORMATION info{};
-    if (NtQueryObject(h, ObjectBasicInformation, &info, sizeof info, nullptr) < 0) return false;
-    granted = info.GrantedAccess;
-    return true;
+    if (!h || h == INVALID_HANDLE_VALUE || NtQueryObject(h, ObjectBasicInformation, &info, sizeof info, nullptr) < 0) return {};
+    return info.GrantedAccess;
 }
 
 // The file a handle is open on, for the records.
@@ -132,10 +130,10 @@ std::wstring handlePath(HANDLE h) {
 // The fault rule on a handle's access: true (after recording) when none of the rights in
 // `anyOf` was granted.
 bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* function) {
-    ACCESS_MASK granted = 0;
-    if (!grantedAccess(h, granted) || (granted & anyOf)) return false;
+    const auto granted = grantedAccess(h);
+    if (!granted || (*granted & anyOf)) return false;
     return record(fault, L"handle access", ERROR_ACCESS_DENIED, L"%ls(\"%ls\", handle granted 0x%08lx, needs one of 0x%08lx)",
-                  function, handlePath(h).c_str(), granted, anyOf);
+                  function, handlePath(h).c_str(), *granted, anyOf);
 }
 
 // ---- mandatory byte-range locks -----------------------------------------------------------
@@ -232,8 +230,8 @@ BOOL removeLocks(BOOL ok, HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG le
 // Where a read or write through h starts: the OVERLAPPED's offset, the end for an append-only
 // handle (or the OVERLAPPED's all-ones offset), else the file pointer.
 ULONGLONG transferOffset(HANDLE h, const OVERLAPPED* o, bool write) {
-    ACCESS_MASK granted = 0;
-    bool appendOnly = write && grantedAccess(h, granted) && !(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA);
+    const ACCESS_MASK granted = write ? grantedAccess(h).value_or(0) : 0;
+    const bool appendOnly = !(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA);
     const bool atEnd = appendOnly || (o && write && o->Offset == MAXDWORD && o->OffsetHigh == MAXDWORD);
     if (o && !atEnd) return join(o->OffsetHigh, o->Offset);
     LARGE_INTEGER pos{};
@@ -341,8 +339,7 @@ PerHandle<std::wstring> findWildcards; // listings that are being filtered
 std::wstring wildcardOf(const wchar_t* pattern) {
     if (!pattern) return {};
     const std::wstring path = pattern;
-    const size_t folder = path.find_last_of(L"\\/:");
-    const std::wstring wildcard = folder == std::wstring::npos ? path : path.substr(folder + 1);
+    const std::wstring wildcard = path.substr(path.find_last_of(L"\\/:") + 1); // npos + 1: all of it
     if (wildcard.find_first_of(L"*?") == std::wstring::npos) return {};
     return wildcard == L"*.*" ? L"*" : wildcard;
 }
@@ -410,11 +407,12 @@ ACCESS_MASK accessForProtection(DWORD protect) {
 
 bool mappingRefused(HANDLE file, DWORD protect, const wchar_t* name, const wchar_t* function) {
     if (nameTooLong(name, function)) return true;
-    ACCESS_MASK granted = 0, needed = accessForProtection(protect);
-    if (!grantedAccess(file, granted) || (granted & needed) == needed) return false;
+    const ACCESS_MASK needed = accessForProtection(protect);
+    const auto granted = grantedAccess(file);
+    if (!granted || (*granted & needed) == needed) return false;
     return record(fault, L"handle access", ERROR_ACCESS_DENIED,
                   L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function, handlePath(file).c_str(),
-                  granted, protect, needed);
+                  *granted, protect, needed);
 }
 
 // A mapping made keeps its protection, for MapViewOfFile's rule.
@@ -649,8 +647,8 @@ WRAP(BOOL, SystemParametersInfoA, (UINT action, UINT param, PVOID pv, UINT winIn
 // Critical errors (SetThreadErrorMode, SetErrorMode documentation): unless the thread's error
 // mode has SEM_FAILCRITICALERRORS, a drive without a disk (an empty card reader or DVD drive)
 // shows the system's "no disk" box and the call waits for someone to answer it, which nobody
-// does under a page server. Wine shows no box. A volume or disk-space call needs the mode set;
-// the fault is recorded and the call made.
+// does under a page server. Wine shows no box. A volume or disk-space call needs the mode set
+// (a fault; the call is made all the same).
 void checkErrorMode(const wchar_t* root, const wchar_t* function) {
     if (GetThreadErrorMode() & SEM_FAILCRITICALERRORS) return;
     record(fault, L"critical error mode", keepError,
