@@ -78,8 +78,7 @@ const Row rows[] = {
          return SetFileTime(s.a(GENERIC_READ), nullptr, nullptr, &t); },
      FALSE, ERROR_ACCESS_DENIED, true, L"handle access: SetFileTime"},
     {"basic information through a read handle", [](Scratch& s) {
-         FILE_BASIC_INFO b{};
-         b.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+         FILE_BASIC_INFO b{{}, {}, {}, {}, FILE_ATTRIBUTE_NORMAL};
          return SetFileInformationByHandle(s.a(GENERIC_READ), FileBasicInfo, &b, sizeof b); },
      FALSE, ERROR_ACCESS_DENIED, true, L"handle access: SetFileInformationByHandle"},
     {"delete by a handle without DELETE", [](Scratch& s) {

@@ -296,7 +296,6 @@ bool createRefused(const wchar_t* path, DWORD access, DWORD disposition, DWORD f
     return false;
 }
 
-// ---- names ----------------------------------------------------------------------------------
 // Kernel object names are limited to MAX_PATH characters (CreateMutex, CreateEvent,
 // CreateSemaphore, CreateFileMapping documentation); ReactOS' kernel32 converts the name into a
 // MAX_PATH buffer and fails with ERROR_FILENAME_EXCED_RANGE. Wine takes any length.
@@ -306,7 +305,6 @@ bool nameTooLong(const wchar_t* name, const wchar_t* function) {
                   function, static_cast<unsigned>(wcslen(name)), name);
 }
 
-// ---- wildcards without short names -----------------------------------------------------------
 // On a volume without 8.3 names (the default for new volumes since Windows 8 / Server 2012) a
 // wildcard matches the long name only: "*.htm" does not find "x.html". Wine matches its made-up
 // short names too. Matching as the file system does (FsRtlIsNameInExpression with the DOS
@@ -356,7 +354,6 @@ bool skipShortNameMatches(HANDLE h, const std::wstring& wildcard, WIN32_FIND_DAT
     return true;
 }
 
-// ---- HKEY_CLASSES_ROOT -----------------------------------------------------------------------
 // "Merged view of HKEY_CLASSES_ROOT" (documentation): a write to a key under HKEY_CLASSES_ROOT
 // goes to HKEY_CURRENT_USER\Software\Classes when the key exists there. Wine has no merged view.
 PerHandle<std::wstring> classKeys; // keys opened below HKEY_CLASSES_ROOT, by path
