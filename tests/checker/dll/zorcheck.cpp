@@ -128,9 +128,9 @@ std::wstring handlePath(HANDLE h) {
 }
 
 // The fault rule on a handle's access: true (after recording) when none of the rights in
-// `anyOf` was granted.
+// `anyOf` was granted (no rights asked for: no rule).
 bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* function) {
-    const auto granted = grantedAccess(h);
+    const auto granted = anyOf ? grantedAccess(h) : std::nullopt;
     if (!granted || (*granted & anyOf)) return false;
     return record(fault, L"handle access", ERROR_ACCESS_DENIED, L"%ls(\"%ls\", handle granted 0x%08lx, needs one of 0x%08lx)",
                   function, handlePath(h).c_str(), *granted, anyOf);
