@@ -3,28 +3,20 @@
 // table's records or in the corrupt-index result, never beyond the file.
 #include "fuzz.h"
 
-namespace {
-
-void walk(const engine::Index& index, const engine::Table& table) {
-    engine::Position p;
-    index.first(p);
-    for (uint64_t n = 0; !p.steps.empty() && n <= index.capacity(); ++n) {
-        const uint32_t r = index.recno(p);
-        FUZZ_CHECK(r >= 1 && r <= table.records());
-        std::string key(index.key(p), index.keySize());
-        index.next(p);
-    }
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const engine::Table& table = fuzz::customers();
     const std::string path = fuzz::scratchFile(data, size, ".ntx");
     try {
         engine::Index index(path, table);
         FUZZ_CHECK(index.keySize() >= 1 && index.keySize() <= 256);
-        walk(index, table);
+        engine::Position walk;
+        index.first(walk);
+        for (uint64_t n = 0; !walk.steps.empty() && n <= index.capacity(); ++n) {
+            const uint32_t r = index.recno(walk);
+            FUZZ_CHECK(r >= 1 && r <= table.records());
+            std::string key(index.key(walk), index.keySize());
+            index.next(walk);
+        }
         engine::Position p;
         for (uint32_t recno : {1u, 250u, 500u}) {
             const std::string key = index.keyOf(table.record(recno));

@@ -43,10 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (text == L"&HFFFF" || text == L"&HFFFFFFFF") FUZZ_CHECK(*v == -1);
     }
     // A plain run of up to 15 digits is exactly that number.
-    if (!text.empty() && text.size() <= 15 && text.find_first_not_of(L"0123456789") == std::wstring::npos) {
-        double expected = 0;
-        for (wchar_t c : text) expected = expected * 10 + (c - L'0');
-        FUZZ_CHECK(v && *v == expected);
-    }
+    if (!text.empty() && text.size() <= 15 && text.find_first_not_of(L"0123456789") == std::wstring::npos)
+        FUZZ_CHECK(v && *v == std::wcstod(text.c_str(), nullptr));
     return 0;
 }

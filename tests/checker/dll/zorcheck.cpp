@@ -14,6 +14,7 @@
 #include <cwctype>
 #include <cwchar>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,12 +34,10 @@ template <class Value>
 struct PerHandle {
     SRWLOCK lock = SRWLOCK_INIT;
     std::map<void*, Value> map;
-    bool find(void* h, Value& value) {
+    std::optional<Value> find(void* h) {
         Hold hold(lock);
         auto it = map.find(h);
-        if (it == map.end()) return false;
-        value = it->second;
-        return true;
+        return it == map.end() ? std::nullopt : std::optional<Value>(it->second);
     }
     void set(void* h, const Value& value) {
         Hold hold(lock);
@@ -94,25 +93,31 @@ bool record(Kind kind, const wchar_t* rule, DWORD error, const wchar_t* format, 
 
 const wchar_t* show(const wchar_t* s) { return s ? s : L"(null)"; }
 
-std::wstring wide(const char* s) {
-    if (!s) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
-    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
-    return w;
-}
+// A text argument as wide characters, an ANSI one converted; null stays null.
+struct Wide {
+    std::wstring text;
+    const wchar_t* p = nullptr;
+    Wide(const wchar_t* s) : p(s) {}
+    Wide(const char* s) {
+        if (!s) return;
+        int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+        text.assign(n > 0 ? n - 1 : 0, L'\0');
+        if (n > 1) MultiByteToWideChar(CP_ACP, 0, s, -1, text.data(), n);
+        p = text.c_str();
+    }
+    operator const wchar_t*() const { return p; }
+};
 
 ULONGLONG join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
+ULONGLONG at(const OVERLAPPED* o) { return o ? join(o->OffsetHigh, o->Offset) : 0; }
 
 // ---- handle access ----------------------------------------------------------------------------
-// The access a handle was granted (NtQueryObject, ObjectBasicInformation); false when the
+// The access a handle was granted (NtQueryObject, ObjectBasicInformation); none when the
 // handle is no kernel object handle (pseudo handles, console).
-bool grantedAccess(HANDLE h, ACCESS_MASK& granted) {
-    if (!h || h == INVALID_HANDLE_VALUE) return false;
+std::optional<ACCESS_MASK> grantedAccess(HANDLE h) {
     PUBLIC_OBJECT_BASIC_INFORMATION info{};
-    if (NtQueryObject(h, ObjectBasicInformation, &info, sizeof info, nullptr) < 0) return false;
-    granted = info.GrantedAccess;
-    return true;
+    if (!h || h == INVALID_HANDLE_VALUE || NtQueryObject(h, ObjectBasicInformation, &info, sizeof info, nullptr) < 0) return {};
+    return info.GrantedAccess;
 }
 
 // The file a handle is open on, for the records.
@@ -123,12 +128,12 @@ std::wstring handlePath(HANDLE h) {
 }
 
 // The fault rule on a handle's access: true (after recording) when none of the rights in
-// `anyOf` was granted.
+// `anyOf` was granted (no rights asked for: no rule).
 bool lacksAccess(HANDLE h, ACCESS_MASK anyOf, const wchar_t* function) {
-    ACCESS_MASK granted = 0;
-    if (!grantedAccess(h, granted) || (granted & anyOf)) return false;
+    const auto granted = anyOf ? grantedAccess(h) : std::nullopt;
+    if (!granted || (*granted & anyOf)) return false;
     return record(fault, L"handle access", ERROR_ACCESS_DENIED, L"%ls(\"%ls\", handle granted 0x%08lx, needs one of 0x%08lx)",
-                  function, handlePath(h).c_str(), granted, anyOf);
+                  function, handlePath(h).c_str(), *granted, anyOf);
 }
 
 // ---- mandatory byte-range locks -----------------------------------------------------------
@@ -191,39 +196,42 @@ bool processEnded(DWORD pid) {
     return ended;
 }
 
-void addLock(HANDLE h, ULONGLONG offset, ULONGLONG length, bool exclusive) {
+// The lock call's answer `ok`; the lock it made goes into the table.
+BOOL addLock(BOOL ok, HANDLE h, ULONGLONG offset, ULONGLONG length, bool exclusive) {
     LockEntry e{GetCurrentProcessId(), exclusive, reinterpret_cast<ULONG_PTR>(h), 0, 0, 0, 0, offset, length};
-    if (!locks() || !fileIdentity(h, e)) return;
+    if (!ok || !locks() || !fileIdentity(h, e)) return ok;
     TableGuard g;
     if (table->count < lockCapacity) {
         table->entries[table->count] = e;
         InterlockedIncrement(&table->count);
     }
+    return ok;
 }
 
-// This process's locks through h: the first on [offset,+length) (an unlock), or all of them
-// (the handle is closed).
-void removeLocks(HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0) {
-    if (!table || table->count == 0) return;
+// The unlock's or the close's answer `ok`; then this process's locks through h leave the table:
+// the first on [offset,+length) (an unlock), or all of them (the handle is closed).
+BOOL removeLocks(BOOL ok, HANDLE h, bool all, ULONGLONG offset = 0, ULONGLONG length = 0) {
+    if (!ok || !table || table->count == 0) return ok;
     TableGuard g;
     const DWORD pid = GetCurrentProcessId();
     for (LONG i = 0; i < table->count;) {
         const LockEntry& e = table->entries[i];
         const bool range = all || (e.offset == offset && e.length == length);
-        if (e.pid != pid || e.handle != reinterpret_cast<ULONG_PTR>(h) || !range) {
+        if (e.pid == pid && e.handle == reinterpret_cast<ULONG_PTR>(h) && range) {
+            removeAt(i);
+            if (!all) return ok;
+        } else {
             ++i;
-            continue;
         }
-        removeAt(i);
-        if (!all) return;
     }
+    return ok;
 }
 
 // Where a read or write through h starts: the OVERLAPPED's offset, the end for an append-only
 // handle (or the OVERLAPPED's all-ones offset), else the file pointer.
 ULONGLONG transferOffset(HANDLE h, const OVERLAPPED* o, bool write) {
-    ACCESS_MASK granted = 0;
-    bool appendOnly = write && grantedAccess(h, granted) && !(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA);
+    const ACCESS_MASK granted = write ? grantedAccess(h).value_or(0) : 0;
+    const bool appendOnly = !(granted & FILE_WRITE_DATA) && (granted & FILE_APPEND_DATA);
     const bool atEnd = appendOnly || (o && write && o->Offset == MAXDWORD && o->OffsetHigh == MAXDWORD);
     if (o && !atEnd) return join(o->OffsetHigh, o->Offset);
     LARGE_INTEGER pos{};
@@ -288,7 +296,6 @@ bool createRefused(const wchar_t* path, DWORD access, DWORD disposition, DWORD f
     return false;
 }
 
-// ---- names ----------------------------------------------------------------------------------
 // Kernel object names are limited to MAX_PATH characters (CreateMutex, CreateEvent,
 // CreateSemaphore, CreateFileMapping documentation); ReactOS' kernel32 converts the name into a
 // MAX_PATH buffer and fails with ERROR_FILENAME_EXCED_RANGE. Wine takes any length.
@@ -298,7 +305,6 @@ bool nameTooLong(const wchar_t* name, const wchar_t* function) {
                   function, static_cast<unsigned>(wcslen(name)), name);
 }
 
-// ---- wildcards without short names -----------------------------------------------------------
 // On a volume without 8.3 names (the default for new volumes since Windows 8 / Server 2012) a
 // wildcard matches the long name only: "*.htm" does not find "x.html". Wine matches its made-up
 // short names too. Matching as the file system does (FsRtlIsNameInExpression with the DOS
@@ -331,8 +337,7 @@ PerHandle<std::wstring> findWildcards; // listings that are being filtered
 std::wstring wildcardOf(const wchar_t* pattern) {
     if (!pattern) return {};
     const std::wstring path = pattern;
-    const size_t folder = path.find_last_of(L"\\/:");
-    const std::wstring wildcard = folder == std::wstring::npos ? path : path.substr(folder + 1);
+    const std::wstring wildcard = path.substr(path.find_last_of(L"\\/:") + 1); // npos + 1: all of it
     if (wildcard.find_first_of(L"*?") == std::wstring::npos) return {};
     return wildcard == L"*.*" ? L"*" : wildcard;
 }
@@ -349,18 +354,15 @@ bool skipShortNameMatches(HANDLE h, const std::wstring& wildcard, WIN32_FIND_DAT
     return true;
 }
 
-// ---- HKEY_CLASSES_ROOT -----------------------------------------------------------------------
 // "Merged view of HKEY_CLASSES_ROOT" (documentation): a write to a key under HKEY_CLASSES_ROOT
 // goes to HKEY_CURRENT_USER\Software\Classes when the key exists there. Wine has no merged view.
 PerHandle<std::wstring> classKeys; // keys opened below HKEY_CLASSES_ROOT, by path
 
-bool classPath(HKEY key, const wchar_t* sub, std::wstring& path) {
-    if (key == HKEY_CLASSES_ROOT)
-        path.clear();
-    else if (!classKeys.find(key, path))
-        return false;
-    if (sub && *sub) path += (path.empty() ? L"" : L"\\") + std::wstring(sub);
-    return true;
+// The path below HKEY_CLASSES_ROOT of key\sub; none when key is not known to be there.
+std::optional<std::wstring> classPath(HKEY key, const wchar_t* sub) {
+    auto path = key == HKEY_CLASSES_ROOT ? std::optional<std::wstring>(L"") : classKeys.find(key);
+    if (path && sub && *sub) *path += (path->empty() ? L"" : L"\\") + std::wstring(sub);
+    return path;
 }
 
 bool userClassExists(const std::wstring& path) {
@@ -371,18 +373,18 @@ bool userClassExists(const std::wstring& path) {
     return true;
 }
 
-void checkClassWrite(HKEY key, const wchar_t* sub, const wchar_t* function, const wchar_t* value) {
-    std::wstring path;
-    if (!classPath(key, sub, path) || path.empty() || !userClassExists(path)) return;
+void checkClassWrite(HKEY key, const wchar_t* sub, const wchar_t* function, const wchar_t* value = nullptr) {
+    const auto path = classPath(key, sub);
+    if (!path || path->empty() || !userClassExists(*path)) return;
     record(fault, L"write through HKEY_CLASSES_ROOT", keepError,
-           L"%ls(HKCR\\%ls%ls%ls) writes the user's HKCU\\Software\\Classes copy on Windows", function, path.c_str(),
+           L"%ls(HKCR\\%ls%ls%ls) writes the user's HKCU\\Software\\Classes copy on Windows", function, path->c_str(),
            value ? L" value " : L"", value ? value : L"");
 }
 
 // An open's or a create's status; a key it opened below HKEY_CLASSES_ROOT is kept with its path.
 LSTATUS trackClassKey(LSTATUS status, HKEY parent, const wchar_t* sub, const HKEY* result) {
-    std::wstring path;
-    if (status == ERROR_SUCCESS && result && classPath(parent, sub, path)) classKeys.set(*result, path);
+    const auto path = classPath(parent, sub);
+    if (status == ERROR_SUCCESS && result && path) classKeys.set(*result, *path);
     return status;
 }
 
@@ -400,17 +402,18 @@ ACCESS_MASK accessForProtection(DWORD protect) {
     }
 }
 
-template <class Create>
-HANDLE checkedMapping(HANDLE file, DWORD protect, const wchar_t* name, const wchar_t* function, Create create) {
-    if (nameTooLong(name, function)) return nullptr;
-    ACCESS_MASK granted = 0, needed = accessForProtection(protect);
-    if (grantedAccess(file, granted) && (granted & needed) != needed) {
-        record(fault, L"handle access", ERROR_ACCESS_DENIED,
-               L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function, handlePath(file).c_str(),
-               granted, protect, needed);
-        return nullptr;
-    }
-    HANDLE m = create();
+bool mappingRefused(HANDLE file, DWORD protect, const wchar_t* name, const wchar_t* function) {
+    if (nameTooLong(name, function)) return true;
+    const ACCESS_MASK needed = accessForProtection(protect);
+    const auto granted = grantedAccess(file);
+    if (!granted || (*granted & needed) == needed) return false;
+    return record(fault, L"handle access", ERROR_ACCESS_DENIED,
+                  L"%ls(\"%ls\", handle granted 0x%08lx, protection 0x%lx needs 0x%08lx)", function, handlePath(file).c_str(),
+                  *granted, protect, needed);
+}
+
+// A mapping made keeps its protection, for MapViewOfFile's rule.
+HANDLE mapped(HANDLE m, DWORD protect) {
     if (m) mappingProtection.set(m, protect & 0xFF);
     return m;
 }
@@ -418,57 +421,40 @@ HANDLE checkedMapping(HANDLE file, DWORD protect, const wchar_t* name, const wch
 } // namespace
 
 // ---- the wrappers -------------------------------------------------------------------------
-// Exported under the platform's names by zorcheck.def.
-#define CHECKER extern "C"
+// Exported under the platform's names by zorcheck.def. WRAP(type, fn, (parameters), refused,
+// failure, call) is chk_fn: when `refused` holds (a rule that has recorded, given the call's
+// name as `function`) the answer is `failure`, else `call`'s.
+#define WRAP(Type, fn, params, refused, failure, call)      \
+    extern "C" Type WINAPI chk_##fn params {                \
+        [[maybe_unused]] const wchar_t* function = L"" #fn; \
+        return (refused) ? failure : call;                  \
+    }
 
-CHECKER HANDLE WINAPI chk_CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
-                                      DWORD flags, HANDLE templ) {
-    if (createRefused(path, access, disposition, flags, L"CreateFileW")) return INVALID_HANDLE_VALUE;
-    return CreateFileW(path, access, share, sa, disposition, flags, templ);
-}
+WRAP(HANDLE, CreateFileW, (LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition, DWORD flags,
+     HANDLE templ), createRefused(path, access, disposition, flags, function), INVALID_HANDLE_VALUE,
+     CreateFileW(path, access, share, sa, disposition, flags, templ))
+WRAP(HANDLE, CreateFileA, (LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition, DWORD flags,
+     HANDLE templ), createRefused(Wide(path), access, disposition, flags, function), INVALID_HANDLE_VALUE,
+     CreateFileA(path, access, share, sa, disposition, flags, templ))
 
-CHECKER HANDLE WINAPI chk_CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD disposition,
-                                      DWORD flags, HANDLE templ) {
-    if (path && createRefused(wide(path).c_str(), access, disposition, flags, L"CreateFileA")) return INVALID_HANDLE_VALUE;
-    return CreateFileA(path, access, share, sa, disposition, flags, templ);
-}
-
-CHECKER BOOL WINAPI chk_ReadFile(HANDLE h, LPVOID buffer, DWORD bytes, LPDWORD read, LPOVERLAPPED o) {
-    return lockedAgainst(h, o, bytes, read, false, L"ReadFile") ? FALSE : ReadFile(h, buffer, bytes, read, o);
-}
-
-CHECKER BOOL WINAPI chk_WriteFile(HANDLE h, LPCVOID buffer, DWORD bytes, LPDWORD written, LPOVERLAPPED o) {
-    if (lockedAgainst(h, o, bytes, written, true, L"WriteFile")) return FALSE;
-    return WriteFile(h, buffer, bytes, written, o);
-}
+WRAP(BOOL, ReadFile, (HANDLE h, LPVOID buffer, DWORD bytes, LPDWORD read, LPOVERLAPPED o),
+     lockedAgainst(h, o, bytes, read, false, function), FALSE, ReadFile(h, buffer, bytes, read, o))
+WRAP(BOOL, WriteFile, (HANDLE h, LPCVOID buffer, DWORD bytes, LPDWORD written, LPOVERLAPPED o),
+     lockedAgainst(h, o, bytes, written, true, function), FALSE, WriteFile(h, buffer, bytes, written, o))
 
 // Locks: ReactOS NtLockFile / NtUnlockFile refuse a handle with neither FILE_READ_DATA nor
-// FILE_WRITE_DATA (STATUS_ACCESS_DENIED); Wine's server checks no access for locks.
-constexpr ACCESS_MASK lockAccess = FILE_READ_DATA | FILE_WRITE_DATA;
-
-CHECKER BOOL WINAPI chk_LockFile(HANDLE h, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh) {
-    if (lacksAccess(h, lockAccess, L"LockFile") || !LockFile(h, offLow, offHigh, lenLow, lenHigh)) return FALSE;
-    addLock(h, join(offHigh, offLow), join(lenHigh, lenLow), true);
-    return TRUE;
-}
-
-CHECKER BOOL WINAPI chk_LockFileEx(HANDLE h, DWORD flags, DWORD reserved, DWORD lenLow, DWORD lenHigh, LPOVERLAPPED o) {
-    if (lacksAccess(h, lockAccess, L"LockFileEx") || !LockFileEx(h, flags, reserved, lenLow, lenHigh, o)) return FALSE;
-    if (o) addLock(h, join(o->OffsetHigh, o->Offset), join(lenHigh, lenLow), flags & LOCKFILE_EXCLUSIVE_LOCK);
-    return TRUE;
-}
-
-CHECKER BOOL WINAPI chk_UnlockFile(HANDLE h, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh) {
-    if (lacksAccess(h, lockAccess, L"UnlockFile") || !UnlockFile(h, offLow, offHigh, lenLow, lenHigh)) return FALSE;
-    removeLocks(h, false, join(offHigh, offLow), join(lenHigh, lenLow));
-    return TRUE;
-}
-
-CHECKER BOOL WINAPI chk_UnlockFileEx(HANDLE h, DWORD reserved, DWORD lenLow, DWORD lenHigh, LPOVERLAPPED o) {
-    if (lacksAccess(h, lockAccess, L"UnlockFileEx") || !UnlockFileEx(h, reserved, lenLow, lenHigh, o)) return FALSE;
-    if (o) removeLocks(h, false, join(o->OffsetHigh, o->Offset), join(lenHigh, lenLow));
-    return TRUE;
-}
+// FILE_WRITE_DATA (STATUS_ACCESS_DENIED); Wine's server checks no access for locks. A lock
+// made goes into the table, an unlock takes it out.
+bool lockRefused(HANDLE h, const wchar_t* function) { return lacksAccess(h, FILE_READ_DATA | FILE_WRITE_DATA, function); }
+WRAP(BOOL, LockFile, (HANDLE h, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh), lockRefused(h, function), FALSE,
+     addLock(LockFile(h, offLow, offHigh, lenLow, lenHigh), h, join(offHigh, offLow), join(lenHigh, lenLow), true))
+WRAP(BOOL, LockFileEx, (HANDLE h, DWORD flags, DWORD reserved, DWORD lenLow, DWORD lenHigh, LPOVERLAPPED o),
+     lockRefused(h, function), FALSE, addLock(LockFileEx(h, flags, reserved, lenLow, lenHigh, o), h, at(o), join(lenHigh, lenLow),
+             flags & LOCKFILE_EXCLUSIVE_LOCK))
+WRAP(BOOL, UnlockFile, (HANDLE h, DWORD offLow, DWORD offHigh, DWORD lenLow, DWORD lenHigh), lockRefused(h, function), FALSE,
+     removeLocks(UnlockFile(h, offLow, offHigh, lenLow, lenHigh), h, false, join(offHigh, offLow), join(lenHigh, lenLow)))
+WRAP(BOOL, UnlockFileEx, (HANDLE h, DWORD reserved, DWORD lenLow, DWORD lenHigh, LPOVERLAPPED o), lockRefused(h, function), FALSE,
+     removeLocks(UnlockFileEx(h, reserved, lenLow, lenHigh, o), h, false, at(o), join(lenHigh, lenLow)))
 
 // The access each call needs on its handle. SetEndOfFile documentation: GENERIC_WRITE
 // (ReactOS: FILE_WRITE_DATA). SetFileTime documentation: FILE_WRITE_ATTRIBUTES.
@@ -476,71 +462,44 @@ CHECKER BOOL WINAPI chk_UnlockFileEx(HANDLE h, DWORD reserved, DWORD lenLow, DWO
 // disposition DELETE, an end of file or allocation FILE_WRITE_DATA (ReactOS
 // NtSetInformationFile's access table). FlushFileBuffers documentation: GENERIC_WRITE; ReactOS
 // NtFlushBuffersFile: FILE_WRITE_DATA or FILE_APPEND_DATA.
-CHECKER BOOL WINAPI chk_SetEndOfFile(HANDLE h) {
-    return lacksAccess(h, FILE_WRITE_DATA, L"SetEndOfFile") ? FALSE : SetEndOfFile(h);
-}
+WRAP(BOOL, SetEndOfFile, (HANDLE h), lacksAccess(h, FILE_WRITE_DATA, function), FALSE, SetEndOfFile(h))
+WRAP(BOOL, SetFileTime, (HANDLE h, const FILETIME* c, const FILETIME* a, const FILETIME* w),
+     lacksAccess(h, FILE_WRITE_ATTRIBUTES, function), FALSE, SetFileTime(h, c, a, w))
+WRAP(BOOL, SetFileInformationByHandle, (HANDLE h, FILE_INFO_BY_HANDLE_CLASS c, LPVOID info, DWORD size),
+     lacksAccess(h, c == FileBasicInfo ? FILE_WRITE_ATTRIBUTES
+                    : c == FileRenameInfo || c == FileDispositionInfo ? DELETE
+                    : c == FileEndOfFileInfo || c == FileAllocationInfo ? FILE_WRITE_DATA : 0, function),
+     FALSE, SetFileInformationByHandle(h, c, info, size))
+WRAP(BOOL, FlushFileBuffers, (HANDLE h), lacksAccess(h, FILE_WRITE_DATA | FILE_APPEND_DATA, function), FALSE, FlushFileBuffers(h))
 
-CHECKER BOOL WINAPI chk_SetFileTime(HANDLE h, const FILETIME* c, const FILETIME* a, const FILETIME* w) {
-    return lacksAccess(h, FILE_WRITE_ATTRIBUTES, L"SetFileTime") ? FALSE : SetFileTime(h, c, a, w);
-}
-
-CHECKER BOOL WINAPI chk_SetFileInformationByHandle(HANDLE h, FILE_INFO_BY_HANDLE_CLASS c, LPVOID info, DWORD size) {
-    ACCESS_MASK needed = c == FileBasicInfo ? FILE_WRITE_ATTRIBUTES
-                         : c == FileRenameInfo || c == FileDispositionInfo ? DELETE
-                         : c == FileEndOfFileInfo || c == FileAllocationInfo ? FILE_WRITE_DATA : 0;
-    if (needed && lacksAccess(h, needed, L"SetFileInformationByHandle")) return FALSE;
-    return SetFileInformationByHandle(h, c, info, size);
-}
-
-CHECKER BOOL WINAPI chk_FlushFileBuffers(HANDLE h) {
-    return lacksAccess(h, FILE_WRITE_DATA | FILE_APPEND_DATA, L"FlushFileBuffers") ? FALSE : FlushFileBuffers(h);
-}
-
-CHECKER HANDLE WINAPI chk_CreateFileMappingW(HANDLE f, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD high, DWORD low, LPCWSTR name) {
-    return checkedMapping(f, protect, name, L"CreateFileMappingW",
-                          [&] { return CreateFileMappingW(f, sa, protect, high, low, name); });
-}
-
-CHECKER HANDLE WINAPI chk_CreateFileMappingA(HANDLE f, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD high, DWORD low, LPCSTR name) {
-    return checkedMapping(f, protect, name ? wide(name).c_str() : nullptr, L"CreateFileMappingA",
-                          [&] { return CreateFileMappingA(f, sa, protect, high, low, name); });
-}
+WRAP(HANDLE, CreateFileMappingW, (HANDLE f, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD high, DWORD low, LPCWSTR name),
+     mappingRefused(f, protect, name, function), nullptr, mapped(CreateFileMappingW(f, sa, protect, high, low, name), protect))
+WRAP(HANDLE, CreateFileMappingA, (HANDLE f, LPSECURITY_ATTRIBUTES sa, DWORD protect, DWORD high, DWORD low, LPCSTR name),
+     mappingRefused(f, protect, Wide(name), function), nullptr,
+     mapped(CreateFileMappingA(f, sa, protect, high, low, name), protect))
 
 // MapViewOfFile documentation: FILE_MAP_WRITE needs a PAGE_READWRITE mapping, FILE_MAP_READ a
 // readable one (ERROR_ACCESS_DENIED).
-CHECKER LPVOID WINAPI chk_MapViewOfFile(HANDLE m, DWORD access, DWORD high, DWORD low, SIZE_T bytes) {
-    DWORD protect = 0;
-    mappingProtection.find(m, protect);
+bool viewRefused(HANDLE m, DWORD access) {
+    const DWORD protect = mappingProtection.find(m).value_or(0);
     const bool writable = protect == PAGE_READWRITE || protect == PAGE_EXECUTE_READWRITE;
-    if (protect && !(access & FILE_MAP_COPY) && (access & FILE_MAP_WRITE) && !writable) {
-        record(fault, L"handle access", ERROR_ACCESS_DENIED, L"MapViewOfFile(mapping %p protection 0x%lx, access 0x%08lx)", m,
-               protect, access);
-        return nullptr;
-    }
-    return MapViewOfFile(m, access, high, low, bytes);
+    if (!protect || (access & FILE_MAP_COPY) || !(access & FILE_MAP_WRITE) || writable) return false;
+    return record(fault, L"handle access", ERROR_ACCESS_DENIED, L"MapViewOfFile(mapping %p protection 0x%lx, access 0x%08lx)", m,
+                  protect, access);
 }
-
-CHECKER BOOL WINAPI chk_CloseHandle(HANDLE h) {
-    removeLocks(h, true); // its locks end with it
-    mappingProtection.erase(h);
-    return CloseHandle(h);
-}
+WRAP(LPVOID, MapViewOfFile, (HANDLE m, DWORD access, DWORD high, DWORD low, SIZE_T bytes), viewRefused(m, access), nullptr,
+     MapViewOfFile(m, access, high, low, bytes))
 
 // DeleteFile documentation: a read-only file cannot be deleted (ERROR_ACCESS_DENIED).
-CHECKER BOOL WINAPI chk_DeleteFileW(LPCWSTR path) {
-    if (!has(attributesOf(path), FILE_ATTRIBUTE_READONLY)) return DeleteFileW(path);
-    record(note, L"read-only file", ERROR_ACCESS_DENIED, L"DeleteFileW(\"%ls\") deletes a read-only file", path);
-    return FALSE;
-}
+WRAP(BOOL, DeleteFileW, (LPCWSTR path), has(attributesOf(path), FILE_ATTRIBUTE_READONLY) &&
+     record(note, L"read-only file", ERROR_ACCESS_DENIED, L"DeleteFileW(\"%ls\") deletes a read-only file", path),
+     FALSE, DeleteFileW(path))
 
 // MoveFileEx: replacing a read-only file fails (ERROR_ACCESS_DENIED; Wine's kernel32 file tests).
-CHECKER BOOL WINAPI chk_MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
-    if (!(flags & MOVEFILE_REPLACE_EXISTING) || !has(attributesOf(to), FILE_ATTRIBUTE_READONLY))
-        return MoveFileExW(from, to, flags);
-    record(note, L"read-only file", ERROR_ACCESS_DENIED, L"MoveFileExW(\"%ls\" over \"%ls\") replaces a read-only file",
-           show(from), to);
-    return FALSE;
-}
+WRAP(BOOL, MoveFileExW, (LPCWSTR from, LPCWSTR to, DWORD flags),
+     (flags & MOVEFILE_REPLACE_EXISTING) && has(attributesOf(to), FILE_ATTRIBUTE_READONLY) &&
+     record(note, L"read-only file", ERROR_ACCESS_DENIED, L"MoveFileExW(\"%ls\" over \"%ls\") replaces a read-only file",
+            show(from), to), FALSE, MoveFileExW(from, to, flags))
 
 // CopyFile documentation: a destination that exists with FILE_ATTRIBUTE_HIDDEN or
 // FILE_ATTRIBUTE_READONLY makes the copy fail with ERROR_ACCESS_DENIED.
@@ -549,49 +508,25 @@ bool copyRefused(LPCWSTR from, LPCWSTR to, bool failIfExists, const wchar_t* fun
     return record(note, L"read-only or hidden destination", ERROR_ACCESS_DENIED,
                   L"%ls(\"%ls\" over \"%ls\", attributes 0x%08lx)", function, show(from), to, attributesOf(to));
 }
+WRAP(BOOL, CopyFileW, (LPCWSTR from, LPCWSTR to, BOOL failIfExists), copyRefused(from, to, failIfExists, function), FALSE,
+     CopyFileW(from, to, failIfExists))
+WRAP(BOOL, CopyFileExW, (LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL cancel, DWORD flags),
+     copyRefused(from, to, flags & COPY_FILE_FAIL_IF_EXISTS, function), FALSE,
+     CopyFileExW(from, to, progress, data, cancel, flags))
 
-CHECKER BOOL WINAPI chk_CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
-    return copyRefused(from, to, failIfExists, L"CopyFileW") ? FALSE : CopyFileW(from, to, failIfExists);
-}
-
-CHECKER BOOL WINAPI chk_CopyFileExW(LPCWSTR from, LPCWSTR to, LPPROGRESS_ROUTINE progress, LPVOID data, LPBOOL cancel, DWORD flags) {
-    if (copyRefused(from, to, flags & COPY_FILE_FAIL_IF_EXISTS, L"CopyFileExW")) return FALSE;
-    return CopyFileExW(from, to, progress, data, cancel, flags);
-}
-
-CHECKER HANDLE WINAPI chk_CreateMutexW(LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCWSTR name) {
-    return nameTooLong(name, L"CreateMutexW") ? nullptr : CreateMutexW(sa, owner, name);
-}
-CHECKER HANDLE WINAPI chk_CreateMutexA(LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCSTR name) {
-    return name && nameTooLong(wide(name).c_str(), L"CreateMutexA") ? nullptr : CreateMutexA(sa, owner, name);
-}
-CHECKER HANDLE WINAPI chk_CreateMutexExW(LPSECURITY_ATTRIBUTES sa, LPCWSTR name, DWORD flags, DWORD access) {
-    return nameTooLong(name, L"CreateMutexExW") ? nullptr : CreateMutexExW(sa, name, flags, access);
-}
-CHECKER HANDLE WINAPI chk_CreateEventW(LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCWSTR name) {
-    return nameTooLong(name, L"CreateEventW") ? nullptr : CreateEventW(sa, manual, initial, name);
-}
-CHECKER HANDLE WINAPI chk_CreateEventA(LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCSTR name) {
-    return name && nameTooLong(wide(name).c_str(), L"CreateEventA") ? nullptr : CreateEventA(sa, manual, initial, name);
-}
-CHECKER HANDLE WINAPI chk_CreateSemaphoreW(LPSECURITY_ATTRIBUTES sa, LONG initial, LONG most, LPCWSTR name) {
-    return nameTooLong(name, L"CreateSemaphoreW") ? nullptr : CreateSemaphoreW(sa, initial, most, name);
-}
-CHECKER HANDLE WINAPI chk_CreateSemaphoreA(LPSECURITY_ATTRIBUTES sa, LONG initial, LONG most, LPCSTR name) {
-    return name && nameTooLong(wide(name).c_str(), L"CreateSemaphoreA") ? nullptr : CreateSemaphoreA(sa, initial, most, name);
-}
-CHECKER HANDLE WINAPI chk_OpenMutexW(DWORD access, BOOL inherit, LPCWSTR name) {
-    return nameTooLong(name, L"OpenMutexW") ? nullptr : OpenMutexW(access, inherit, name);
-}
-CHECKER HANDLE WINAPI chk_OpenEventW(DWORD access, BOOL inherit, LPCWSTR name) {
-    return nameTooLong(name, L"OpenEventW") ? nullptr : OpenEventW(access, inherit, name);
-}
-CHECKER HANDLE WINAPI chk_OpenSemaphoreW(DWORD access, BOOL inherit, LPCWSTR name) {
-    return nameTooLong(name, L"OpenSemaphoreW") ? nullptr : OpenSemaphoreW(access, inherit, name);
-}
-CHECKER HANDLE WINAPI chk_OpenFileMappingW(DWORD access, BOOL inherit, LPCWSTR name) {
-    return nameTooLong(name, L"OpenFileMappingW") ? nullptr : OpenFileMappingW(access, inherit, name);
-}
+// A kernel object's wrapper: its parameter `name` under the length rule.
+#define NAMED(fn, params, args) WRAP(HANDLE, fn, params, nameTooLong(Wide(name), function), nullptr, fn args)
+NAMED(CreateMutexW, (LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCWSTR name), (sa, owner, name))
+NAMED(CreateMutexA, (LPSECURITY_ATTRIBUTES sa, BOOL owner, LPCSTR name), (sa, owner, name))
+NAMED(CreateMutexExW, (LPSECURITY_ATTRIBUTES sa, LPCWSTR name, DWORD flags, DWORD access), (sa, name, flags, access))
+NAMED(CreateEventW, (LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCWSTR name), (sa, manual, initial, name))
+NAMED(CreateEventA, (LPSECURITY_ATTRIBUTES sa, BOOL manual, BOOL initial, LPCSTR name), (sa, manual, initial, name))
+NAMED(CreateSemaphoreW, (LPSECURITY_ATTRIBUTES sa, LONG initial, LONG most, LPCWSTR name), (sa, initial, most, name))
+NAMED(CreateSemaphoreA, (LPSECURITY_ATTRIBUTES sa, LONG initial, LONG most, LPCSTR name), (sa, initial, most, name))
+NAMED(OpenMutexW, (DWORD access, BOOL inherit, LPCWSTR name), (access, inherit, name))
+NAMED(OpenEventW, (DWORD access, BOOL inherit, LPCWSTR name), (access, inherit, name))
+NAMED(OpenSemaphoreW, (DWORD access, BOOL inherit, LPCWSTR name), (access, inherit, name))
+NAMED(OpenFileMappingW, (DWORD access, BOOL inherit, LPCWSTR name), (access, inherit, name))
 
 // GetTempFileName documentation: the folder may not be longer than MAX_PATH - 14 characters;
 // ReactOS' GetTempFileNameW fails such a folder with ERROR_BUFFER_OVERFLOW. Wine does not check.
@@ -600,13 +535,10 @@ bool tempFolderTooLong(const wchar_t* folder, const wchar_t* function) {
     return record(note, L"temporary file folder length", ERROR_BUFFER_OVERFLOW, L"%ls(folder of %u characters \"%.60ls...\")",
                   function, static_cast<unsigned>(wcslen(folder)), folder);
 }
-
-CHECKER UINT WINAPI chk_GetTempFileNameW(LPCWSTR folder, LPCWSTR prefix, UINT unique, LPWSTR out) {
-    return tempFolderTooLong(folder, L"GetTempFileNameW") ? 0 : GetTempFileNameW(folder, prefix, unique, out);
-}
-CHECKER UINT WINAPI chk_GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR out) {
-    return folder && tempFolderTooLong(wide(folder).c_str(), L"GetTempFileNameA") ? 0 : GetTempFileNameA(folder, prefix, unique, out);
-}
+WRAP(UINT, GetTempFileNameW, (LPCWSTR folder, LPCWSTR prefix, UINT unique, LPWSTR out), tempFolderTooLong(folder, function), 0,
+     GetTempFileNameW(folder, prefix, unique, out))
+WRAP(UINT, GetTempFileNameA, (LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR out), tempFolderTooLong(Wide(folder), function), 0,
+     GetTempFileNameA(folder, prefix, unique, out))
 
 HANDLE filteredFirst(HANDLE h, const wchar_t* pattern, WIN32_FIND_DATAW* data) {
     const std::wstring wildcard = wildcardOf(pattern);
@@ -619,56 +551,41 @@ HANDLE filteredFirst(HANDLE h, const wchar_t* pattern, WIN32_FIND_DATAW* data) {
     findWildcards.set(h, wildcard);
     return h;
 }
+WRAP(HANDLE, FindFirstFileW, (LPCWSTR pattern, LPWIN32_FIND_DATAW data), false, nullptr,
+     filteredFirst(FindFirstFileW(pattern, data), pattern, data))
+WRAP(HANDLE, FindFirstFileExW, (LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS op, LPVOID filter,
+     DWORD flags), false, nullptr,
+     filteredFirst(FindFirstFileExW(pattern, level, data, op, filter, flags), pattern, static_cast<WIN32_FIND_DATAW*>(data)))
 
-CHECKER HANDLE WINAPI chk_FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-    return filteredFirst(FindFirstFileW(pattern, data), pattern, data);
-}
-
-CHECKER HANDLE WINAPI chk_FindFirstFileExW(LPCWSTR pattern, FINDEX_INFO_LEVELS level, LPVOID data, FINDEX_SEARCH_OPS op,
-                                           LPVOID filter, DWORD flags) {
-    HANDLE h = FindFirstFileExW(pattern, level, data, op, filter, flags);
-    return filteredFirst(h, pattern, static_cast<WIN32_FIND_DATAW*>(data));
-}
-
-CHECKER BOOL WINAPI chk_FindNextFileW(HANDLE h, LPWIN32_FIND_DATAW data) {
+extern "C" BOOL WINAPI chk_FindNextFileW(HANDLE h, LPWIN32_FIND_DATAW data) {
     if (!FindNextFileW(h, data)) return FALSE;
-    std::wstring wildcard;
-    if (!findWildcards.find(h, wildcard) || skipShortNameMatches(h, wildcard, data)) return TRUE;
+    const auto wildcard = findWildcards.find(h);
+    if (!wildcard || skipShortNameMatches(h, *wildcard, data)) return TRUE;
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;
-}
-
-CHECKER BOOL WINAPI chk_FindClose(HANDLE h) {
-    findWildcards.erase(h);
-    return FindClose(h);
 }
 
 // GetShortPathName documentation: where a volume keeps no short names, the long name comes
 // back. Wine makes up hashed 8.3 names.
 template <class Char, class Real>
-DWORD longNameBack(const Char* path, Char* out, DWORD size, Real real, const wchar_t* function) {
+DWORD longNameBack(const std::basic_string<Char>& path, Char* out, DWORD size, Real real, const wchar_t* function) {
     DWORD n = real();
     if (n == 0) return n; // a null path fails in the real call
-    const DWORD length = static_cast<DWORD>(std::char_traits<Char>::length(path));
+    const DWORD length = static_cast<DWORD>(path.size());
     if (size <= length) return length + 1;
-    if (n < size && std::char_traits<Char>::compare(out, path, length + 1) != 0)
-        record(note, L"no short names", keepError, L"%ls gives the long name back", function);
-    std::char_traits<Char>::move(out, path, length + 1);
+    if (n < size && path.compare(out) != 0) record(note, L"no short names", keepError, L"%ls gives the long name back", function);
+    std::char_traits<Char>::move(out, path.c_str(), length + 1);
     return length;
 }
-
-CHECKER DWORD WINAPI chk_GetShortPathNameW(LPCWSTR path, LPWSTR out, DWORD size) {
-    std::wstring copy = path ? path : L""; // the buffers may be one
-    return longNameBack(copy.c_str(), out, size, [&] { return GetShortPathNameW(path, out, size); }, L"GetShortPathNameW");
-}
-CHECKER DWORD WINAPI chk_GetShortPathNameA(LPCSTR path, LPSTR out, DWORD size) {
-    std::string copy = path ? path : "";
-    return longNameBack(copy.c_str(), out, size, [&] { return GetShortPathNameA(path, out, size); }, L"GetShortPathNameA");
-}
+// The path is copied before the real call: the buffers may be one.
+WRAP(DWORD, GetShortPathNameW, (LPCWSTR path, LPWSTR out, DWORD size), false, 0,
+     longNameBack(std::wstring(path ? path : L""), out, size, [&] { return GetShortPathNameW(path, out, size); }, function))
+WRAP(DWORD, GetShortPathNameA, (LPCSTR path, LPSTR out, DWORD size), false, 0,
+     longNameBack(std::string(path ? path : ""), out, size, [&] { return GetShortPathNameA(path, out, size); }, function))
 
 // A wrapped function looked up at run time is the wrapper (imports are not the only way in):
 // this DLL exports each wrapper under the platform's name.
-CHECKER FARPROC WINAPI chk_GetProcAddress(HMODULE m, LPCSTR name) {
+extern "C" FARPROC WINAPI chk_GetProcAddress(HMODULE m, LPCSTR name) {
     FARPROC real = GetProcAddress(m, name);
     if (!real || !name || IS_INTRESOURCE(name)) return real;
     const DWORD error = GetLastError();
@@ -680,51 +597,36 @@ CHECKER FARPROC WINAPI chk_GetProcAddress(HMODULE m, LPCSTR name) {
 // RegGetValue (Wine's advapi32 registry tests; Windows 7 has no exception for RRF_RT_ANY
 // beyond Wine's): RRF_RT_REG_EXPAND_SZ without RRF_NOEXPAND, data without a size, and both
 // WOW64 view flags are refused with ERROR_INVALID_PARAMETER.
-CHECKER LSTATUS WINAPI chk_RegGetValueW(HKEY key, LPCWSTR sub, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data, LPDWORD size) {
+bool regFlagsRefused(LPCWSTR sub, LPCWSTR value, DWORD flags, PVOID data, LPDWORD size) {
     const bool expands = (flags & RRF_RT_REG_EXPAND_SZ) && !(flags & RRF_NOEXPAND) && (flags & RRF_RT_ANY) != RRF_RT_ANY;
     const wchar_t* wrong = expands ? L"RRF_RT_REG_EXPAND_SZ without RRF_NOEXPAND"
                            : data && !size ? L"data without a size"
                            : (flags & 0x30000) == 0x30000 ? L"both WOW64 views" : nullptr;
-    if (!wrong) return RegGetValueW(key, sub, value, flags, type, data, size);
-    record(fault, L"RegGetValue flags", keepError, L"RegGetValueW(\"%ls\", \"%ls\", flags 0x%08lx): %ls", show(sub),
-           show(value), flags, wrong);
-    return ERROR_INVALID_PARAMETER;
+    return wrong && record(fault, L"RegGetValue flags", keepError, L"RegGetValueW(\"%ls\", \"%ls\", flags 0x%08lx): %ls",
+                           show(sub), show(value), flags, wrong);
 }
+WRAP(LSTATUS, RegGetValueW, (HKEY key, LPCWSTR sub, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data, LPDWORD size),
+     regFlagsRefused(sub, value, flags, data, size), ERROR_INVALID_PARAMETER,
+     RegGetValueW(key, sub, value, flags, type, data, size))
 
-CHECKER LSTATUS WINAPI chk_RegOpenKeyExW(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY result) {
-    return trackClassKey(RegOpenKeyExW(key, sub, options, sam, result), key, sub, result);
-}
+// The HKEY_CLASSES_ROOT writes: recorded, then made all the same.
+WRAP(LSTATUS, RegOpenKeyExW, (HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY result), false, 0,
+     trackClassKey(RegOpenKeyExW(key, sub, options, sam, result), key, sub, result))
+WRAP(LSTATUS, RegCreateKeyExW, (HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
+     const LPSECURITY_ATTRIBUTES sa, PHKEY result, LPDWORD disposition), (checkClassWrite(key, sub, function), false), 0,
+     trackClassKey(RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, result, disposition), key, sub, result))
+WRAP(LSTATUS, RegSetValueExW, (HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size),
+     (checkClassWrite(key, nullptr, function, name ? name : L""), false), 0,
+     RegSetValueExW(key, name, reserved, type, data, size))
+WRAP(LSTATUS, RegDeleteKeyW, (HKEY key, LPCWSTR sub), (checkClassWrite(key, sub, function), false), 0, RegDeleteKeyW(key, sub))
+WRAP(LSTATUS, RegDeleteValueW, (HKEY key, LPCWSTR name), (checkClassWrite(key, nullptr, function, name ? name : L""), false), 0,
+     RegDeleteValueW(key, name))
+WRAP(LSTATUS, RegDeleteTreeW, (HKEY key, LPCWSTR sub), (checkClassWrite(key, sub, function), false), 0, RegDeleteTreeW(key, sub))
 
-CHECKER LSTATUS WINAPI chk_RegCreateKeyExW(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
-                                           const LPSECURITY_ATTRIBUTES sa, PHKEY result, LPDWORD disposition) {
-    checkClassWrite(key, sub, L"RegCreateKeyExW", nullptr);
-    return trackClassKey(RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, result, disposition), key, sub, result);
-}
-
-CHECKER LSTATUS WINAPI chk_RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
-    checkClassWrite(key, nullptr, L"RegSetValueExW", name ? name : L"");
-    return RegSetValueExW(key, name, reserved, type, data, size);
-}
-
-CHECKER LSTATUS WINAPI chk_RegDeleteKeyW(HKEY key, LPCWSTR sub) {
-    checkClassWrite(key, sub, L"RegDeleteKeyW", nullptr);
-    return RegDeleteKeyW(key, sub);
-}
-
-CHECKER LSTATUS WINAPI chk_RegDeleteValueW(HKEY key, LPCWSTR name) {
-    checkClassWrite(key, nullptr, L"RegDeleteValueW", name ? name : L"");
-    return RegDeleteValueW(key, name);
-}
-
-CHECKER LSTATUS WINAPI chk_RegDeleteTreeW(HKEY key, LPCWSTR sub) {
-    checkClassWrite(key, sub, L"RegDeleteTreeW", nullptr);
-    return RegDeleteTreeW(key, sub);
-}
-
-CHECKER LSTATUS WINAPI chk_RegCloseKey(HKEY key) {
-    classKeys.erase(key);
-    return RegCloseKey(key);
-}
+// A handle's locks and what is kept about it end with it.
+WRAP(BOOL, CloseHandle, (HANDLE h), (removeLocks(TRUE, h, true), mappingProtection.erase(h), false), FALSE, CloseHandle(h))
+WRAP(BOOL, FindClose, (HANDLE h), (findWildcards.erase(h), false), FALSE, FindClose(h))
+WRAP(LSTATUS, RegCloseKey, (HKEY key), (classKeys.erase(key), false), 0, RegCloseKey(key))
 
 // SPI_SETDESKWALLPAPER: "" removes the wallpaper; on current Windows a path that does not
 // exist fails (ERROR_FILE_NOT_FOUND), where Wine stores any string and answers TRUE.
@@ -733,49 +635,32 @@ bool wallpaperMissing(UINT action, const wchar_t* path, const wchar_t* function)
     return record(note, L"wallpaper file", ERROR_FILE_NOT_FOUND, L"%ls(SPI_SETDESKWALLPAPER, \"%ls\") names no file",
                   function, path);
 }
-
-CHECKER BOOL WINAPI chk_SystemParametersInfoW(UINT action, UINT param, PVOID pv, UINT winIni) {
-    if (wallpaperMissing(action, static_cast<const wchar_t*>(pv), L"SystemParametersInfoW")) return FALSE;
-    return SystemParametersInfoW(action, param, pv, winIni);
-}
-
-CHECKER BOOL WINAPI chk_SystemParametersInfoA(UINT action, UINT param, PVOID pv, UINT winIni) {
-    if (action == SPI_SETDESKWALLPAPER && pv && wallpaperMissing(action, wide(static_cast<const char*>(pv)).c_str(), L"SystemParametersInfoA"))
-        return FALSE;
-    return SystemParametersInfoA(action, param, pv, winIni);
-}
+WRAP(BOOL, SystemParametersInfoW, (UINT action, UINT param, PVOID pv, UINT winIni),
+     wallpaperMissing(action, static_cast<const wchar_t*>(pv), function), FALSE, SystemParametersInfoW(action, param, pv, winIni))
+WRAP(BOOL, SystemParametersInfoA, (UINT action, UINT param, PVOID pv, UINT winIni),
+     action == SPI_SETDESKWALLPAPER && wallpaperMissing(action, Wide(static_cast<const char*>(pv)), function), FALSE,
+     SystemParametersInfoA(action, param, pv, winIni))
 
 // Critical errors (SetThreadErrorMode, SetErrorMode documentation): unless the thread's error
 // mode has SEM_FAILCRITICALERRORS, a drive without a disk (an empty card reader or DVD drive)
 // shows the system's "no disk" box and the call waits for someone to answer it, which nobody
-// does under a page server. Wine shows no box. A volume or disk-space call needs the mode set.
+// does under a page server. Wine shows no box. A volume or disk-space call needs the mode set
+// (a fault; the call is made all the same).
 void checkErrorMode(const wchar_t* root, const wchar_t* function) {
     if (GetThreadErrorMode() & SEM_FAILCRITICALERRORS) return;
     record(fault, L"critical error mode", keepError,
            L"%ls(\"%ls\") without SEM_FAILCRITICALERRORS in the thread's error mode", function, show(root));
 }
-
-CHECKER BOOL WINAPI chk_GetVolumeInformationW(LPCWSTR root, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
-                                              LPDWORD flags, LPWSTR fs, DWORD fsSize) {
-    checkErrorMode(root, L"GetVolumeInformationW");
-    return GetVolumeInformationW(root, name, nameSize, serial, maxComponent, flags, fs, fsSize);
-}
-
-CHECKER BOOL WINAPI chk_GetVolumeInformationA(LPCSTR root, LPSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
-                                              LPDWORD flags, LPSTR fs, DWORD fsSize) {
-    checkErrorMode(root ? wide(root).c_str() : nullptr, L"GetVolumeInformationA");
-    return GetVolumeInformationA(root, name, nameSize, serial, maxComponent, flags, fs, fsSize);
-}
-
-CHECKER BOOL WINAPI chk_GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
-    checkErrorMode(root, L"GetDiskFreeSpaceW");
-    return GetDiskFreeSpaceW(root, sectors, bytes, free, total);
-}
-
-CHECKER BOOL WINAPI chk_GetDiskFreeSpaceA(LPCSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
-    checkErrorMode(root ? wide(root).c_str() : nullptr, L"GetDiskFreeSpaceA");
-    return GetDiskFreeSpaceA(root, sectors, bytes, free, total);
-}
+WRAP(BOOL, GetVolumeInformationW, (LPCWSTR root, LPWSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
+     LPDWORD flags, LPWSTR fs, DWORD fsSize), (checkErrorMode(root, function), false), FALSE,
+     GetVolumeInformationW(root, name, nameSize, serial, maxComponent, flags, fs, fsSize))
+WRAP(BOOL, GetVolumeInformationA, (LPCSTR root, LPSTR name, DWORD nameSize, LPDWORD serial, LPDWORD maxComponent,
+     LPDWORD flags, LPSTR fs, DWORD fsSize), (checkErrorMode(Wide(root), function), false), FALSE,
+     GetVolumeInformationA(root, name, nameSize, serial, maxComponent, flags, fs, fsSize))
+WRAP(BOOL, GetDiskFreeSpaceW, (LPCWSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total),
+     (checkErrorMode(root, function), false), FALSE, GetDiskFreeSpaceW(root, sectors, bytes, free, total))
+WRAP(BOOL, GetDiskFreeSpaceA, (LPCSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total),
+     (checkErrorMode(Wide(root), function), false), FALSE, GetDiskFreeSpaceA(root, sectors, bytes, free, total))
 
 // The lock table is opened as the process starts, so that its handles are there before any
 // count of a test's handles is taken.
@@ -788,7 +673,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 // zorcheck_take(kind, buffer, size): the records of one kind (0 violations, 1 notes) as lines;
 // returns the characters needed. The list is emptied only when everything fitted.
-CHECKER DWORD WINAPI zorcheck_take(DWORD kind, LPWSTR buffer, DWORD size) {
+extern "C" DWORD WINAPI zorcheck_take(DWORD kind, LPWSTR buffer, DWORD size) {
     if (kind > 1) return 0;
     Hold hold(recordLock);
     std::wstring all;
