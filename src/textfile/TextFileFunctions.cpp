@@ -105,9 +105,9 @@ STDMETHODIMP TextFileFunctions::ExtractFilenameNoExtension(BSTR strInputFile, BS
 
 STDMETHODIMP TextFileFunctions::ExtractExtension(BSTR strInputFile, BSTR* result) {
     return untrapped(result, [&] {
-        std::wstring_view w = strView(strInputFile); // read in place: the call's only copy is the result
+        std::wstring w = str(strInputFile);
         size_t dot = w.find(L'.');
-        return dot == std::wstring_view::npos ? w : w.substr(dot + 1);
+        return dot == std::wstring::npos ? w : w.substr(dot + 1);
     });
 }
 
